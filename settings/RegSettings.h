@@ -1,0 +1,38 @@
+// CRegSettings: the program's settings, kept as REG_SZ text values in one registry key.
+#pragma once
+
+#include <windows.h>
+#include <string>
+
+class CRegSettings {
+public:
+    CRegSettings();
+    virtual ~CRegSettings();
+
+    // Records root and path, then creates or opens the base key for writing. The caller
+    // owns the returned handle. Returns 1 on success, 0 on failure.
+    int Open(HKEY* phKey, DWORD* pdwDisposition, HKEY hRootKey, const std::string& strBaseKey);
+
+    int GetInt(const char* pszSection, const char* pszValue, int nDefault) const;
+    int SetInt(const char* pszSection, const char* pszValue, int nValue) const;
+    std::string GetString(const char* pszSection, const char* pszValue,
+                          const std::string& strDefault) const;
+    int SetString(const char* pszSection, const char* pszValue, const std::string& strText) const;
+
+    // One-time import of "<Windows directory>\<appName>.INI" into a newly created base key.
+    void ImportIniFile(HKEY hBaseKey, const std::string& strAppName) const;
+    // The import itself, from any file: used by ImportIniFile and by the tests.
+    void ImportIniPath(HKEY hBaseKey, const std::string& strPath) const;
+
+    const std::string& BaseKey() const { return m_strBaseKey; }
+    HKEY RootKey() const { return m_hRootKey; }
+
+private:
+    // Reads a value as text into a 260-byte buffer. Returns false when the section or the
+    // value cannot be read or the data does not fit.
+    bool ReadText(const char* pszSection, const char* pszValue, std::string* pstrOut) const;
+    std::string SectionPath(const char* pszSection) const;
+
+    std::string m_strBaseKey;
+    HKEY m_hRootKey;
+};

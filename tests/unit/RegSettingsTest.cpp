@@ -1,0 +1,155 @@
+// The settings store against Wine's real registry, each test in its own scratch key.
+#include "settings/RegSettings.h"
+#include "unit/ScratchKey.h"
+
+#include <gtest/gtest.h>
+#include <climits>
+
+namespace {
+
+class RegSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HKEY key;
+        DWORD disp;
+        ASSERT_EQ(1, store.Open(&key, &disp, scratch.Root(), scratch.Path()));
+        RegCloseKey(key);
+    }
+    void PutText(const char* section, const char* value, const std::string& bytes,
+                 DWORD type = REG_SZ) {
+        ASSERT_TRUE(scratch.Put(section, value, type, bytes.data(), DWORD(bytes.size())));
+    }
+    ScratchKey scratch;
+    CRegSettings store;
+};
+
+TEST_F(RegSettingsTest, OpenReportsCreatedThenExisting) {
+    ScratchKey other;
+    CRegSettings s;
+    HKEY key = nullptr;
+    DWORD disp = 0;
+    ASSERT_EQ(1, s.Open(&key, &disp, other.Root(), other.Path()));
+    EXPECT_EQ(DWORD(REG_CREATED_NEW_KEY), disp);
+    RegCloseKey(key);
+    ASSERT_EQ(1, s.Open(&key, &disp, other.Root(), other.Path()));
+    EXPECT_EQ(DWORD(REG_OPENED_EXISTING_KEY), disp);
+    RegCloseKey(key);
+    EXPECT_EQ(other.Path(), s.BaseKey());
+}
+
+TEST_F(RegSettingsTest, FailedOpenStillRecordsPathAndReadsDefaults) {
+    CRegSettings s;
+    HKEY key = nullptr;
+    DWORD disp = 0;
+    // A key name longer than the registry allows cannot be created.
+    const std::string bad = scratch.Path() + "\\" + std::string(300, 'x');
+    EXPECT_EQ(0, s.Open(&key, &disp, scratch.Root(), bad));
+    EXPECT_EQ(bad, s.BaseKey());
+    EXPECT_EQ(0, s.GetInt("Setting", "Gentle", 0));
+    EXPECT_EQ("dflt", s.GetString("Settings", "Fav0", "dflt"));
+    EXPECT_EQ(0, s.SetInt("Setting", "Gentle", 1));
+}
+
+TEST_F(RegSettingsTest, IntegersAreStoredAsDecimalText) {
+    EXPECT_EQ(1, store.SetInt("Grid", "col0", -1));
+    DWORD type = 0;
+    std::string data;
+    ASSERT_TRUE(scratch.Query("Grid", "col0", &type, &data));
+    EXPECT_EQ(DWORD(REG_SZ), type);
+    EXPECT_EQ(std::string("-1\0", 3), data);
+
+    EXPECT_EQ(1, store.SetInt("Grid", "col1", INT_MIN));
+    EXPECT_EQ(INT_MIN, store.GetInt("Grid", "col1", 5));
+    EXPECT_EQ(1, store.SetInt("Grid", "col2", 0));
+    ASSERT_TRUE(scratch.Query("Grid", "col2", &type, &data));
+    EXPECT_EQ(std::string("0\0", 2), data);
+}
+
+TEST_F(RegSettingsTest, IntegerTextRule) {
+    struct Case {
+        const char* text;
+        int expected;
+    } cases[] = {
+        {"  42abc", 42}, {"-7", -7},       {"abc", 99},          {"", 99},
+        {"+5", 5},       {"-", 99},        {"\t\r\n 8", 8},      {"0x10", 0},
+        {"12 34", 12},   {"--3", 99},      {" - 3", 99},         {"007", 7},
+        {"99999999999", INT_MAX},          {"-99999999999", INT_MIN},
+    };
+    for (const Case& c : cases) {
+        PutText("Num", "v", std::string(c.text) + '\0');
+        EXPECT_EQ(c.expected, store.GetInt("Num", "v", 99)) << "text '" << c.text << "'";
+    }
+}
+
+TEST_F(RegSettingsTest, StringsRoundTripUnchanged) {
+    const std::string texts[] = {"", " lead and trail ", "MiXeD.exe", "a=b;[c]", "\xC4\xE9\xFF"};
+    for (const std::string& t : texts) {
+        EXPECT_EQ(1, store.SetString("Settings", "Fav0", t));
+        EXPECT_EQ(t, store.GetString("Settings", "Fav0", "dflt"));
+    }
+}
+
+TEST_F(RegSettingsTest, SizeLimitOfTheReadBuffer) {
+    // 259 characters and their NUL fill the 260-byte buffer exactly.
+    const std::string fits(259, 'a');
+    ASSERT_EQ(1, store.SetString("S", "v", fits));
+    EXPECT_EQ(fits, store.GetString("S", "v", "dflt"));
+
+    // One more character no longer fits: text and integers read their defaults.
+    ASSERT_EQ(1, store.SetString("S", "v", std::string(260, 'a')));
+    EXPECT_EQ("dflt", store.GetString("S", "v", "dflt"));
+    ASSERT_EQ(1, store.SetString("S", "n", "12" + std::string(300, ' ')));
+    EXPECT_EQ(-3, store.GetInt("S", "n", -3));
+
+    // Exactly 260 bytes with no NUL at all: all of them, and not a byte more.
+    PutText("S", "raw", std::string(260, 'b'), REG_BINARY);
+    EXPECT_EQ(std::string(260, 'b'), store.GetString("S", "raw", "dflt"));
+    PutText("S", "rawnum", "77" + std::string(258, 'z'), REG_BINARY);
+    EXPECT_EQ(77, store.GetInt("S", "rawnum", 0));
+}
+
+TEST_F(RegSettingsTest, OtherValueTypesAreReadAsTheirBytes) {
+    const DWORD digits = 0x00003437; // the bytes '7', '4', 0, 0
+    ASSERT_TRUE(scratch.Put("T", "dword", REG_DWORD, &digits, sizeof digits));
+    EXPECT_EQ(74, store.GetInt("T", "dword", 0));
+    EXPECT_EQ("74", store.GetString("T", "dword", "dflt"));
+
+    const DWORD star = 42; // '*'
+    ASSERT_TRUE(scratch.Put("T", "star", REG_DWORD, &star, sizeof star));
+    EXPECT_EQ(5, store.GetInt("T", "star", 5));
+
+    ASSERT_TRUE(scratch.Put("T", "empty", REG_BINARY, "", 0));
+    EXPECT_EQ("", store.GetString("T", "empty", "dflt"));
+    EXPECT_EQ(5, store.GetInt("T", "empty", 5));
+
+    PutText("T", "multi", std::string("12\0ab\0\0", 7), REG_MULTI_SZ);
+    EXPECT_EQ("12", store.GetString("T", "multi", "dflt"));
+}
+
+TEST_F(RegSettingsTest, ReadingAMissingSectionCreatesNothingWritingCreatesIt) {
+    EXPECT_EQ(1, store.GetInt("Newbie", "Start", 1));
+    EXPECT_EQ("", store.GetString("Settings", "Fav0", ""));
+    EXPECT_FALSE(scratch.Exists("Newbie"));
+    EXPECT_FALSE(scratch.Exists("Settings"));
+
+    EXPECT_EQ(1, store.SetInt("Newbie", "Start", 0));
+    EXPECT_TRUE(scratch.Exists("Newbie"));
+    EXPECT_EQ(0, store.GetInt("Newbie", "Start", 1));
+}
+
+TEST_F(RegSettingsTest, SectionsAreSeparateKeys) {
+    store.SetInt("Setting", "Gentle", 1);
+    store.SetString("Settings", "Gentle", "other");
+    EXPECT_EQ(1, store.GetInt("Setting", "Gentle", 0));
+    EXPECT_EQ("other", store.GetString("Settings", "Gentle", ""));
+    // A value written is seen by another store on the same key at once (nothing cached).
+    CRegSettings second;
+    HKEY key;
+    DWORD disp;
+    ASSERT_EQ(1, second.Open(&key, &disp, scratch.Root(), scratch.Path()));
+    RegCloseKey(key);
+    second.SetInt("Setting", "Gentle", 0);
+    EXPECT_EQ(0, store.GetInt("Setting", "Gentle", 1));
+}
+
+} // namespace
