@@ -1,0 +1,114 @@
+#include "fw/App.h"
+#include "fw/DocTemplate.h"
+#include "fw/Frame.h"
+#include "fw/afxres.h"
+
+#include <commctrl.h>
+
+namespace {
+CWinApp* g_pApp = nullptr;
+AfxMessageBoxHook g_messageBoxHook = nullptr;
+} // namespace
+
+CWinApp::CWinApp()
+    : m_pszAppName(""), m_hInstance(GetModuleHandleA(nullptr)), m_pMainWnd(nullptr) {
+    g_pApp = this;
+    m_strAppName = AfxLoadString(AFX_IDS_APP_TITLE);
+    m_pszAppName = m_strAppName.c_str();
+}
+
+CWinApp::~CWinApp() {
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+CWinApp* AfxGetApp() { return g_pApp; }
+CFrameWnd* AfxGetMainWnd() { return g_pApp ? g_pApp->m_pMainWnd : nullptr; }
+HINSTANCE AfxGetInstanceHandle() {
+    return g_pApp ? g_pApp->m_hInstance : GetModuleHandleA(nullptr);
+}
+const char* AfxGetAppName() { return g_pApp ? g_pApp->m_pszAppName : ""; }
+
+std::string AfxLoadString(UINT nID) {
+    char buffer[512];
+    int len = LoadStringA(AfxGetInstanceHandle(), nID, buffer, sizeof buffer);
+    return std::string(buffer, size_t(len > 0 ? len : 0));
+}
+
+AfxMessageBoxHook AfxSetMessageBoxHook(AfxMessageBoxHook hook) {
+    AfxMessageBoxHook old = g_messageBoxHook;
+    g_messageBoxHook = hook;
+    return old;
+}
+
+int AfxMessageBox(const std::string& text, UINT nType) {
+    if (g_messageBoxHook)
+        return g_messageBoxHook(text, nType);
+    HWND hOwner = GetActiveWindow();
+    if (!hOwner && AfxGetMainWnd())
+        hOwner = AfxGetMainWnd()->m_hWnd;
+    return MessageBoxA(hOwner, text.c_str(), AfxGetAppName(), nType | MB_TASKMODAL);
+}
+
+void CWinApp::AddDocTemplate(CSingleDocTemplate* pTemplate) { m_pDocTemplate.reset(pTemplate); }
+
+void CWinApp::OnFileNew() {
+    if (m_pDocTemplate)
+        m_pDocTemplate->OpenDocumentFile();
+}
+
+BEGIN_COMMAND_MAP(CWinApp, CCmdTarget)
+ON_COMMAND(ID_FILE_NEW, OnFileNew)
+END_COMMAND_MAP()
+
+BOOL CWinApp::PreTranslateMessage(MSG* pMsg) {
+    if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST && m_pMainWnd &&
+        m_pMainWnd->m_hWnd) {
+        // Only for the main window and its children: a modal dialog runs its own loop.
+        HWND hTop = GetAncestor(pMsg->hwnd, GA_ROOT);
+        if (hTop == m_pMainWnd->m_hWnd && m_pMainWnd->m_hAccelTable &&
+            TranslateAcceleratorA(m_pMainWnd->m_hWnd, m_pMainWnd->m_hAccelTable, pMsg))
+            return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL CWinApp::OnIdle(LONG lCount) {
+    if (lCount == 0 && m_pMainWnd && m_pMainWnd->m_hWnd)
+        m_pMainWnd->OnIdleUpdateCmdUI();
+    return FALSE; // nothing more to do until the next message
+}
+
+int CWinApp::Run() {
+    MSG msg;
+    for (;;) {
+        LONG idleCount = 0;
+        while (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!OnIdle(idleCount++))
+                break;
+        }
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1)
+            break;
+        if (!PreTranslateMessage(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    int rc = ExitInstance();
+    return rc ? rc : int(msg.wParam);
+}
+
+int AfxWinMain(HINSTANCE hInstance) {
+    CWinApp* pApp = AfxGetApp();
+    if (!pApp)
+        return 1;
+    pApp->m_hInstance = hInstance;
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&icc);
+    if (!pApp->InitInstance()) {
+        pApp->ExitInstance();
+        return 0;
+    }
+    return pApp->Run();
+}

@@ -1,0 +1,165 @@
+#include "fw/Bars.h"
+#include "fw/App.h"
+#include "fw/afxres.h"
+
+#include <commctrl.h>
+
+BOOL CToolBar::CreateEx(CWnd* pParent, DWORD dwCtrlStyle, DWORD dwStyle, UINT nID) {
+    // The bar-placement bits of the style (top, gripper, fly-by) are the frame's business;
+    // the control gets the window bits and its own control style.
+    DWORD style = (dwStyle & (WS_CHILD | WS_VISIBLE)) | dwCtrlStyle | CCS_TOP | CCS_NODIVIDER;
+    if (dwStyle & CBRS_TOOLTIPS)
+        style |= TBSTYLE_TOOLTIPS;
+    if (!CWnd::CreateEx(0, TOOLBARCLASSNAMEA, "", style, 0, 0, 0, 0, pParent->m_hWnd,
+                        reinterpret_cast<HMENU>(UINT_PTR(nID))))
+        return FALSE;
+    SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
+    return TRUE;
+}
+
+BOOL CToolBar::LoadToolBar(UINT nIDResource) {
+    HINSTANCE hInst = AfxGetInstanceHandle();
+    HRSRC hRes = FindResourceA(hInst, MAKEINTRESOURCEA(nIDResource), MAKEINTRESOURCEA(RT_TOOLBAR_TYPE));
+    if (!hRes)
+        return FALSE;
+    const DWORD size = SizeofResource(hInst, hRes);
+    const WORD* data = static_cast<const WORD*>(LockResource(LoadResource(hInst, hRes)));
+    if (!data || size < 8 || data[0] != 1)
+        return FALSE;
+    const WORD cx = data[1], cy = data[2], count = data[3];
+    if (size < 8u + 2u * count)
+        return FALSE;
+    m_ids.assign(data + 4, data + 4 + count);
+
+    // Light grey in the bitmap becomes the button face colour.
+    HBITMAP hbm = static_cast<HBITMAP>(LoadImageA(hInst, MAKEINTRESOURCEA(nIDResource),
+                                                  IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+    if (!hbm)
+        return FALSE;
+    BITMAP bm;
+    GetObject(hbm, sizeof bm, &bm);
+    SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(cx, cy));
+    TBADDBITMAP tbab = {nullptr, reinterpret_cast<UINT_PTR>(hbm)};
+    if (SendMessage(TB_ADDBITMAP, WPARAM(bm.bmWidth / (cx ? cx : 1)), reinterpret_cast<LPARAM>(&tbab)) == -1)
+        return FALSE;
+
+    std::vector<TBBUTTON> buttons;
+    int image = 0;
+    for (UINT id : m_ids) {
+        TBBUTTON b = {};
+        if (id == 0) {
+            b.fsStyle = TBSTYLE_SEP;
+            b.iBitmap = 6;
+        } else {
+            b.iBitmap = image++;
+            b.idCommand = int(id);
+            b.fsState = TBSTATE_ENABLED;
+            b.fsStyle = TBSTYLE_BUTTON;
+        }
+        buttons.push_back(b);
+    }
+    if (!SendMessage(TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data())))
+        return FALSE;
+    SendMessage(TB_AUTOSIZE);
+    return TRUE;
+}
+
+int CToolBar::CalcHeight() const {
+    RECT rc;
+    GetWindowRect(m_hWnd, &rc);
+    return rc.bottom - rc.top;
+}
+
+BOOL CStatusBar::Create(CWnd* pParent, DWORD dwStyle, UINT nID) {
+    // CCS_BOTTOM and a size grip are what a status bar at the bottom of a frame looks like;
+    // the frame places it itself.
+    DWORD style = (dwStyle & (WS_CHILD | WS_VISIBLE)) | CCS_BOTTOM | SBARS_SIZEGRIP;
+    return CWnd::CreateEx(0, STATUSCLASSNAMEA, "", style, 0, 0, 0, 0, pParent->m_hWnd,
+                          reinterpret_cast<HMENU>(UINT_PTR(nID)));
+}
+
+int CStatusBar::TextWidth(const std::string& text) const {
+    HDC hdc = GetDC(m_hWnd);
+    HGDIOBJ old = SelectObject(hdc, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(hdc, text.c_str(), int(text.size()), &size);
+    SelectObject(hdc, old);
+    ReleaseDC(m_hWnd, hdc);
+    return size.cx;
+}
+
+BOOL CStatusBar::SetIndicators(const UINT* pIDs, int nCount) {
+    m_panes.clear();
+    for (int i = 0; i < nCount; ++i) {
+        Pane p = {pIDs[i], 0, 0, ""};
+        if (pIDs[i] != 0) {
+            p.text = AfxLoadString(pIDs[i]);
+            p.cxText = TextWidth(p.text);
+        }
+        m_panes.push_back(p);
+    }
+    UpdateParts();
+    for (int i = 0; i < nCount; ++i)
+        SendMessage(SB_SETTEXTA, WPARAM(i), reinterpret_cast<LPARAM>(m_panes[size_t(i)].text.c_str()));
+    return TRUE;
+}
+
+void CStatusBar::GetPaneInfo(int nIndex, UINT& nID, UINT& nStyle, int& cxWidth) const {
+    const Pane& p = m_panes[size_t(nIndex)];
+    nID = p.nID;
+    nStyle = p.nStyle;
+    cxWidth = p.cxText;
+}
+
+void CStatusBar::SetPaneInfo(int nIndex, UINT nID, UINT nStyle, int cxWidth) {
+    Pane& p = m_panes[size_t(nIndex)];
+    p.nID = nID;
+    p.nStyle = nStyle;
+    p.cxText = cxWidth;
+    UpdateParts();
+}
+
+BOOL CStatusBar::SetPaneText(int nIndex, const char* pszText, BOOL bUpdate) {
+    if (nIndex < 0 || size_t(nIndex) >= m_panes.size())
+        return FALSE;
+    m_panes[size_t(nIndex)].text = pszText ? pszText : "";
+    BOOL ok = SendMessage(SB_SETTEXTA, WPARAM(nIndex),
+                          reinterpret_cast<LPARAM>(m_panes[size_t(nIndex)].text.c_str())) != 0;
+    if (bUpdate)
+        UpdateWindow(m_hWnd);
+    return ok;
+}
+
+std::string CStatusBar::GetPaneText(int nIndex) const {
+    if (nIndex < 0 || size_t(nIndex) >= m_panes.size())
+        return std::string();
+    return m_panes[size_t(nIndex)].text;
+}
+
+void CStatusBar::UpdateParts() {
+    if (m_panes.empty())
+        return;
+    RECT rc;
+    GetClientRect(&rc);
+    int borders[3] = {0, 0, 0};
+    SendMessage(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+    // Each pane's text area plus the control's frame around it; what is left goes to pane 0.
+    const int grip = GetSystemMetrics(SM_CXVSCROLL);
+    const int frame = 2 * borders[0] + borders[2];
+    std::vector<int> rights(m_panes.size());
+    int right = rc.right - grip;
+    for (size_t i = m_panes.size(); i-- > 1;) {
+        rights[i] = right;
+        right -= m_panes[i].cxText + frame;
+    }
+    if (m_panes.size() > 1)
+        rights[0] = right > 0 ? right : 0;
+    rights.back() = -1; // the last pane runs to the edge, under the size grip
+    SendMessage(SB_SETPARTS, rights.size(), reinterpret_cast<LPARAM>(rights.data()));
+}
+
+int CStatusBar::CalcHeight() const {
+    RECT rc;
+    GetWindowRect(m_hWnd, &rc);
+    return rc.bottom - rc.top;
+}

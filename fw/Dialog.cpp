@@ -1,0 +1,146 @@
+#include "fw/Dialog.h"
+#include "fw/App.h"
+#include "fw/Frame.h"
+
+#include <cstdio>
+
+HWND CDataExchange::PrepareCtrl(int nID) {
+    m_hWndLastControl = m_pDlgWnd->GetDlgItem(nID);
+    return m_hWndLastControl;
+}
+
+void CDataExchange::Fail() {
+    m_bFailed = true;
+    if (m_hWndLastControl) {
+        SetFocus(m_hWndLastControl);
+        SendMessageA(m_hWndLastControl, EM_SETSEL, 0, -1);
+    }
+}
+
+void DDX_Control(CDataExchange* pDX, int nID, CWnd& rControl) {
+    if (!rControl.m_hWnd)
+        rControl.Attach(pDX->PrepareCtrl(nID));
+}
+
+void DDX_Check(CDataExchange* pDX, int nID, int& value) {
+    HWND hCtrl = pDX->PrepareCtrl(nID);
+    if (pDX->m_bSaveAndValidate)
+        value = SendMessageA(hCtrl, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    else
+        SendMessageA(hCtrl, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void DDX_Text(CDataExchange* pDX, int nID, std::string& value) {
+    HWND hCtrl = pDX->PrepareCtrl(nID);
+    if (pDX->m_bSaveAndValidate) {
+        int len = GetWindowTextLengthA(hCtrl);
+        std::string text(size_t(len) + 1, '\0');
+        len = GetWindowTextA(hCtrl, &text[0], len + 1);
+        text.resize(size_t(len > 0 ? len : 0));
+        value = text;
+    } else {
+        SetWindowTextA(hCtrl, value.c_str());
+    }
+}
+
+void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nChars) {
+    if (!pDX->m_bSaveAndValidate) {
+        SendMessageA(pDX->m_hWndLastControl, EM_LIMITTEXT, WPARAM(nChars), 0);
+        return;
+    }
+    if (int(value.size()) > nChars) {
+        char text[96];
+        snprintf(text, sizeof text, "Please enter no more than %d characters.", nChars);
+        AfxMessageBox(text, MB_ICONEXCLAMATION);
+        pDX->Fail();
+    }
+}
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParent) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParent) {}
+
+INT_PTR CDialog::DoModal() {
+    HWND hOwner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    if (!hOwner && AfxGetMainWnd())
+        hOwner = AfxGetMainWnd()->m_hWnd;
+    return DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
+                           StdDlgProc, reinterpret_cast<LPARAM>(this));
+}
+
+void CDialog::EndDialog(INT_PTR nResult) { ::EndDialog(m_hWnd, nResult); }
+
+BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
+    CDataExchange dx(this, bSaveAndValidate);
+    DoDataExchange(&dx);
+    return dx.m_bFailed ? FALSE : TRUE;
+}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE; // let the dialog manager set the focus
+}
+
+void CDialog::OnOK() {
+    if (!UpdateData(TRUE))
+        return; // a control's value was refused: the dialog stays open
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+BOOL CDialog::OnCommand(WPARAM wp, LPARAM lp) {
+    if (CWnd::OnCommand(wp, lp))
+        return TRUE;
+    const UINT nID = LOWORD(wp), nCode = HIWORD(wp);
+    if (nCode != BN_CLICKED)
+        return FALSE;
+    if (nID == IDOK) {
+        OnOK();
+        return TRUE;
+    }
+    if (nID == IDCANCEL) {
+        OnCancel();
+        return TRUE;
+    }
+    return FALSE;
+}
+
+LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG)
+        return OnInitDialog();
+    return CWnd::WindowProc(msg, wp, lp);
+}
+
+LRESULT CDialog::DefWindowProc(UINT, WPARAM, LPARAM) {
+    m_bDefaulted = true;
+    return 0;
+}
+
+INT_PTR CALLBACK CDialog::StdDlgProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) {
+        CDialog* pInit = reinterpret_cast<CDialog*>(lp);
+        pInit->m_hWnd = hWnd;
+        SetPermanent(hWnd, pInit);
+    }
+    CDialog* pDlg = static_cast<CDialog*>(FromHandlePermanent(hWnd));
+    if (!pDlg)
+        return FALSE;
+    const bool savedDefaulted = pDlg->m_bDefaulted;
+    pDlg->m_bDefaulted = false;
+    LRESULT result = pDlg->Dispatch(msg, wp, lp);
+    const bool defaulted = pDlg->m_bDefaulted;
+    pDlg->m_bDefaulted = savedDefaulted;
+    if (defaulted)
+        return FALSE; // the dialog manager's own handling
+    switch (msg) {
+    case WM_INITDIALOG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+        return INT_PTR(result);
+    }
+    SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, result);
+    return TRUE;
+}

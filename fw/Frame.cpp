@@ -1,0 +1,304 @@
+#include "fw/Frame.h"
+#include "fw/App.h"
+#include "fw/Bars.h"
+#include "fw/DocTemplate.h"
+#include "fw/View.h"
+#include "fw/afxres.h"
+
+#include <commctrl.h>
+
+namespace {
+const char kFrameClass[] = "VantrelFrame";
+}
+
+CFrameWnd::CFrameWnd()
+    : m_hAccelTable(nullptr), m_nIDResource(0), m_pViewActive(nullptr), m_pContext(nullptr) {}
+
+BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&) { return TRUE; }
+
+BOOL CFrameWnd::LoadFrame(UINT nIDResource, CCreateContext* pContext) {
+    HINSTANCE hInst = AfxGetInstanceHandle();
+    m_nIDResource = nIDResource;
+    // The window title is the first part of the document string.
+    std::string docString = AfxLoadString(nIDResource);
+    m_strTitle = docString.substr(0, docString.find('\n'));
+
+    WNDCLASSA wc = {};
+    if (!GetClassInfoA(hInst, kFrameClass, &wc)) {
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = StdWndProc;
+        wc.hInstance = hInst;
+        wc.hIcon = LoadIconA(hInst, MAKEINTRESOURCEA(nIDResource));
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kFrameClass;
+        RegisterClassA(&wc);
+    }
+    CREATESTRUCTA cs = {};
+    cs.lpszClass = kFrameClass;
+    cs.lpszName = m_strTitle.c_str();
+    cs.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    cs.x = cs.y = cs.cx = cs.cy = int(CW_USEDEFAULT);
+    cs.hMenu = LoadMenuA(hInst, MAKEINTRESOURCEA(nIDResource));
+    cs.hInstance = hInst;
+    if (!PreCreateWindow(cs))
+        return FALSE;
+    m_hAccelTable = LoadAcceleratorsA(hInst, MAKEINTRESOURCEA(nIDResource));
+    m_pContext = pContext;
+    BOOL ok = CreateEx(cs.dwExStyle, kFrameClass, cs.lpszName, DWORD(cs.style), cs.x, cs.y,
+                       cs.cx, cs.cy, nullptr, cs.hMenu);
+    m_pContext = nullptr;
+    return ok;
+}
+
+CDocument* CFrameWnd::GetActiveDocument() const {
+    return m_pViewActive ? m_pViewActive->GetDocument() : nullptr;
+}
+
+CToolBar* CFrameWnd::GetToolBar() const {
+    return static_cast<CToolBar*>(FromHandlePermanent(GetDlgItem(AFX_IDW_TOOLBAR)));
+}
+
+CStatusBar* CFrameWnd::GetStatusBar() const {
+    return static_cast<CStatusBar*>(FromHandlePermanent(GetDlgItem(AFX_IDW_STATUS_BAR)));
+}
+
+int CFrameWnd::OnCreate(CREATESTRUCTA*) {
+    if (m_pContext && m_pContext->pTemplate) {
+        CView* pView = m_pContext->pTemplate->CreateView();
+        if (!pView)
+            return -1;
+        RECT rc = {0, 0, 0, 0};
+        if (!pView->Create(WS_CHILD | WS_VISIBLE | WS_BORDER, rc, this, AFX_IDW_PANE_FIRST)) {
+            delete pView;
+            return -1;
+        }
+        if (m_pContext->pDocument)
+            m_pContext->pDocument->AddView(pView);
+        m_pViewActive = pView;
+    }
+    return 0;
+}
+
+void CFrameWnd::RecalcLayout() {
+    RECT rc;
+    GetClientRect(&rc);
+    int top = rc.top, bottom = rc.bottom;
+    if (CToolBar* pBar = GetToolBar()) {
+        if (pBar->IsWindowVisible()) {
+            pBar->SendMessage(TB_AUTOSIZE);
+            top += pBar->CalcHeight();
+        }
+    }
+    if (CStatusBar* pBar = GetStatusBar()) {
+        if (pBar->IsWindowVisible()) {
+            pBar->SendMessage(WM_SIZE, 0, MAKELPARAM(rc.right, rc.bottom));
+            pBar->UpdateParts();
+            bottom -= pBar->CalcHeight();
+        }
+    }
+    if (m_pViewActive && m_pViewActive->m_hWnd)
+        MoveWindow(m_pViewActive->m_hWnd, rc.left, top, rc.right - rc.left,
+                   bottom > top ? bottom - top : 0, TRUE);
+}
+
+bool CFrameWnd::RouteCmdMsg(UINT nID, CCmdUI* pCmdUI) {
+    if (m_pViewActive && m_pViewActive->OnCmdMsg(nID, 0, false, pCmdUI))
+        return true;
+    if (CDocument* pDoc = GetActiveDocument())
+        if (pDoc->OnCmdMsg(nID, 0, false, pCmdUI))
+            return true;
+    if (OnCmdMsg(nID, 0, false, pCmdUI))
+        return true;
+    CWinApp* pApp = AfxGetApp();
+    return pApp && pApp->OnCmdMsg(nID, 0, false, pCmdUI);
+}
+
+bool CFrameWnd::UpdateCmdUI(CCmdUI* pCmdUI) {
+    pCmdUI->m_bHandled = false;
+    RouteCmdMsg(pCmdUI->m_nID, pCmdUI);
+    if (!pCmdUI->m_bHandled)
+        pCmdUI->Enable(FALSE); // no handler anywhere: the command is not available
+    return pCmdUI->m_bHandled;
+}
+
+BOOL CFrameWnd::OnCommand(WPARAM wp, LPARAM lp) {
+    const UINT nID = LOWORD(wp);
+    CToolBar* pBar = GetToolBar();
+    const bool fromToolBar = pBar && lp == reinterpret_cast<LPARAM>(pBar->m_hWnd);
+    if (lp != 0 && !fromToolBar)
+        return CWnd::OnCommand(wp, lp); // a notification from a child control
+    // Menus, accelerators and toolbar buttons: only commands that are enabled now run,
+    // so that an accelerator cannot reach a command its menu item shows disabled.
+    CCmdUI probe;
+    probe.m_nID = nID;
+    UpdateCmdUI(&probe);
+    if (!probe.m_bHandled || !probe.m_bEnabled)
+        return TRUE;
+    RouteCmdMsg(nID, nullptr);
+    return TRUE;
+}
+
+void CFrameWnd::OnInitMenuPopup(HMENU hMenu) {
+    const int count = GetMenuItemCount(hMenu);
+    for (int i = 0; i < count; ++i) {
+        UINT id = GetMenuItemID(hMenu, i);
+        if (id == 0 || id == UINT(-1))
+            continue; // separators and sub-menus
+        CCmdUI ui;
+        ui.m_nID = id;
+        ui.m_hMenu = hMenu;
+        ui.m_nIndex = UINT(i);
+        UpdateCmdUI(&ui);
+    }
+}
+
+void CFrameWnd::OnIdleUpdateCmdUI() {
+    CToolBar* pBar = GetToolBar();
+    if (!pBar || !pBar->IsWindowVisible())
+        return;
+    for (int i = 0; i < pBar->GetButtonCount(); ++i) {
+        UINT id = pBar->GetItemID(i);
+        if (id == 0)
+            continue;
+        CCmdUI ui;
+        ui.m_nID = id;
+        ui.m_pToolBar = pBar;
+        UpdateCmdUI(&ui);
+    }
+}
+
+void CFrameWnd::SetMessageText(const std::string& text) {
+    if (CStatusBar* pBar = GetStatusBar())
+        pBar->SetPaneText(0, text.c_str());
+}
+
+namespace {
+// The status-bar prompt of a command: its string up to the newline.
+std::string PromptOf(UINT nID) {
+    std::string s = AfxLoadString(nID);
+    return s.substr(0, s.find('\n'));
+}
+} // namespace
+
+void CFrameWnd::OnMenuSelect(UINT nID, UINT nFlags, HMENU hMenu) {
+    if (nFlags == 0xFFFF && !hMenu) {
+        SetMessageText(AfxLoadString(AFX_IDS_IDLEMESSAGE)); // the menu closed
+        return;
+    }
+    if (nFlags & (MF_POPUP | MF_SEPARATOR))
+        SetMessageText("");
+    else if (nFlags & MF_SYSMENU)
+        // System commands (SC_SIZE 0xF000, SC_MOVE 0xF010, ...) have their prompts at
+        // 0xEF00 upward, one per command.
+        SetMessageText(nID >= 0xF000 ? PromptOf(0xEF00 + ((nID & 0xFFF0) - 0xF000) / 16) : "");
+    else
+        SetMessageText(PromptOf(nID));
+}
+
+LRESULT CFrameWnd::OnNotify(NMHDR* pnmh) {
+    if (pnmh->code == TTN_GETDISPINFOA) {
+        // Toolbar tooltips: the part of the command's string after the newline.
+        NMTTDISPINFOA* pInfo = reinterpret_cast<NMTTDISPINFOA*>(pnmh);
+        std::string s = AfxLoadString(UINT(pnmh->idFrom));
+        size_t nl = s.find('\n');
+        std::string tip = nl == std::string::npos ? s : s.substr(nl + 1);
+        lstrcpynA(pInfo->szText, tip.c_str(), sizeof pInfo->szText);
+        pInfo->lpszText = pInfo->szText;
+        return 0;
+    }
+    if (pnmh->code == TBN_HOTITEMCHANGE) {
+        NMTBHOTITEM* pHot = reinterpret_cast<NMTBHOTITEM*>(pnmh);
+        if (pHot->dwFlags & HICF_LEAVING)
+            SetMessageText(AfxLoadString(AFX_IDS_IDLEMESSAGE));
+        else
+            SetMessageText(PromptOf(UINT(pHot->idNew)));
+        return 0;
+    }
+    return Default();
+}
+
+void CFrameWnd::OnClose() {
+    if (CDocument* pDoc = GetActiveDocument())
+        pDoc->OnCloseDocument();
+    DestroyWindow();
+}
+
+void CFrameWnd::PostNcDestroy() {
+    CWinApp* pApp = AfxGetApp();
+    if (pApp && pApp->m_pMainWnd == this) {
+        pApp->m_pMainWnd = nullptr;
+        PostQuitMessage(0);
+    }
+    delete this; // frames live on the heap and end with their window
+}
+
+LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE:
+        if (CWnd::WindowProc(msg, wp, lp) == -1)
+            return -1;
+        return OnCreate(reinterpret_cast<CREATESTRUCTA*>(lp));
+    case WM_SIZE:
+        if (wp != SIZE_MINIMIZED)
+            RecalcLayout();
+        return 0;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    case WM_INITMENUPOPUP:
+        if (!HIWORD(lp))
+            OnInitMenuPopup(reinterpret_cast<HMENU>(wp));
+        return 0;
+    case WM_MENUSELECT:
+        OnMenuSelect(LOWORD(wp), HIWORD(wp), reinterpret_cast<HMENU>(lp));
+        return 0;
+    case WM_EXITMENULOOP:
+        SetMessageText(AfxLoadString(AFX_IDS_IDLEMESSAGE));
+        return 0;
+    case WM_NOTIFY:
+        return OnNotify(reinterpret_cast<NMHDR*>(lp));
+    case WM_SETFOCUS:
+        if (m_pViewActive && m_pViewActive->m_hWnd)
+            ::SetFocus(m_pViewActive->m_hWnd);
+        return 0;
+    }
+    return CWnd::WindowProc(msg, wp, lp);
+}
+
+BEGIN_COMMAND_MAP(CFrameWnd, CWnd)
+ON_COMMAND(ID_VIEW_TOOLBAR, OnViewToolBar)
+ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR, OnUpdateViewToolBar)
+ON_COMMAND(ID_VIEW_STATUS_BAR, OnViewStatusBar)
+ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, OnUpdateViewStatusBar)
+ON_COMMAND(ID_APP_EXIT, OnAppExit)
+END_COMMAND_MAP()
+
+void CFrameWnd::OnViewToolBar() {
+    if (CToolBar* pBar = GetToolBar()) {
+        pBar->ShowWindow(pBar->IsWindowVisible() ? SW_HIDE : SW_SHOW);
+        RecalcLayout();
+    }
+}
+
+void CFrameWnd::OnUpdateViewToolBar(CCmdUI* pCmdUI) {
+    CToolBar* pBar = GetToolBar();
+    pCmdUI->Enable(pBar != nullptr);
+    pCmdUI->SetCheck(pBar && pBar->IsWindowVisible());
+}
+
+void CFrameWnd::OnViewStatusBar() {
+    if (CStatusBar* pBar = GetStatusBar()) {
+        pBar->ShowWindow(pBar->IsWindowVisible() ? SW_HIDE : SW_SHOW);
+        RecalcLayout();
+    }
+}
+
+void CFrameWnd::OnUpdateViewStatusBar(CCmdUI* pCmdUI) {
+    CStatusBar* pBar = GetStatusBar();
+    pCmdUI->Enable(pBar != nullptr);
+    pCmdUI->SetCheck(pBar && pBar->IsWindowVisible());
+}
+
+// Exit asks the frame to close, exactly as the close box does.
+void CFrameWnd::OnAppExit() { PostMessage(WM_CLOSE); }

@@ -1,0 +1,72 @@
+// CFrameWnd: the main window with its toolbar, status bar and one view; routes commands
+// view -> document -> frame -> application and keeps menus and toolbar buttons up to date.
+#pragma once
+
+#include "fw/Wnd.h"
+
+class CView;
+class CDocument;
+class CToolBar;
+class CStatusBar;
+class CSingleDocTemplate;
+
+// What the frame needs to create its view while it is being created.
+struct CCreateContext {
+    CSingleDocTemplate* pTemplate = nullptr;
+    CDocument* pDocument = nullptr;
+};
+
+
+class CFrameWnd : public CWnd {
+public:
+    CFrameWnd();
+
+    // Creates the frame from resource nIDResource (menu, accelerators, icon, title from the
+    // document string). The view is created inside it by OnCreate through m_pfnCreateView.
+    BOOL LoadFrame(UINT nIDResource, CCreateContext* pContext);
+    virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
+
+    CView* GetActiveView() const { return m_pViewActive; }
+    void SetActiveView(CView* pView) { m_pViewActive = pView; }
+    CDocument* GetActiveDocument() const;
+
+    // Places toolbar (top), status bar (bottom) and the view between them.
+    void RecalcLayout();
+    // Enables and checks the toolbar buttons from their update handlers.
+    void OnIdleUpdateCmdUI();
+    // Runs a command's update handlers; false when no one handles it (then it is disabled).
+    bool UpdateCmdUI(CCmdUI* pCmdUI);
+
+    HACCEL m_hAccelTable;
+    UINT m_nIDResource;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    BOOL OnCommand(WPARAM wp, LPARAM lp) override;
+    // Routes a command or an update request along view, document, frame, application.
+    bool RouteCmdMsg(UINT nID, CCmdUI* pCmdUI);
+
+    virtual int OnCreate(CREATESTRUCTA* pcs);
+    virtual void OnClose();
+    void OnInitMenuPopup(HMENU hMenu);
+    void OnMenuSelect(UINT nID, UINT nFlags, HMENU hMenu);
+    LRESULT OnNotify(NMHDR* pnmh);
+    void SetMessageText(const std::string& text);
+    void PostNcDestroy() override;
+
+    void OnViewToolBar();
+    void OnUpdateViewToolBar(CCmdUI* pCmdUI);
+    void OnViewStatusBar();
+    void OnUpdateViewStatusBar(CCmdUI* pCmdUI);
+    void OnAppExit();
+
+    // The frame's bars, found by their child ids.
+    CToolBar* GetToolBar() const;
+    CStatusBar* GetStatusBar() const;
+
+    CView* m_pViewActive;
+    CCreateContext* m_pContext; // only during LoadFrame
+    std::string m_strTitle;
+
+    DECLARE_COMMAND_MAP()
+};

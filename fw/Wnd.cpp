@@ -1,0 +1,188 @@
+#include "fw/Wnd.h"
+#include "fw/App.h"
+#include "fw/Bars.h"
+
+#include <commctrl.h>
+
+namespace {
+// The wrapper object is found through a window property, which no standard control uses.
+const char kWndProp[] = "Vantrel.CWnd";
+} // namespace
+
+BOOL CCmdTarget::OnCmdMsg(UINT, UINT, bool, CCmdUI*) { return FALSE; }
+
+CWnd::CWnd() : m_hWnd(nullptr), m_pfnSuper(nullptr), m_current{0, 0, 0} {}
+
+CWnd::~CWnd() {
+    // A window that outlives its wrapper must not call back into freed memory.
+    if (m_hWnd && FromHandlePermanent(m_hWnd) == this) {
+        if (m_pfnSuper)
+            SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+        SetPermanent(m_hWnd, nullptr);
+        ::DestroyWindow(m_hWnd);
+    }
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
+    return hWnd ? static_cast<CWnd*>(GetPropA(hWnd, kWndProp)) : nullptr;
+}
+
+void CWnd::SetPermanent(HWND hWnd, CWnd* pWnd) {
+    if (pWnd)
+        SetPropA(hWnd, kWndProp, pWnd);
+    else
+        RemovePropA(hWnd, kWndProp);
+}
+
+namespace {
+thread_local CWnd* t_pWndInit = nullptr; // the object whose window is being created
+}
+
+BOOL CWnd::CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle, DWORD dwStyle,
+                    int x, int y, int cx, int cy, HWND hParent, HMENU hMenuOrId) {
+    WNDCLASSA wc;
+    HINSTANCE hInst = AfxGetInstanceHandle();
+    if (!GetClassInfoA(hInst, pszClass, &wc)) {
+        // A class of our own: register it with our procedure.
+        wc = WNDCLASSA{};
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = StdWndProc;
+        wc.hInstance = hInst;
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = pszClass;
+        RegisterClassA(&wc);
+    }
+    bool ours = GetClassInfoA(hInst, pszClass, &wc) && wc.lpfnWndProc == StdWndProc;
+    if (ours)
+        t_pWndInit = this;
+    HWND hWnd = CreateWindowExA(dwExStyle, pszClass, pszTitle, dwStyle, x, y, cx, cy, hParent,
+                                hMenuOrId, hInst, nullptr);
+    t_pWndInit = nullptr;
+    if (!hWnd)
+        return FALSE;
+    if (!ours)
+        return SubclassWindow(hWnd); // a system class (list view, toolbar, ...)
+    return TRUE;
+}
+
+HWND CWnd::Detach() {
+    HWND h = m_hWnd;
+    m_hWnd = nullptr;
+    return h;
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd) {
+    if (!hWnd || FromHandlePermanent(hWnd))
+        return FALSE;
+    m_hWnd = hWnd;
+    SetPermanent(hWnd, this);
+    m_pfnSuper = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StdWndProc)));
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
+    return SubclassWindow(::GetDlgItem(pParent->m_hWnd, int(nID)));
+}
+
+BOOL CWnd::DestroyWindow() { return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE; }
+
+std::string CWnd::GetWindowText() const {
+    int len = GetWindowTextLengthA(m_hWnd);
+    std::string text(size_t(len) + 1, '\0');
+    len = ::GetWindowTextA(m_hWnd, &text[0], len + 1);
+    text.resize(size_t(len > 0 ? len : 0));
+    return text;
+}
+
+LRESULT CALLBACK CWnd::StdWndProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) {
+    CWnd* pWnd = FromHandlePermanent(hWnd);
+    if (!pWnd && t_pWndInit) {
+        // First message of a window we are creating (WM_GETMINMAXINFO or WM_NCCREATE).
+        pWnd = t_pWndInit;
+        t_pWndInit = nullptr;
+        pWnd->m_hWnd = hWnd;
+        SetPermanent(hWnd, pWnd);
+    }
+    if (!pWnd)
+        return ::DefWindowProcA(hWnd, msg, wp, lp);
+    return pWnd->Dispatch(msg, wp, lp);
+}
+
+LRESULT CWnd::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+    CurrentMsg saved = m_current;
+    m_current = {msg, wp, lp};
+    LRESULT result = WindowProc(msg, wp, lp);
+    m_current = saved;
+    if (msg == WM_NCDESTROY) {
+        // The window is gone: forget it, then let the class tidy up (it may delete itself).
+        WNDPROC super = m_pfnSuper;
+        SetPermanent(m_hWnd, nullptr);
+        if (super)
+            SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(super));
+        m_hWnd = nullptr;
+        m_pfnSuper = nullptr;
+        PostNcDestroy();
+    }
+    return result;
+}
+
+LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (m_pfnSuper)
+        return CallWindowProcA(m_pfnSuper, m_hWnd, msg, wp, lp);
+    return ::DefWindowProcA(m_hWnd, msg, wp, lp);
+}
+
+LRESULT CWnd::Default() { return DefWindowProc(m_current.msg, m_current.wp, m_current.lp); }
+
+bool CWnd::ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT* pResult) {
+    HWND hChild = reinterpret_cast<HWND>(lp);
+    CWnd* pChild = FromHandlePermanent(hChild);
+    return pChild && pChild != this && pChild->OnChildNotify(msg, wp, lp, pResult);
+}
+
+bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
+
+BOOL CWnd::OnCommand(WPARAM wp, LPARAM lp) {
+    const UINT nID = LOWORD(wp), nCode = HIWORD(wp);
+    // Accelerators (code 1) and menu items (code 0) come without a control window.
+    const bool bNotify = lp != 0;
+    return OnCmdMsg(nID, bNotify ? nCode : 0, bNotify, nullptr);
+}
+
+LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
+    switch (msg) {
+    case WM_COMMAND:
+        if (lp && ReflectToChild(msg, wp, lp, &result))
+            return result;
+        if (OnCommand(wp, lp))
+            return 0;
+        break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORDLG:
+        if (ReflectToChild(msg, wp, lp, &result))
+            return result;
+        break;
+    }
+    return Default();
+}
+
+void CCmdUI::Enable(BOOL bOn) {
+    m_bEnabled = bOn;
+    if (m_hMenu)
+        EnableMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (bOn ? MF_ENABLED : MF_GRAYED));
+    else if (m_pToolBar)
+        m_pToolBar->SendMessage(TB_ENABLEBUTTON, m_nID, MAKELPARAM(bOn ? TRUE : FALSE, 0));
+}
+
+void CCmdUI::SetCheck(int nCheck) {
+    if (m_hMenu)
+        CheckMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
+    else if (m_pToolBar)
+        m_pToolBar->SendMessage(TB_CHECKBUTTON, m_nID, MAKELPARAM(nCheck ? TRUE : FALSE, 0));
+}
