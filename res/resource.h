@@ -1,0 +1,192 @@
+/* Resource ids of Vantrel: shared by Vantrel.rc and the C++ code. Every id is guarded so that
+   this header can be included in any order with other headers that name the same ids. */
+#ifndef VANTREL_RESOURCE_H
+#define VANTREL_RESOURCE_H
+
+/* winuser.h names the system's own hand cursor IDC_HAND; here IDC_HAND is the program's
+   pointing-hand cursor resource. Including windows.h first fixes the order, so that the
+   definition below always wins whichever header a source file includes first. */
+#include <windows.h>
+#ifdef IDC_HAND
+#undef IDC_HAND
+#endif
+#define IDC_HAND 119
+
+/* Main menu, accelerators, toolbar, toolbar bitmap, application icon, document string */
+#ifndef IDR_MAINFRAME
+#define IDR_MAINFRAME 128
+#endif
+/* The document icon (a plain sheet) */
+#ifndef IDR_VANTRETYPE
+#define IDR_VANTRETYPE 129
+#endif
+
+/* Dialog templates */
+#ifndef IDD_ABOUTBOX
+#define IDD_ABOUTBOX 100
+#endif
+#ifndef IDD_FAVORITES
+#define IDD_FAVORITES 131
+#endif
+#ifndef IDD_ADD_NAME
+#define IDD_ADD_NAME 132
+#endif
+
+/* Controls of the Favorites dialog */
+#ifndef IDC_MANUAL_ADD
+#define IDC_MANUAL_ADD 3
+#endif
+#ifndef IDC_CANDIDATES
+#define IDC_CANDIDATES 1000
+#endif
+#ifndef IDC_FAVORITES
+#define IDC_FAVORITES 1001
+#endif
+#ifndef IDC_ADD
+#define IDC_ADD 1002
+#endif
+#ifndef IDC_REMOVE
+#define IDC_REMOVE 1003
+#endif
+#ifndef IDC_KILL_GENTLY
+#define IDC_KILL_GENTLY 1204
+#endif
+/* Control of the Add Process Name dialog */
+#ifndef IDC_PROCESS_NAME
+#define IDC_PROCESS_NAME 1004
+#endif
+/* Links of the About box */
+#ifndef IDC_MAIL_LINK
+#define IDC_MAIL_LINK 1042
+#endif
+#ifndef IDC_WEB_LINK
+#define IDC_WEB_LINK 1043
+#endif
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+/* The program's own commands */
+#ifndef ID_EDIT_FAVORITES
+#define ID_EDIT_FAVORITES 32771
+#endif
+#ifndef ID_KILL_FAVORITES_UNUSED
+#define ID_KILL_FAVORITES_UNUSED 32774
+#endif
+#ifndef ID_KILL_SELECTED
+#define ID_KILL_SELECTED 32775
+#endif
+#ifndef ID_VIEW_REFRESH
+#define ID_VIEW_REFRESH 32776
+#endif
+#ifndef ID_KILL_FAVORITES
+#define ID_KILL_FAVORITES 32777
+#endif
+#ifndef ID_KILL_FAVORITES_EXIT
+#define ID_KILL_FAVORITES_EXIT 31777
+#endif
+
+/* Standard commands of the window framework */
+#ifndef ID_FILE_NEW
+#define ID_FILE_NEW 57600
+#endif
+#ifndef ID_FILE_OPEN
+#define ID_FILE_OPEN 57601
+#endif
+#ifndef ID_FILE_SAVE
+#define ID_FILE_SAVE 57603
+#endif
+#ifndef ID_FILE_PRINT_SETUP
+#define ID_FILE_PRINT_SETUP 57606
+#endif
+#ifndef ID_WINDOW_SPLIT
+#define ID_WINDOW_SPLIT 57653
+#endif
+#ifndef ID_APP_ABOUT
+#define ID_APP_ABOUT 57664
+#endif
+#ifndef ID_APP_EXIT
+#define ID_APP_EXIT 57665
+#endif
+#ifndef ID_HELP_FINDER
+#define ID_HELP_FINDER 57667
+#endif
+#ifndef ID_CONTEXT_HELP
+#define ID_CONTEXT_HELP 57669
+#endif
+#ifndef ID_HELP
+#define ID_HELP 57670
+#endif
+#ifndef ID_DEFAULT_HELP
+#define ID_DEFAULT_HELP 57671
+#endif
+#ifndef ID_NEXT_PANE
+#define ID_NEXT_PANE 57680
+#endif
+#ifndef ID_PREV_PANE
+#define ID_PREV_PANE 57681
+#endif
+#ifndef ID_VIEW_TOOLBAR
+#define ID_VIEW_TOOLBAR 59392
+#endif
+#ifndef ID_VIEW_STATUS_BAR
+#define ID_VIEW_STATUS_BAR 59393
+#endif
+
+/* Child window ids of the frame's bars and view: the toggles find the bars by these */
+#ifndef AFX_IDW_TOOLBAR
+#define AFX_IDW_TOOLBAR 59392
+#endif
+#ifndef AFX_IDW_STATUS_BAR
+#define AFX_IDW_STATUS_BAR 59393
+#endif
+#ifndef AFX_IDW_PANE_FIRST
+#define AFX_IDW_PANE_FIRST 59648
+#endif
+
+/* Strings */
+#ifndef AFX_IDS_APP_TITLE
+#define AFX_IDS_APP_TITLE 57344
+#endif
+#ifndef AFX_IDS_IDLEMESSAGE
+#define AFX_IDS_IDLEMESSAGE 57345
+#endif
+/* Status bar pane 1; its string is the pane's initial text */
+#ifndef ID_INDICATOR_ACTIVITY
+#define ID_INDICATOR_ACTIVITY 61191
+#endif
+/* Status bar prompts of the system menu commands: 61184 + (SC_xxx - SC_SIZE) / 16 */
+#ifndef AFX_IDS_SCSIZE
+#define AFX_IDS_SCSIZE 61184
+#endif
+#ifndef AFX_IDS_SCMOVE
+#define AFX_IDS_SCMOVE 61185
+#endif
+#ifndef AFX_IDS_SCMINIMIZE
+#define AFX_IDS_SCMINIMIZE 61186
+#endif
+#ifndef AFX_IDS_SCMAXIMIZE
+#define AFX_IDS_SCMAXIMIZE 61187
+#endif
+#ifndef AFX_IDS_SCNEXTWINDOW
+#define AFX_IDS_SCNEXTWINDOW 61188
+#endif
+#ifndef AFX_IDS_SCPREVWINDOW
+#define AFX_IDS_SCPREVWINDOW 61189
+#endif
+#ifndef AFX_IDS_SCCLOSE
+#define AFX_IDS_SCCLOSE 61190
+#endif
+#ifndef AFX_IDS_SCRESTORE
+#define AFX_IDS_SCRESTORE 61202
+#endif
+#ifndef AFX_IDS_SCTASKLIST
+#define AFX_IDS_SCTASKLIST 61203
+#endif
+
+/* Resource type of the toolbar layout: version, button width and height, count, ids */
+#ifndef RT_TOOLBAR_TYPE
+#define RT_TOOLBAR_TYPE 241
+#endif
+
+#endif /* VANTREL_RESOURCE_H */
