@@ -1,0 +1,153 @@
+// The Windows 95/98/Me path and the platform test, against a made-up Tool Help.
+#include "unit/FakeToolHelp.h"
+#include "unit/SnapshotRecorder.h"
+
+#include <gtest/gtest.h>
+#include <cstddef>
+#include <cstring>
+
+namespace {
+
+const char kNoLibrary[] = "C:\\nowhere\\VN_NEVER_LOADED.DLL";
+
+class Snapshot9xTest : public ::testing::Test {
+  protected:
+    void AddProcess(DWORD dwPID, DWORD dwModuleID, LONG lBase, DWORD dwThreads,
+                    DWORD dwClass = NORMAL_PRIORITY_CLASS, bool bOpenable = true) {
+        fake.processes.push_back({dwPID, dwModuleID, lBase, dwThreads,
+                                  "EXE" + std::to_string(dwPID) + ".EXE", dwClass, bOpenable});
+    }
+    void AddModule(DWORD dwPID, DWORD dwModuleID, const std::string& strModule) {
+        fake.modules.push_back({dwPID, dwModuleID, strModule, "C:\\WINDOWS\\" + strModule});
+    }
+    // Nothing the snapshot opened is left open, and nothing was closed that it did not open.
+    void ExpectTidy() {
+        EXPECT_EQ(0u, fake.OpenHandles());
+        EXPECT_EQ(0, fake.nBadCloses);
+        EXPECT_EQ(0, fake.nWrongSizes);
+    }
+    FakeToolHelp fake;
+};
+
+TEST_F(Snapshot9xTest, PlatformFamilyIsFixedFromTheVersionInformation) {
+    SnapshotRecorder on98(&fake);
+    EXPECT_EQ(0, on98.m_bNT);
+    EXPECT_EQ(148u, fake.dwVersionSize);
+    EXPECT_TRUE(fake.bVersionCleared);
+
+    fake.dwPlatformId = VER_PLATFORM_WIN32_NT;
+    EXPECT_EQ(1, SnapshotRecorder(&fake).m_bNT);
+    fake.dwPlatformId = 3; // any other family counts as NT
+    EXPECT_EQ(1, SnapshotRecorder(&fake).m_bNT);
+    fake.bVersionFails = true; // the id stays 0
+    EXPECT_EQ(1, SnapshotRecorder(&fake).m_bNT);
+}
+
+TEST_F(Snapshot9xTest, ARefreshListsEachProcessFromItsOwnModule) {
+    AddProcess(0x10, 7, 8, 3, HIGH_PRIORITY_CLASS);
+    AddModule(0x10, 6, "OTHER.DLL");
+    AddModule(0x10, 7, "EXPLORER");
+    AddProcess(0x24, 9, 4, 1, IDLE_PRIORITY_CLASS);
+    AddModule(0x24, 9, "SPOOL32");
+    SnapshotRecorder view(&fake, kNoLibrary);
+    view.rows.resize(3); // left from an earlier refresh
+
+    EXPECT_EQ(1, view.RefreshList());
+    EXPECT_EQ(1, view.nDeleteAll);
+    ASSERT_EQ(2u, view.rows.size());
+    const VN_PROCINFO& first = view.rows[0];
+    // The name is the module's, not the process entry's file name.
+    EXPECT_STREQ("EXPLORER", first.szName);
+    EXPECT_STREQ("C:\\WINDOWS\\EXPLORER", first.szFullPath);
+    EXPECT_EQ(0x10u, first.dwPID);
+    EXPECT_EQ(3u, first.dwThreadCount);
+    EXPECT_EQ(8, first.lBasePriority);
+    EXPECT_EQ(DWORD(HIGH_PRIORITY_CLASS), first.dwPriorityClass);
+    EXPECT_STREQ("SPOOL32", view.rows[1].szName);
+    EXPECT_EQ(DWORD(IDLE_PRIORITY_CLASS), view.rows[1].dwPriorityClass);
+
+    // Each process is opened with the old full access, not inheritable; the library is never
+    // involved on this family.
+    ASSERT_EQ(2u, fake.openAccess.size());
+    EXPECT_EQ(0x1F0FFFu, fake.openAccess[0]);
+    EXPECT_EQ(FALSE, fake.openInherit[0]);
+    EXPECT_EQ(0, view.nLoadFailures + view.nCloseRequests);
+    EXPECT_EQ(nullptr, view.m_hLibrary);
+    ExpectTidy();
+}
+
+TEST_F(Snapshot9xTest, AProcessWithoutItsOwnModuleGetsNoRecord) {
+    AddProcess(0x10, 5, 8, 1);
+    AddModule(0x10, 4, "NOTMINE.DLL"); // no module with id 5
+    AddProcess(0x14, 5, 8, 1);         // no modules at all
+    AddProcess(0x18, 5, 8, 1);
+    AddModule(0x18, 5, "MODULE18");
+    fake.moduleSnapshotFails.insert(0x18); // its module snapshot cannot be taken
+    AddProcess(0x1C, 2, 8, 1);
+    AddModule(0x1C, 2, "LISTED");
+    SnapshotRecorder view(&fake);
+
+    EXPECT_EQ(1, view.ListProcesses9x());
+    ASSERT_EQ(1u, view.rows.size());
+    EXPECT_STREQ("LISTED", view.rows[0].szName);
+    EXPECT_EQ(1u, fake.openAccess.size()); // only the listed process was opened
+    ExpectTidy();
+}
+
+TEST_F(Snapshot9xTest, AProcessThatCannotBeOpenedHasClassZeroAndKeepsItsBasePriority) {
+    AddProcess(0x30, 1, 13, 2, HIGH_PRIORITY_CLASS, false);
+    AddModule(0x30, 1, "LOCKED");
+    SnapshotRecorder view(&fake);
+
+    EXPECT_EQ(1, view.ListProcesses9x());
+    ASSERT_EQ(1u, view.rows.size());
+    EXPECT_EQ(0u, view.rows[0].dwPriorityClass);
+    EXPECT_EQ(13, view.rows[0].lBasePriority);
+    EXPECT_STREQ("LOCKED", view.rows[0].szName);
+    ExpectTidy();
+}
+
+TEST_F(Snapshot9xTest, ASnapshotThatCannotBeTakenOrIsEmptyListsNothing) {
+    SnapshotRecorder view(&fake);
+    EXPECT_EQ(0, view.RefreshList()); // no first entry
+    fake.bProcessSnapshotFails = true;
+    AddProcess(0x10, 1, 8, 1);
+    AddModule(0x10, 1, "UNSEEN");
+    view.rows.resize(2);
+    EXPECT_EQ(0, view.RefreshList());
+    EXPECT_TRUE(view.rows.empty());
+    EXPECT_EQ(2, view.nDeleteAll);
+    ExpectTidy();
+}
+
+TEST_F(Snapshot9xTest, FindProcessModuleCopiesTheFirstMatchOnlyAsFarAsAsked) {
+    AddProcess(0x40, 3, 8, 1);
+    AddModule(0x40, 3, "FIRST");
+    AddModule(0x40, 3, "SECOND");
+    AddModule(0x40, 4, "OTHER");
+    SnapshotRecorder view(&fake);
+
+    MODULEENTRY32 module;
+    EXPECT_EQ(1, view.FindProcessModule(0x40, 3, &module, sizeof module));
+    EXPECT_STREQ("FIRST", module.szModule);
+    EXPECT_EQ(1, fake.nModuleSteps); // the walk stops at the match
+
+    // A smaller size copies only that many bytes.
+    unsigned char bytes[sizeof(MODULEENTRY32) + 16];
+    memset(bytes, 0xAB, sizeof bytes);
+    EXPECT_EQ(1, view.FindProcessModule(0x40, 3, bytes, 8));
+    DWORD dwModuleID = 0;
+    memcpy(&dwModuleID, bytes + offsetof(MODULEENTRY32, th32ModuleID), sizeof dwModuleID);
+    EXPECT_EQ(3u, dwModuleID);
+    EXPECT_EQ(0xAB, bytes[8]);
+    // A larger size never copies more than one entry.
+    memset(bytes, 0xAB, sizeof bytes);
+    EXPECT_EQ(1, view.FindProcessModule(0x40, 3, bytes, sizeof bytes));
+    EXPECT_EQ(0xAB, bytes[sizeof(MODULEENTRY32)]);
+
+    EXPECT_EQ(0, view.FindProcessModule(0x40, 9, &module, sizeof module));
+    EXPECT_EQ(0, view.FindProcessModule(0x41, 3, &module, sizeof module));
+    ExpectTidy();
+}
+
+} // namespace

@@ -1,0 +1,101 @@
+#include "unit/Victim.h"
+
+#include <cstdio>
+
+namespace {
+
+// Longest time a victim may take to get ready, or to end after being killed.
+const DWORD kStartTimeoutMs = 20000;
+
+std::string VictimDir() {
+    char szTemp[MAX_PATH];
+    GetTempPathA(MAX_PATH, szTemp);
+    std::string dir = std::string(szTemp) + "VantrelVictims\\";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+} // namespace
+
+std::string TestProgramDir() {
+    char szPath[MAX_PATH];
+    DWORD cch = GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+    std::string path(szPath, cch);
+    return path.substr(0, path.find_last_of("\\/") + 1);
+}
+
+Victim::~Victim() {
+    Kill();
+    for (HANDLE h : {m_hProcess, m_hReady, m_hCloseSeen})
+        if (h) CloseHandle(h);
+    if (!m_strExePath.empty()) DeleteFileA(m_strExePath.c_str());
+}
+
+bool Victim::StartConsole(int nExtraThreads) {
+    return Start("victim_console.exe", "vcon", std::to_string(nExtraThreads));
+}
+
+bool Victim::StartWindow(bool bHonourClose) {
+    return Start("victim_window.exe", "vwin", bHonourClose ? "honour" : "ignore");
+}
+
+bool Victim::Start(const char* pszProgram, const char* pszPrefix, const std::string& strArgs) {
+    if (m_hProcess) return false;
+    static unsigned s_nCounter;
+    char szUnique[64];
+    snprintf(szUnique, sizeof szUnique, "%s_%lu_%u_%lu", pszPrefix, GetCurrentProcessId(),
+             ++s_nCounter, GetTickCount() % 100000);
+    m_strExeName = std::string(szUnique) + ".exe";
+    m_strExePath = VictimDir() + m_strExeName;
+    if (!CopyFileA((TestProgramDir() + pszProgram).c_str(), m_strExePath.c_str(), FALSE)) {
+        m_strExePath.clear();
+        return false;
+    }
+
+    m_strEvent = std::string("VantrelVictim_") + szUnique;
+    m_hReady = CreateEventA(nullptr, TRUE, FALSE, m_strEvent.c_str());
+    m_hCloseSeen = CreateEventA(nullptr, TRUE, FALSE, (m_strEvent + "_close").c_str());
+    std::string cmd = "\"" + m_strExePath + "\" " + m_strEvent + " " +
+                      std::to_string(GetCurrentProcessId()) + " " + strArgs;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!m_hReady || !m_hCloseSeen ||
+        !CreateProcessA(m_strExePath.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    m_hProcess = pi.hProcess;
+    m_dwPid = pi.dwProcessId;
+    HANDLE waits[] = {m_hReady, m_hProcess};
+    if (WaitForMultipleObjects(2, waits, FALSE, kStartTimeoutMs) != WAIT_OBJECT_0) {
+        Kill();
+        return false;
+    }
+    return true;
+}
+
+bool Victim::WaitForExit(DWORD dwMilliseconds) const {
+    return m_hProcess && WaitForSingleObject(m_hProcess, dwMilliseconds) == WAIT_OBJECT_0;
+}
+
+DWORD Victim::ExitCode() const {
+    DWORD dwCode = STILL_ACTIVE;
+    if (m_hProcess) GetExitCodeProcess(m_hProcess, &dwCode);
+    return dwCode;
+}
+
+HWND Victim::Window() const {
+    return m_strEvent.empty() ? nullptr : FindWindowA("VantrelVictimWindow", m_strEvent.c_str());
+}
+
+bool Victim::WaitForCloseRequest(DWORD dwMilliseconds) const {
+    return m_hCloseSeen && WaitForSingleObject(m_hCloseSeen, dwMilliseconds) == WAIT_OBJECT_0;
+}
+
+void Victim::Kill() {
+    if (Running()) {
+        TerminateProcess(m_hProcess, 0xDEAD);
+        WaitForExit(kStartTimeoutMs);
+    }
+}
