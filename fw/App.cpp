@@ -10,24 +10,28 @@ CWinApp* g_pApp = nullptr;
 AfxMessageBoxHook g_messageBoxHook = nullptr;
 } // namespace
 
-CWinApp::CWinApp()
-    : m_pszAppName(""), m_hInstance(GetModuleHandleA(nullptr)), m_pMainWnd(nullptr) {
+CWinApp::CWinApp() : m_pszAppName(""), m_hInstance(GetModuleHandleA(nullptr)), m_pMainWnd(nullptr) {
     g_pApp = this;
     m_strAppName = AfxLoadString(AFX_IDS_APP_TITLE);
     m_pszAppName = m_strAppName.c_str();
 }
 
 CWinApp::~CWinApp() {
-    if (g_pApp == this)
-        g_pApp = nullptr;
+    if (g_pApp == this) g_pApp = nullptr;
 }
 
-CWinApp* AfxGetApp() { return g_pApp; }
-CFrameWnd* AfxGetMainWnd() { return g_pApp ? g_pApp->m_pMainWnd : nullptr; }
+CWinApp* AfxGetApp() {
+    return g_pApp;
+}
+CFrameWnd* AfxGetMainWnd() {
+    return g_pApp ? g_pApp->m_pMainWnd : nullptr;
+}
 HINSTANCE AfxGetInstanceHandle() {
     return g_pApp ? g_pApp->m_hInstance : GetModuleHandleA(nullptr);
 }
-const char* AfxGetAppName() { return g_pApp ? g_pApp->m_pszAppName : ""; }
+const char* AfxGetAppName() {
+    return g_pApp ? g_pApp->m_pszAppName : "";
+}
 
 std::string AfxLoadString(UINT nID) {
     char buffer[512];
@@ -42,19 +46,18 @@ AfxMessageBoxHook AfxSetMessageBoxHook(AfxMessageBoxHook hook) {
 }
 
 int AfxMessageBox(const std::string& text, UINT nType) {
-    if (g_messageBoxHook)
-        return g_messageBoxHook(text, nType);
+    if (g_messageBoxHook) return g_messageBoxHook(text, nType);
     HWND hOwner = GetActiveWindow();
-    if (!hOwner && AfxGetMainWnd())
-        hOwner = AfxGetMainWnd()->m_hWnd;
+    if (!hOwner && AfxGetMainWnd()) hOwner = AfxGetMainWnd()->m_hWnd;
     return MessageBoxA(hOwner, text.c_str(), AfxGetAppName(), nType | MB_TASKMODAL);
 }
 
-void CWinApp::AddDocTemplate(CSingleDocTemplate* pTemplate) { m_pDocTemplate.reset(pTemplate); }
+void CWinApp::AddDocTemplate(CSingleDocTemplate* pTemplate) {
+    m_pDocTemplate.reset(pTemplate);
+}
 
 void CWinApp::OnFileNew() {
-    if (m_pDocTemplate)
-        m_pDocTemplate->OpenDocumentFile();
+    if (m_pDocTemplate) m_pDocTemplate->OpenDocumentFile();
 }
 
 BEGIN_COMMAND_MAP(CWinApp, CCmdTarget)
@@ -74,8 +77,7 @@ BOOL CWinApp::PreTranslateMessage(MSG* pMsg) {
 }
 
 BOOL CWinApp::OnIdle(LONG lCount) {
-    if (lCount == 0 && m_pMainWnd && m_pMainWnd->m_hWnd)
-        m_pMainWnd->OnIdleUpdateCmdUI();
+    if (lCount == 0 && m_pMainWnd && m_pMainWnd->m_hWnd) m_pMainWnd->OnIdleUpdateCmdUI();
     return FALSE; // nothing more to do until the next message
 }
 
@@ -84,12 +86,10 @@ int CWinApp::Run() {
     for (;;) {
         LONG idleCount = 0;
         while (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-            if (!OnIdle(idleCount++))
-                break;
+            if (!OnIdle(idleCount++)) break;
         }
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0 || got == -1)
-            break;
+        if (got == 0 || got == -1) break;
         if (!PreTranslateMessage(&msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
@@ -101,8 +101,7 @@ int CWinApp::Run() {
 
 int AfxWinMain(HINSTANCE hInstance) {
     CWinApp* pApp = AfxGetApp();
-    if (!pApp)
-        return 1;
+    if (!pApp) return 1;
     pApp->m_hInstance = hInstance;
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);

@@ -11,7 +11,7 @@ class CSingleDocTemplate;
 class CFrameWnd;
 
 class CWinApp : public CCmdTarget {
-public:
+  public:
     // The application name is taken from string resource AFX_IDS_APP_TITLE.
     CWinApp();
     ~CWinApp() override;
@@ -33,7 +33,7 @@ public:
     HINSTANCE m_hInstance;
     CFrameWnd* m_pMainWnd;
 
-protected:
+  protected:
     std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
     std::string m_strAppName;
 

@@ -8,8 +8,7 @@ BOOL CToolBar::CreateEx(CWnd* pParent, DWORD dwCtrlStyle, DWORD dwStyle, UINT nI
     // The bar-placement bits of the style (top, gripper, fly-by) are the frame's business;
     // the control gets the window bits and its own control style.
     DWORD style = (dwStyle & (WS_CHILD | WS_VISIBLE)) | dwCtrlStyle | CCS_TOP | CCS_NODIVIDER;
-    if (dwStyle & CBRS_TOOLTIPS)
-        style |= TBSTYLE_TOOLTIPS;
+    if (dwStyle & CBRS_TOOLTIPS) style |= TBSTYLE_TOOLTIPS;
     if (!CWnd::CreateEx(0, TOOLBARCLASSNAMEA, "", style, 0, 0, 0, 0, pParent->m_hWnd,
                         reinterpret_cast<HMENU>(UINT_PTR(nID))))
         return FALSE;
@@ -19,28 +18,26 @@ BOOL CToolBar::CreateEx(CWnd* pParent, DWORD dwCtrlStyle, DWORD dwStyle, UINT nI
 
 BOOL CToolBar::LoadToolBar(UINT nIDResource) {
     HINSTANCE hInst = AfxGetInstanceHandle();
-    HRSRC hRes = FindResourceA(hInst, MAKEINTRESOURCEA(nIDResource), MAKEINTRESOURCEA(RT_TOOLBAR_TYPE));
-    if (!hRes)
-        return FALSE;
+    HRSRC hRes =
+        FindResourceA(hInst, MAKEINTRESOURCEA(nIDResource), MAKEINTRESOURCEA(RT_TOOLBAR_TYPE));
+    if (!hRes) return FALSE;
     const DWORD size = SizeofResource(hInst, hRes);
     const WORD* data = static_cast<const WORD*>(LockResource(LoadResource(hInst, hRes)));
-    if (!data || size < 8 || data[0] != 1)
-        return FALSE;
+    if (!data || size < 8 || data[0] != 1) return FALSE;
     const WORD cx = data[1], cy = data[2], count = data[3];
-    if (size < 8u + 2u * count)
-        return FALSE;
+    if (size < 8u + 2u * count) return FALSE;
     m_ids.assign(data + 4, data + 4 + count);
 
     // Light grey in the bitmap becomes the button face colour.
-    HBITMAP hbm = static_cast<HBITMAP>(LoadImageA(hInst, MAKEINTRESOURCEA(nIDResource),
-                                                  IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
-    if (!hbm)
-        return FALSE;
+    HBITMAP hbm = static_cast<HBITMAP>(
+        LoadImageA(hInst, MAKEINTRESOURCEA(nIDResource), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+    if (!hbm) return FALSE;
     BITMAP bm;
     GetObject(hbm, sizeof bm, &bm);
     SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(cx, cy));
     TBADDBITMAP tbab = {nullptr, reinterpret_cast<UINT_PTR>(hbm)};
-    if (SendMessage(TB_ADDBITMAP, WPARAM(bm.bmWidth / (cx ? cx : 1)), reinterpret_cast<LPARAM>(&tbab)) == -1)
+    if (SendMessage(TB_ADDBITMAP, WPARAM(bm.bmWidth / (cx ? cx : 1)),
+                    reinterpret_cast<LPARAM>(&tbab)) == -1)
         return FALSE;
 
     std::vector<TBBUTTON> buttons;
@@ -100,7 +97,8 @@ BOOL CStatusBar::SetIndicators(const UINT* pIDs, int nCount) {
     }
     UpdateParts();
     for (int i = 0; i < nCount; ++i)
-        SendMessage(SB_SETTEXTA, WPARAM(i), reinterpret_cast<LPARAM>(m_panes[size_t(i)].text.c_str()));
+        SendMessage(SB_SETTEXTA, WPARAM(i),
+                    reinterpret_cast<LPARAM>(m_panes[size_t(i)].text.c_str()));
     return TRUE;
 }
 
@@ -120,25 +118,21 @@ void CStatusBar::SetPaneInfo(int nIndex, UINT nID, UINT nStyle, int cxWidth) {
 }
 
 BOOL CStatusBar::SetPaneText(int nIndex, const char* pszText, BOOL bUpdate) {
-    if (nIndex < 0 || size_t(nIndex) >= m_panes.size())
-        return FALSE;
+    if (nIndex < 0 || size_t(nIndex) >= m_panes.size()) return FALSE;
     m_panes[size_t(nIndex)].text = pszText ? pszText : "";
     BOOL ok = SendMessage(SB_SETTEXTA, WPARAM(nIndex),
                           reinterpret_cast<LPARAM>(m_panes[size_t(nIndex)].text.c_str())) != 0;
-    if (bUpdate)
-        UpdateWindow(m_hWnd);
+    if (bUpdate) UpdateWindow(m_hWnd);
     return ok;
 }
 
 std::string CStatusBar::GetPaneText(int nIndex) const {
-    if (nIndex < 0 || size_t(nIndex) >= m_panes.size())
-        return std::string();
+    if (nIndex < 0 || size_t(nIndex) >= m_panes.size()) return std::string();
     return m_panes[size_t(nIndex)].text;
 }
 
 void CStatusBar::UpdateParts() {
-    if (m_panes.empty())
-        return;
+    if (m_panes.empty()) return;
     RECT rc;
     GetClientRect(&rc);
     int borders[3] = {0, 0, 0};
@@ -152,8 +146,7 @@ void CStatusBar::UpdateParts() {
         rights[i] = right;
         right -= m_panes[i].cxText + frame;
     }
-    if (m_panes.size() > 1)
-        rights[0] = right > 0 ? right : 0;
+    if (m_panes.size() > 1) rights[0] = right > 0 ? right : 0;
     rights.back() = -1; // the last pane runs to the edge, under the size grip
     SendMessage(SB_SETPARTS, rights.size(), reinterpret_cast<LPARAM>(rights.data()));
 }

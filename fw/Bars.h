@@ -15,7 +15,7 @@ const DWORD CBRS_GRIPPER = 0x00400000, CBRS_TOOLTIPS = 0x0010, CBRS_FLYBY = 0x00
 const DWORD CBRS_SIZE_DYNAMIC = 0x0004;
 
 class CToolBar : public CWnd {
-public:
+  public:
     // Creates the toolbar control (flat, with tooltips) as a child of the frame.
     BOOL CreateEx(CWnd* pParent, DWORD dwCtrlStyle, DWORD dwStyle, UINT nID);
     // Loads the classic toolbar resource (version, width, height, count, command ids with 0
@@ -26,12 +26,12 @@ public:
     // Height the toolbar wants at the current width.
     int CalcHeight() const;
 
-private:
+  private:
     std::vector<UINT> m_ids;
 };
 
 class CStatusBar : public CWnd {
-public:
+  public:
     BOOL Create(CWnd* pParent, DWORD dwStyle, UINT nID);
     // Pane 0 must be the separator (id 0): it stretches. Other panes show the string
     // resource of their id and start as wide as that text.
@@ -45,7 +45,7 @@ public:
     void UpdateParts();
     int CalcHeight() const;
 
-private:
+  private:
     struct Pane {
         UINT nID;
         UINT nStyle;

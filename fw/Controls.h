@@ -8,14 +8,16 @@
 class CStatic : public CWnd {};
 
 class CButton : public CWnd {
-public:
+  public:
     int GetCheck() const { return int(SendMessage(BM_GETCHECK)); }
     void SetCheck(int nCheck) { SendMessage(BM_SETCHECK, WPARAM(nCheck)); }
 };
 
 class CListBox : public CWnd {
-public:
-    int AddString(const char* psz) { return int(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(psz))); }
+  public:
+    int AddString(const char* psz) {
+        return int(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(psz)));
+    }
     int DeleteString(int nIndex) { return int(SendMessage(LB_DELETESTRING, WPARAM(nIndex))); }
     int GetCount() const { return int(SendMessage(LB_GETCOUNT)); }
     int GetCurSel() const { return int(SendMessage(LB_GETCURSEL)); }
@@ -24,6 +26,7 @@ public:
     std::string GetText(int nIndex) const;
     // The first entry after nStartAfter (-1: from the top) equal to psz, ignoring case.
     int FindStringExact(int nStartAfter, const char* psz) const {
-        return int(SendMessage(LB_FINDSTRINGEXACT, WPARAM(nStartAfter), reinterpret_cast<LPARAM>(psz)));
+        return int(
+            SendMessage(LB_FINDSTRINGEXACT, WPARAM(nStartAfter), reinterpret_cast<LPARAM>(psz)));
     }
 };

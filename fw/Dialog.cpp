@@ -18,8 +18,7 @@ void CDataExchange::Fail() {
 }
 
 void DDX_Control(CDataExchange* pDX, int nID, CWnd& rControl) {
-    if (!rControl.m_hWnd)
-        rControl.Attach(pDX->PrepareCtrl(nID));
+    if (!rControl.m_hWnd) rControl.Attach(pDX->PrepareCtrl(nID));
 }
 
 void DDX_Check(CDataExchange* pDX, int nID, int& value) {
@@ -56,17 +55,19 @@ void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nChars) {
     }
 }
 
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParent) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParent) {}
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParent)
+    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParent) {}
 
 INT_PTR CDialog::DoModal() {
     HWND hOwner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
-    if (!hOwner && AfxGetMainWnd())
-        hOwner = AfxGetMainWnd()->m_hWnd;
+    if (!hOwner && AfxGetMainWnd()) hOwner = AfxGetMainWnd()->m_hWnd;
     return DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
                            StdDlgProc, reinterpret_cast<LPARAM>(this));
 }
 
-void CDialog::EndDialog(INT_PTR nResult) { ::EndDialog(m_hWnd, nResult); }
+void CDialog::EndDialog(INT_PTR nResult) {
+    ::EndDialog(m_hWnd, nResult);
+}
 
 BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
     CDataExchange dx(this, bSaveAndValidate);
@@ -80,19 +81,18 @@ BOOL CDialog::OnInitDialog() {
 }
 
 void CDialog::OnOK() {
-    if (!UpdateData(TRUE))
-        return; // a control's value was refused: the dialog stays open
+    if (!UpdateData(TRUE)) return; // a control's value was refused: the dialog stays open
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 BOOL CDialog::OnCommand(WPARAM wp, LPARAM lp) {
-    if (CWnd::OnCommand(wp, lp))
-        return TRUE;
+    if (CWnd::OnCommand(wp, lp)) return TRUE;
     const UINT nID = LOWORD(wp), nCode = HIWORD(wp);
-    if (nCode != BN_CLICKED)
-        return FALSE;
+    if (nCode != BN_CLICKED) return FALSE;
     if (nID == IDOK) {
         OnOK();
         return TRUE;
@@ -105,8 +105,7 @@ BOOL CDialog::OnCommand(WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_INITDIALOG)
-        return OnInitDialog();
+    if (msg == WM_INITDIALOG) return OnInitDialog();
     return CWnd::WindowProc(msg, wp, lp);
 }
 
@@ -122,15 +121,13 @@ INT_PTR CALLBACK CDialog::StdDlgProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) 
         SetPermanent(hWnd, pInit);
     }
     CDialog* pDlg = static_cast<CDialog*>(FromHandlePermanent(hWnd));
-    if (!pDlg)
-        return FALSE;
+    if (!pDlg) return FALSE;
     const bool savedDefaulted = pDlg->m_bDefaulted;
     pDlg->m_bDefaulted = false;
     LRESULT result = pDlg->Dispatch(msg, wp, lp);
     const bool defaulted = pDlg->m_bDefaulted;
     pDlg->m_bDefaulted = savedDefaulted;
-    if (defaulted)
-        return FALSE; // the dialog manager's own handling
+    if (defaulted) return FALSE; // the dialog manager's own handling
     switch (msg) {
     case WM_INITDIALOG:
     case WM_CTLCOLORSTATIC:

@@ -9,7 +9,7 @@ class CDialog;
 
 // One direction of data exchange: into the controls (load) or out of them (save).
 class CDataExchange {
-public:
+  public:
     CDataExchange(CDialog* pDlg, BOOL bSaveAndValidate)
         : m_pDlgWnd(pDlg), m_bSaveAndValidate(bSaveAndValidate) {}
     HWND PrepareCtrl(int nID);
@@ -33,7 +33,7 @@ void DDX_Text(CDataExchange* pDX, int nID, std::string& value);
 void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nChars);
 
 class CDialog : public CWnd {
-public:
+  public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParent = nullptr);
     // Runs the dialog; owner is the parent given, else the main window. Returns the id that
     // ended it (IDOK, IDCANCEL) or -1 when it could not be created.
@@ -41,7 +41,7 @@ public:
     void EndDialog(INT_PTR nResult);
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
-protected:
+  protected:
     virtual BOOL OnInitDialog();
     virtual void DoDataExchange(CDataExchange*) {}
     virtual void OnOK();
@@ -56,6 +56,6 @@ protected:
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
 
-private:
+  private:
     bool m_bDefaulted = false; // the current message went to the dialog manager's handling
 };

@@ -21,8 +21,7 @@ void CDocument::OnFileSave() {
         // An untitled document: ask for a name, starting from the new-file name.
         const CSingleDocTemplate* pTemplate = AfxGetApp() ? AfxGetApp()->GetDocTemplate() : nullptr;
         char file[MAX_PATH] = "";
-        if (pTemplate)
-            lstrcpynA(file, pTemplate->GetDocString(2).c_str(), MAX_PATH);
+        if (pTemplate) lstrcpynA(file, pTemplate->GetDocString(2).c_str(), MAX_PATH);
         OPENFILENAMEA ofn = {};
         ofn.lStructSize = sizeof ofn;
         ofn.hwndOwner = AfxGetMainWnd() ? AfxGetMainWnd()->m_hWnd : nullptr;
@@ -30,19 +29,16 @@ void CDocument::OnFileSave() {
         ofn.lpstrFile = file;
         ofn.nMaxFile = MAX_PATH;
         ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-        if (!GetSaveFileNameA(&ofn))
-            return;
+        if (!GetSaveFileNameA(&ofn)) return;
         path = file;
     }
-    if (!OnSaveDocument(path))
-        AfxMessageBox("Failed to save document.", MB_ICONEXCLAMATION);
+    if (!OnSaveDocument(path)) AfxMessageBox("Failed to save document.", MB_ICONEXCLAMATION);
 }
 
 BOOL CDocument::OnSaveDocument(const std::string& path) {
     HANDLE hFile = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return FALSE;
+    if (hFile == INVALID_HANDLE_VALUE) return FALSE;
     Serialize(hFile, true);
     CloseHandle(hFile);
     m_strPathName = path;
@@ -51,18 +47,19 @@ BOOL CDocument::OnSaveDocument(const std::string& path) {
 
 CSingleDocTemplate::CSingleDocTemplate(UINT nIDResource, DocFactory doc, FrameFactory frame,
                                        ViewFactory view)
-    : m_nIDResource(nIDResource), m_docFactory(doc), m_frameFactory(frame),
-      m_viewFactory(view), m_pOnlyDoc(nullptr) {}
+    : m_nIDResource(nIDResource), m_docFactory(doc), m_frameFactory(frame), m_viewFactory(view),
+      m_pOnlyDoc(nullptr) {}
 
-CSingleDocTemplate::~CSingleDocTemplate() { delete m_pOnlyDoc; }
+CSingleDocTemplate::~CSingleDocTemplate() {
+    delete m_pOnlyDoc;
+}
 
 std::string CSingleDocTemplate::GetDocString(int index) const {
     std::string s = AfxLoadString(m_nIDResource);
     size_t start = 0;
     for (int i = 0; i < index; ++i) {
         size_t nl = s.find('\n', start);
-        if (nl == std::string::npos)
-            return std::string();
+        if (nl == std::string::npos) return std::string();
         start = nl + 1;
     }
     return s.substr(start, s.find('\n', start) - start);
@@ -76,19 +73,19 @@ CDocument* CSingleDocTemplate::OpenDocumentFile() {
     CDocument* pDoc = m_docFactory();
     CFrameWnd* pFrame = m_frameFactory();
     CWinApp* pApp = AfxGetApp();
-    if (pApp && !pApp->m_pMainWnd)
-        pApp->m_pMainWnd = pFrame;
+    if (pApp && !pApp->m_pMainWnd) pApp->m_pMainWnd = pFrame;
     CCreateContext context;
     context.pTemplate = this;
     context.pDocument = pDoc;
     if (!pFrame->LoadFrame(m_nIDResource, &context)) {
         // A frame whose window was created and then failed has already deleted itself.
-        if (pApp && pApp->m_pMainWnd == pFrame)
-            pApp->m_pMainWnd = nullptr;
+        if (pApp && pApp->m_pMainWnd == pFrame) pApp->m_pMainWnd = nullptr;
         delete pDoc;
         return nullptr;
     }
     m_pOnlyDoc = pDoc;
+    // The view gets its size now, so that its initial update sees its real client area.
+    pFrame->RecalcLayout();
     if (!pDoc->OnNewDocument()) {
         pFrame->DestroyWindow();
         return nullptr;

@@ -10,7 +10,7 @@ class CFrameWnd;
 class CView;
 
 class CDocument : public CCmdTarget {
-public:
+  public:
     CDocument() : m_pView(nullptr) {}
     virtual BOOL OnNewDocument();
     // Writes the document's data; called by Save with the file opened for writing.
@@ -18,8 +18,7 @@ public:
     virtual void OnCloseDocument() {}
     void AddView(CView* pView) { m_pView = pView; }
     void RemoveView(CView* pView) {
-        if (m_pView == pView)
-            m_pView = nullptr;
+        if (m_pView == pView) m_pView = nullptr;
     }
     const std::string& GetPathName() const { return m_strPathName; }
 
@@ -27,7 +26,7 @@ public:
     void OnFileSave();
     BOOL OnSaveDocument(const std::string& path);
 
-protected:
+  protected:
     CView* m_pView;
     std::string m_strPathName;
 
@@ -35,7 +34,7 @@ protected:
 };
 
 class CSingleDocTemplate {
-public:
+  public:
     typedef CDocument* (*DocFactory)();
     typedef CFrameWnd* (*FrameFactory)();
     typedef CView* (*ViewFactory)();
@@ -49,7 +48,7 @@ public:
     CView* CreateView() const { return m_viewFactory(); }
     std::string GetDocString(int index) const;
 
-private:
+  private:
     UINT m_nIDResource;
     DocFactory m_docFactory;
     FrameFactory m_frameFactory;

@@ -14,7 +14,9 @@ const char kFrameClass[] = "VantrelFrame";
 CFrameWnd::CFrameWnd()
     : m_hAccelTable(nullptr), m_nIDResource(0), m_pViewActive(nullptr), m_pContext(nullptr) {}
 
-BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&) { return TRUE; }
+BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&) {
+    return TRUE;
+}
 
 BOOL CFrameWnd::LoadFrame(UINT nIDResource, CCreateContext* pContext) {
     HINSTANCE hInst = AfxGetInstanceHandle();
@@ -41,12 +43,11 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, CCreateContext* pContext) {
     cs.x = cs.y = cs.cx = cs.cy = int(CW_USEDEFAULT);
     cs.hMenu = LoadMenuA(hInst, MAKEINTRESOURCEA(nIDResource));
     cs.hInstance = hInst;
-    if (!PreCreateWindow(cs))
-        return FALSE;
+    if (!PreCreateWindow(cs)) return FALSE;
     m_hAccelTable = LoadAcceleratorsA(hInst, MAKEINTRESOURCEA(nIDResource));
     m_pContext = pContext;
-    BOOL ok = CreateEx(cs.dwExStyle, kFrameClass, cs.lpszName, DWORD(cs.style), cs.x, cs.y,
-                       cs.cx, cs.cy, nullptr, cs.hMenu);
+    BOOL ok = CreateEx(cs.dwExStyle, kFrameClass, cs.lpszName, DWORD(cs.style), cs.x, cs.y, cs.cx,
+                       cs.cy, nullptr, cs.hMenu);
     m_pContext = nullptr;
     return ok;
 }
@@ -66,15 +67,13 @@ CStatusBar* CFrameWnd::GetStatusBar() const {
 int CFrameWnd::OnCreate(CREATESTRUCTA*) {
     if (m_pContext && m_pContext->pTemplate) {
         CView* pView = m_pContext->pTemplate->CreateView();
-        if (!pView)
-            return -1;
+        if (!pView) return -1;
         RECT rc = {0, 0, 0, 0};
         if (!pView->Create(WS_CHILD | WS_VISIBLE | WS_BORDER, rc, this, AFX_IDW_PANE_FIRST)) {
             delete pView;
             return -1;
         }
-        if (m_pContext->pDocument)
-            m_pContext->pDocument->AddView(pView);
+        if (m_pContext->pDocument) m_pContext->pDocument->AddView(pView);
         m_pViewActive = pView;
     }
     return 0;
@@ -103,13 +102,10 @@ void CFrameWnd::RecalcLayout() {
 }
 
 bool CFrameWnd::RouteCmdMsg(UINT nID, CCmdUI* pCmdUI) {
-    if (m_pViewActive && m_pViewActive->OnCmdMsg(nID, 0, false, pCmdUI))
-        return true;
+    if (m_pViewActive && m_pViewActive->OnCmdMsg(nID, 0, false, pCmdUI)) return true;
     if (CDocument* pDoc = GetActiveDocument())
-        if (pDoc->OnCmdMsg(nID, 0, false, pCmdUI))
-            return true;
-    if (OnCmdMsg(nID, 0, false, pCmdUI))
-        return true;
+        if (pDoc->OnCmdMsg(nID, 0, false, pCmdUI)) return true;
+    if (OnCmdMsg(nID, 0, false, pCmdUI)) return true;
     CWinApp* pApp = AfxGetApp();
     return pApp && pApp->OnCmdMsg(nID, 0, false, pCmdUI);
 }
@@ -133,8 +129,7 @@ BOOL CFrameWnd::OnCommand(WPARAM wp, LPARAM lp) {
     CCmdUI probe;
     probe.m_nID = nID;
     UpdateCmdUI(&probe);
-    if (!probe.m_bHandled || !probe.m_bEnabled)
-        return TRUE;
+    if (!probe.m_bHandled || !probe.m_bEnabled) return TRUE;
     RouteCmdMsg(nID, nullptr);
     return TRUE;
 }
@@ -143,8 +138,7 @@ void CFrameWnd::OnInitMenuPopup(HMENU hMenu) {
     const int count = GetMenuItemCount(hMenu);
     for (int i = 0; i < count; ++i) {
         UINT id = GetMenuItemID(hMenu, i);
-        if (id == 0 || id == UINT(-1))
-            continue; // separators and sub-menus
+        if (id == 0 || id == UINT(-1)) continue; // separators and sub-menus
         CCmdUI ui;
         ui.m_nID = id;
         ui.m_hMenu = hMenu;
@@ -155,12 +149,10 @@ void CFrameWnd::OnInitMenuPopup(HMENU hMenu) {
 
 void CFrameWnd::OnIdleUpdateCmdUI() {
     CToolBar* pBar = GetToolBar();
-    if (!pBar || !pBar->IsWindowVisible())
-        return;
+    if (!pBar || !pBar->IsWindowVisible()) return;
     for (int i = 0; i < pBar->GetButtonCount(); ++i) {
         UINT id = pBar->GetItemID(i);
-        if (id == 0)
-            continue;
+        if (id == 0) continue;
         CCmdUI ui;
         ui.m_nID = id;
         ui.m_pToolBar = pBar;
@@ -169,8 +161,7 @@ void CFrameWnd::OnIdleUpdateCmdUI() {
 }
 
 void CFrameWnd::SetMessageText(const std::string& text) {
-    if (CStatusBar* pBar = GetStatusBar())
-        pBar->SetPaneText(0, text.c_str());
+    if (CStatusBar* pBar = GetStatusBar()) pBar->SetPaneText(0, text.c_str());
 }
 
 namespace {
@@ -219,8 +210,7 @@ LRESULT CFrameWnd::OnNotify(NMHDR* pnmh) {
 }
 
 void CFrameWnd::OnClose() {
-    if (CDocument* pDoc = GetActiveDocument())
-        pDoc->OnCloseDocument();
+    if (CDocument* pDoc = GetActiveDocument()) pDoc->OnCloseDocument();
     DestroyWindow();
 }
 
@@ -236,19 +226,16 @@ void CFrameWnd::PostNcDestroy() {
 LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE:
-        if (CWnd::WindowProc(msg, wp, lp) == -1)
-            return -1;
+        if (CWnd::WindowProc(msg, wp, lp) == -1) return -1;
         return OnCreate(reinterpret_cast<CREATESTRUCTA*>(lp));
     case WM_SIZE:
-        if (wp != SIZE_MINIMIZED)
-            RecalcLayout();
+        if (wp != SIZE_MINIMIZED) RecalcLayout();
         return 0;
     case WM_CLOSE:
         OnClose();
         return 0;
     case WM_INITMENUPOPUP:
-        if (!HIWORD(lp))
-            OnInitMenuPopup(reinterpret_cast<HMENU>(wp));
+        if (!HIWORD(lp)) OnInitMenuPopup(reinterpret_cast<HMENU>(wp));
         return 0;
     case WM_MENUSELECT:
         OnMenuSelect(LOWORD(wp), HIWORD(wp), reinterpret_cast<HMENU>(lp));
@@ -259,8 +246,7 @@ LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY:
         return OnNotify(reinterpret_cast<NMHDR*>(lp));
     case WM_SETFOCUS:
-        if (m_pViewActive && m_pViewActive->m_hWnd)
-            ::SetFocus(m_pViewActive->m_hWnd);
+        if (m_pViewActive && m_pViewActive->m_hWnd) ::SetFocus(m_pViewActive->m_hWnd);
         return 0;
     }
     return CWnd::WindowProc(msg, wp, lp);
@@ -301,4 +287,6 @@ void CFrameWnd::OnUpdateViewStatusBar(CCmdUI* pCmdUI) {
 }
 
 // Exit asks the frame to close, exactly as the close box does.
-void CFrameWnd::OnAppExit() { PostMessage(WM_CLOSE); }
+void CFrameWnd::OnAppExit() {
+    PostMessage(WM_CLOSE);
+}

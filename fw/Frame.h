@@ -16,9 +16,8 @@ struct CCreateContext {
     CDocument* pDocument = nullptr;
 };
 
-
 class CFrameWnd : public CWnd {
-public:
+  public:
     CFrameWnd();
 
     // Creates the frame from resource nIDResource (menu, accelerators, icon, title from the
@@ -40,7 +39,7 @@ public:
     HACCEL m_hAccelTable;
     UINT m_nIDResource;
 
-protected:
+  protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;
     // Routes a command or an update request along view, document, frame, application.

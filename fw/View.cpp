@@ -2,8 +2,7 @@
 #include "fw/DocTemplate.h"
 
 void CView::PostNcDestroy() {
-    if (m_pDocument)
-        m_pDocument->RemoveView(this);
+    if (m_pDocument) m_pDocument->RemoveView(this);
     delete this; // views live on the heap and end with their window
 }
 
@@ -22,7 +21,8 @@ std::string CListCtrl::GetItemText(int nItem, int nSubItem) const {
         item.iSubItem = nSubItem;
         item.pszText = &buffer[0];
         item.cchTextMax = size;
-        int len = int(SendMessage(LVM_GETITEMTEXTA, WPARAM(nItem), reinterpret_cast<LPARAM>(&item)));
+        int len =
+            int(SendMessage(LVM_GETITEMTEXTA, WPARAM(nItem), reinterpret_cast<LPARAM>(&item)));
         if (len < size - 1 || size >= 65536) {
             buffer.resize(size_t(len > 0 ? len : 0));
             return buffer;

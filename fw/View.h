@@ -10,19 +10,19 @@
 class CDocument;
 
 class CView : public CWnd {
-public:
+  public:
     CView() : m_pDocument(nullptr) {}
     virtual BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nID) = 0;
     virtual void OnInitialUpdate() {}
     CDocument* GetDocument() const { return m_pDocument; }
     CDocument* m_pDocument;
 
-protected:
+  protected:
     void PostNcDestroy() override;
 };
 
 class CListCtrl : public CWnd {
-public:
+  public:
     int GetItemCount() const { return int(SendMessage(LVM_GETITEMCOUNT)); }
     BOOL DeleteAllItems() { return BOOL(SendMessage(LVM_DELETEALLITEMS)); }
     BOOL DeleteItem(int nItem) { return BOOL(SendMessage(LVM_DELETEITEM, WPARAM(nItem))); }
@@ -34,7 +34,9 @@ public:
     }
     BOOL SetItemText(int nItem, int nSubItem, const char* pszText);
     std::string GetItemText(int nItem, int nSubItem) const;
-    int GetColumnWidth(int nCol) const { return int(SendMessage(LVM_GETCOLUMNWIDTH, WPARAM(nCol))); }
+    int GetColumnWidth(int nCol) const {
+        return int(SendMessage(LVM_GETCOLUMNWIDTH, WPARAM(nCol)));
+    }
     // The next item at or after nItem+1 with the given state flags (LVNI_SELECTED, ...).
     int GetNextItem(int nItem, int nFlags) const {
         return int(SendMessage(LVM_GETNEXTITEM, WPARAM(nItem), MAKELPARAM(nFlags, 0)));
@@ -45,12 +47,12 @@ public:
 };
 
 class CListView : public CView {
-public:
+  public:
     BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nID) override;
     // The view is the list-view window; this wraps the same window for the list messages.
     CListCtrl& GetListCtrl() { return m_list; }
     const CListCtrl& GetListCtrl() const { return m_list; }
 
-private:
+  private:
     CListCtrl m_list;
 };

@@ -9,7 +9,9 @@ namespace {
 const char kWndProp[] = "Vantrel.CWnd";
 } // namespace
 
-BOOL CCmdTarget::OnCmdMsg(UINT, UINT, bool, CCmdUI*) { return FALSE; }
+BOOL CCmdTarget::OnCmdMsg(UINT, UINT, bool, CCmdUI*) {
+    return FALSE;
+}
 
 CWnd::CWnd() : m_hWnd(nullptr), m_pfnSuper(nullptr), m_current{0, 0, 0} {}
 
@@ -54,15 +56,12 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle,
         RegisterClassA(&wc);
     }
     bool ours = GetClassInfoA(hInst, pszClass, &wc) && wc.lpfnWndProc == StdWndProc;
-    if (ours)
-        t_pWndInit = this;
+    if (ours) t_pWndInit = this;
     HWND hWnd = CreateWindowExA(dwExStyle, pszClass, pszTitle, dwStyle, x, y, cx, cy, hParent,
                                 hMenuOrId, hInst, nullptr);
     t_pWndInit = nullptr;
-    if (!hWnd)
-        return FALSE;
-    if (!ours)
-        return SubclassWindow(hWnd); // a system class (list view, toolbar, ...)
+    if (!hWnd) return FALSE;
+    if (!ours) return SubclassWindow(hWnd); // a system class (list view, toolbar, ...)
     return TRUE;
 }
 
@@ -73,8 +72,7 @@ HWND CWnd::Detach() {
 }
 
 BOOL CWnd::SubclassWindow(HWND hWnd) {
-    if (!hWnd || FromHandlePermanent(hWnd))
-        return FALSE;
+    if (!hWnd || FromHandlePermanent(hWnd)) return FALSE;
     m_hWnd = hWnd;
     SetPermanent(hWnd, this);
     m_pfnSuper = reinterpret_cast<WNDPROC>(
@@ -86,7 +84,9 @@ BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
     return SubclassWindow(::GetDlgItem(pParent->m_hWnd, int(nID)));
 }
 
-BOOL CWnd::DestroyWindow() { return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE; }
+BOOL CWnd::DestroyWindow() {
+    return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
+}
 
 std::string CWnd::GetWindowText() const {
     int len = GetWindowTextLengthA(m_hWnd);
@@ -105,8 +105,7 @@ LRESULT CALLBACK CWnd::StdWndProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) {
         pWnd->m_hWnd = hWnd;
         SetPermanent(hWnd, pWnd);
     }
-    if (!pWnd)
-        return ::DefWindowProcA(hWnd, msg, wp, lp);
+    if (!pWnd) return ::DefWindowProcA(hWnd, msg, wp, lp);
     return pWnd->Dispatch(msg, wp, lp);
 }
 
@@ -119,8 +118,7 @@ LRESULT CWnd::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         // The window is gone: forget it, then let the class tidy up (it may delete itself).
         WNDPROC super = m_pfnSuper;
         SetPermanent(m_hWnd, nullptr);
-        if (super)
-            SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(super));
+        if (super) SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(super));
         m_hWnd = nullptr;
         m_pfnSuper = nullptr;
         PostNcDestroy();
@@ -129,12 +127,13 @@ LRESULT CWnd::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (m_pfnSuper)
-        return CallWindowProcA(m_pfnSuper, m_hWnd, msg, wp, lp);
+    if (m_pfnSuper) return CallWindowProcA(m_pfnSuper, m_hWnd, msg, wp, lp);
     return ::DefWindowProcA(m_hWnd, msg, wp, lp);
 }
 
-LRESULT CWnd::Default() { return DefWindowProc(m_current.msg, m_current.wp, m_current.lp); }
+LRESULT CWnd::Default() {
+    return DefWindowProc(m_current.msg, m_current.wp, m_current.lp);
+}
 
 bool CWnd::ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT* pResult) {
     HWND hChild = reinterpret_cast<HWND>(lp);
@@ -142,7 +141,9 @@ bool CWnd::ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT* pResult) {
     return pChild && pChild != this && pChild->OnChildNotify(msg, wp, lp, pResult);
 }
 
-bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
+bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) {
+    return false;
+}
 
 BOOL CWnd::OnCommand(WPARAM wp, LPARAM lp) {
     const UINT nID = LOWORD(wp), nCode = HIWORD(wp);
@@ -155,18 +156,15 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
     switch (msg) {
     case WM_COMMAND:
-        if (lp && ReflectToChild(msg, wp, lp, &result))
-            return result;
-        if (OnCommand(wp, lp))
-            return 0;
+        if (lp && ReflectToChild(msg, wp, lp, &result)) return result;
+        if (OnCommand(wp, lp)) return 0;
         break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORDLG:
-        if (ReflectToChild(msg, wp, lp, &result))
-            return result;
+        if (ReflectToChild(msg, wp, lp, &result)) return result;
         break;
     }
     return Default();

@@ -12,8 +12,8 @@ class CDataExchange;
 template <class T> struct CmdEntry {
     UINT nID;
     UINT nCode;
-    bool bNotify;                 // true: a control notification with exactly nCode
-    void (T::*pfnCommand)();      // the handler, or null for an update-only entry
+    bool bNotify;                  // true: a control notification with exactly nCode
+    void (T::*pfnCommand)();       // the handler, or null for an update-only entry
     void (T::*pfnUpdate)(CCmdUI*); // the update handler, or null
 };
 
@@ -24,30 +24,29 @@ bool DispatchCmd(T* self, const CmdEntry<T>* table, UINT nID, UINT nCode, bool b
                  CCmdUI* pCmdUI);
 
 // A command table for class `cls`: OnCmdMsg consults it, then the base class's.
-#define DECLARE_COMMAND_MAP()                                                                  \
-public:                                                                                        \
+#define DECLARE_COMMAND_MAP()                                                                      \
+  public:                                                                                          \
     BOOL OnCmdMsg(UINT nID, UINT nCode, bool bNotify, CCmdUI* pCmdUI) override;
 
-#define BEGIN_COMMAND_MAP(cls, base)                                                           \
-    BOOL cls::OnCmdMsg(UINT nID, UINT nCode, bool bNotify, CCmdUI* pCmdUI) {                   \
-        typedef cls ThisClass;                                                                 \
-        typedef base BaseClass;                                                                \
+#define BEGIN_COMMAND_MAP(cls, base)                                                               \
+    BOOL cls::OnCmdMsg(UINT nID, UINT nCode, bool bNotify, CCmdUI* pCmdUI) {                       \
+        typedef cls ThisClass;                                                                     \
+        typedef base BaseClass;                                                                    \
         static const CmdEntry<ThisClass> table[] = {
 #define ON_COMMAND(id, fn) {id, 0, false, &ThisClass::fn, nullptr},
 #define ON_UPDATE_COMMAND_UI(id, fn) {id, 0, false, nullptr, &ThisClass::fn},
 #define ON_BN_CLICKED(id, fn) {id, BN_CLICKED, true, &ThisClass::fn, nullptr},
 #define ON_LBN_SELCHANGE(id, fn) {id, LBN_SELCHANGE, true, &ThisClass::fn, nullptr},
-#define END_COMMAND_MAP()                                                                      \
-    {0, 0, false, nullptr, nullptr}                                                            \
-    }                                                                                          \
-    ;                                                                                          \
-    if (DispatchCmd<ThisClass>(this, table, nID, nCode, bNotify, pCmdUI))                      \
-        return TRUE;                                                                           \
-    return BaseClass::OnCmdMsg(nID, nCode, bNotify, pCmdUI);                                   \
+#define END_COMMAND_MAP()                                                                          \
+    { 0, 0, false, nullptr, nullptr }                                                              \
+    }                                                                                              \
+    ;                                                                                              \
+    if (DispatchCmd<ThisClass>(this, table, nID, nCode, bNotify, pCmdUI)) return TRUE;             \
+    return BaseClass::OnCmdMsg(nID, nCode, bNotify, pCmdUI);                                       \
     }
 
 class CCmdTarget {
-public:
+  public:
     virtual ~CCmdTarget() {}
     // Runs command nID (pCmdUI null) or asks for its state (pCmdUI set). Returns TRUE when
     // this object has an entry for it.
@@ -58,7 +57,7 @@ class CToolBar;
 
 // The state of one user-interface item of a command: a menu item or a toolbar button.
 class CCmdUI {
-public:
+  public:
     UINT m_nID = 0;
     HMENU m_hMenu = nullptr; // menu item: the popup and the item's position
     UINT m_nIndex = 0;
@@ -75,18 +74,15 @@ bool DispatchCmd(T* self, const CmdEntry<T>* table, UINT nID, UINT nCode, bool b
                  CCmdUI* pCmdUI) {
     const CmdEntry<T>* command = nullptr;
     for (const CmdEntry<T>* e = table; e->nID != 0; ++e) {
-        if (e->nID != nID)
-            continue;
+        if (e->nID != nID) continue;
         if (pCmdUI) {
-            if (e->bNotify)
-                continue;
+            if (e->bNotify) continue;
             if (e->pfnUpdate) {
                 pCmdUI->m_bHandled = true;
                 (self->*e->pfnUpdate)(pCmdUI);
                 return true;
             }
-            if (e->pfnCommand)
-                command = e;
+            if (e->pfnCommand) command = e;
         } else if (e->pfnCommand && e->bNotify == bNotify && (!bNotify || e->nCode == nCode)) {
             (self->*e->pfnCommand)();
             return true;
@@ -101,7 +97,7 @@ bool DispatchCmd(T* self, const CmdEntry<T>* table, UINT nID, UINT nCode, bool b
 }
 
 class CWnd : public CCmdTarget {
-public:
+  public:
     CWnd();
     ~CWnd() override;
     CWnd(const CWnd&) = delete;
@@ -115,8 +111,8 @@ public:
     static CWnd* FromHandlePermanent(HWND hWnd);
 
     // Registers (once) and creates a window of a class whose procedure is ours.
-    BOOL CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle, DWORD dwStyle,
-                  int x, int y, int cx, int cy, HWND hParent, HMENU hMenuOrId);
+    BOOL CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle, DWORD dwStyle, int x,
+                  int y, int cx, int cy, HWND hParent, HMENU hMenuOrId);
     // Wraps a window without taking it over (dialog controls): no messages come to us.
     void Attach(HWND hWnd) { m_hWnd = hWnd; }
     HWND Detach();
@@ -139,14 +135,16 @@ public:
     BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
     void GetClientRect(RECT* pRect) const { ::GetClientRect(m_hWnd, pRect); }
     void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
-    UINT_PTR SetTimer(UINT_PTR nID, UINT nElapse) { return ::SetTimer(m_hWnd, nID, nElapse, nullptr); }
+    UINT_PTR SetTimer(UINT_PTR nID, UINT nElapse) {
+        return ::SetTimer(m_hWnd, nID, nElapse, nullptr);
+    }
     BOOL KillTimer(UINT_PTR nID) { return ::KillTimer(m_hWnd, nID); }
     LONG_PTR GetStyle() const { return ::GetWindowLongPtrA(m_hWnd, GWL_STYLE); }
 
     // Sends a command to this window as a menu item would.
     void SendCommand(UINT nID) { SendMessage(WM_COMMAND, MAKEWPARAM(nID, 0), 0); }
 
-protected:
+  protected:
     // The message switch: each class handles its messages here and passes the rest to its
     // base class; CWnd ends the chain with Default().
     virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
@@ -169,7 +167,7 @@ protected:
 
     WNDPROC m_pfnSuper; // procedure replaced by subclassing, if any
 
-private:
+  private:
     struct CurrentMsg {
         UINT msg;
         WPARAM wp;

@@ -62,7 +62,7 @@ vantrel_start_xvfb() {
 }
 
 vantrel_stop_xvfb() {
-    [ -n "${VANTREL_XVFB_PID:-}" ] && kill "$VANTREL_XVFB_PID" 2>/dev/null
+    if [ -n "${VANTREL_XVFB_PID:-}" ]; then kill "$VANTREL_XVFB_PID" 2>/dev/null || true; fi
     VANTREL_XVFB_PID=
 }
 
@@ -84,6 +84,5 @@ vantrel_start_wine() {
 }
 
 vantrel_stop_wine() {
-    [ -n "${WINEPREFIX:-}" ] && "$VANTREL_WINESERVER" -k >/dev/null 2>&1 </dev/null
-    true
+    if [ -n "${WINEPREFIX:-}" ]; then "$VANTREL_WINESERVER" -k >/dev/null 2>&1 </dev/null || true; fi
 }

@@ -15,14 +15,12 @@ LONG CreateWritableKey(HKEY hParent, const std::string& strPath, HKEY* phKey, DW
     DWORD dwDisp = 0;
     LONG rc = RegCreateKeyExA(hParent, strPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                               KEY_WRITE, nullptr, phKey, &dwDisp);
-    if (pdwDisp)
-        *pdwDisp = dwDisp;
+    if (pdwDisp) *pdwDisp = dwDisp;
     return rc;
 }
 
 LONG WriteText(HKEY hKey, const char* pszValue, const std::string& strText) {
-    return RegSetValueExA(hKey, pszValue, 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(strText.c_str()),
+    return RegSetValueExA(hKey, pszValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(strText.c_str()),
                           DWORD(strText.size() + 1));
 }
 
@@ -36,8 +34,7 @@ int CRegSettings::Open(HKEY* phKey, DWORD* pdwDisposition, HKEY hRootKey,
                        const std::string& strBaseKey) {
     m_strBaseKey = strBaseKey;
     m_hRootKey = hRootKey;
-    return CreateWritableKey(hRootKey, strBaseKey, phKey, pdwDisposition) == ERROR_SUCCESS ? 1
-                                                                                         : 0;
+    return CreateWritableKey(hRootKey, strBaseKey, phKey, pdwDisposition) == ERROR_SUCCESS ? 1 : 0;
 }
 
 std::string CRegSettings::SectionPath(const char* pszSection) const {
@@ -55,11 +52,10 @@ bool CRegSettings::ReadText(const char* pszSection, const char* pszValue,
     char buffer[kReadBufferSize + 1];
     DWORD cbData = kReadBufferSize;
     DWORD dwType = 0;
-    LONG rc = RegQueryValueExA(hKey, pszValue, nullptr, &dwType,
-                               reinterpret_cast<BYTE*>(buffer), &cbData);
+    LONG rc = RegQueryValueExA(hKey, pszValue, nullptr, &dwType, reinterpret_cast<BYTE*>(buffer),
+                               &cbData);
     RegCloseKey(hKey);
-    if (rc != ERROR_SUCCESS || cbData > kReadBufferSize)
-        return false;
+    if (rc != ERROR_SUCCESS || cbData > kReadBufferSize) return false;
     buffer[cbData] = '\0';
     pstrOut->assign(buffer, strnlen(buffer, cbData));
     return true;
@@ -98,15 +94,13 @@ int CRegSettings::SetString(const char* pszSection, const char* pszValue,
 void CRegSettings::ImportIniFile(HKEY hBaseKey, const std::string& strAppName) const {
     char windir[MAX_PATH + 1] = "";
     UINT len = GetWindowsDirectoryA(windir, MAX_PATH);
-    if (len == 0 || len > MAX_PATH)
-        return;
+    if (len == 0 || len > MAX_PATH) return;
     ImportIniPath(hBaseKey, std::string(windir) + "\\" + strAppName + ".INI");
 }
 
 void CRegSettings::ImportIniPath(HKEY hBaseKey, const std::string& strPath) const {
     FILE* file = fopen(strPath.c_str(), "rt");
-    if (!file)
-        return;
+    if (!file) return;
     HKEY hSection = nullptr;
     char line[kIniLineBufferSize];
     while (fgets(line, sizeof line, file)) {
@@ -117,8 +111,7 @@ void CRegSettings::ImportIniPath(HKEY hBaseKey, const std::string& strPath) cons
                 RegCloseKey(hSection);
                 hSection = nullptr;
             }
-            if (CreateWritableKey(hBaseKey, parsed.section, &hSection, nullptr) !=
-                ERROR_SUCCESS) {
+            if (CreateWritableKey(hBaseKey, parsed.section, &hSection, nullptr) != ERROR_SUCCESS) {
                 hSection = nullptr;
                 break; // a section that cannot be created ends the import
             }
@@ -126,7 +119,6 @@ void CRegSettings::ImportIniPath(HKEY hBaseKey, const std::string& strPath) cons
             WriteText(hSection, parsed.key.c_str(), parsed.value);
         }
     }
-    if (hSection)
-        RegCloseKey(hSection);
+    if (hSection) RegCloseKey(hSection);
     fclose(file);
 }

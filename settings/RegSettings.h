@@ -5,7 +5,7 @@
 #include <string>
 
 class CRegSettings {
-public:
+  public:
     CRegSettings();
     virtual ~CRegSettings();
 
@@ -27,7 +27,7 @@ public:
     const std::string& BaseKey() const { return m_strBaseKey; }
     HKEY RootKey() const { return m_hRootKey; }
 
-private:
+  private:
     // Reads a value as text into a 260-byte buffer. Returns false when the section or the
     // value cannot be read or the data does not fit.
     bool ReadText(const char* pszSection, const char* pszValue, std::string* pstrOut) const;

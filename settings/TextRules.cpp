@@ -19,18 +19,15 @@ bool ParseInt(const std::string& text, int* pnValue) {
         negative = text[i] == '-';
         ++i;
     }
-    if (i >= n || text[i] < '0' || text[i] > '9')
-        return false;
+    if (i >= n || text[i] < '0' || text[i] > '9') return false;
     int64_t magnitude = 0;
     for (; i < n && text[i] >= '0' && text[i] <= '9'; ++i) {
         if (magnitude <= int64_t(INT_MAX) + 1) // stop growing once it cannot fit any more
             magnitude = magnitude * 10 + (text[i] - '0');
     }
     int64_t value = negative ? -magnitude : magnitude;
-    if (value > INT_MAX)
-        value = INT_MAX;
-    if (value < INT_MIN)
-        value = INT_MIN;
+    if (value > INT_MAX) value = INT_MAX;
+    if (value < INT_MIN) value = INT_MIN;
     *pnValue = int(value);
     return true;
 }

@@ -9,7 +9,7 @@
 namespace {
 
 class IniImportTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char dir[MAX_PATH];
         GetTempPathA(MAX_PATH, dir);
@@ -42,12 +42,10 @@ protected:
     std::string Text(const std::string& section, const char* value) {
         DWORD type = 0;
         std::string data;
-        if (!scratch.Query(section, value, &type, &data))
-            return "<missing>";
+        if (!scratch.Query(section, value, &type, &data)) return "<missing>";
         EXPECT_EQ(DWORD(REG_SZ), type);
         EXPECT_TRUE(!data.empty() && data.back() == '\0');
-        if (!data.empty())
-            data.pop_back();
+        if (!data.empty()) data.pop_back();
         return data;
     }
 
@@ -66,12 +64,12 @@ TEST_F(IniImportTest, SectionsAndEntriesBecomeKeysAndTextValues) {
 
 TEST_F(IniImportTest, TrimmingAndSplitRules) {
     Import("  [ Setting ]  \n"
-           "a = b \n"       // trimmed at the line's ends only: key "a ", value " b"
-           "k=v=w\n"        // split at the first "="
-           "=nameless\n"    // an empty key is the section's default value
+           "a = b \n"    // trimmed at the line's ends only: key "a ", value " b"
+           "k=v=w\n"     // split at the first "="
+           "=nameless\n" // an empty key is the section's default value
            "empty=\n"
-           "[a]b=c\n"       // brackets with text after them: an entry
-           "x[a]\n"         // neither section nor entry
+           "[a]b=c\n" // brackets with text after them: an entry
+           "x[a]\n"   // neither section nor entry
            ";comment=kept\n"
            "\t\tplain line\n\n   \n");
     EXPECT_TRUE(scratch.Exists("Setting"));

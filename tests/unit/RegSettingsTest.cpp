@@ -8,7 +8,7 @@
 namespace {
 
 class RegSettingsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         HKEY key;
         DWORD disp;
@@ -70,10 +70,20 @@ TEST_F(RegSettingsTest, IntegerTextRule) {
         const char* text;
         int expected;
     } cases[] = {
-        {"  42abc", 42}, {"-7", -7},       {"abc", 99},          {"", 99},
-        {"+5", 5},       {"-", 99},        {"\t\r\n 8", 8},      {"0x10", 0},
-        {"12 34", 12},   {"--3", 99},      {" - 3", 99},         {"007", 7},
-        {"99999999999", INT_MAX},          {"-99999999999", INT_MIN},
+        {"  42abc", 42},
+        {"-7", -7},
+        {"abc", 99},
+        {"", 99},
+        {"+5", 5},
+        {"-", 99},
+        {"\t\r\n 8", 8},
+        {"0x10", 0},
+        {"12 34", 12},
+        {"--3", 99},
+        {" - 3", 99},
+        {"007", 7},
+        {"99999999999", INT_MAX},
+        {"-99999999999", INT_MIN},
     };
     for (const Case& c : cases) {
         PutText("Num", "v", std::string(c.text) + '\0');

@@ -31,12 +31,13 @@ ScratchKey::ScratchKey() {
     DeleteKeyTree(Root(), m_path);
 }
 
-ScratchKey::~ScratchKey() { DeleteKeyTree(Root(), m_path); }
+ScratchKey::~ScratchKey() {
+    DeleteKeyTree(Root(), m_path);
+}
 
 bool ScratchKey::Exists(const std::string& sub) const {
     HKEY key;
-    if (RegOpenKeyExA(Root(), Full(sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
+    if (RegOpenKeyExA(Root(), Full(sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }
@@ -44,14 +45,13 @@ bool ScratchKey::Exists(const std::string& sub) const {
 bool ScratchKey::Query(const std::string& sub, const char* value, DWORD* type,
                        std::string* data) const {
     HKEY key;
-    if (RegOpenKeyExA(Root(), Full(sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
+    if (RegOpenKeyExA(Root(), Full(sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     DWORD size = 0;
     LONG rc = RegQueryValueExA(key, value, nullptr, type, nullptr, &size);
     if (rc == ERROR_SUCCESS) {
         data->assign(size, '\0');
-        rc = RegQueryValueExA(key, value, nullptr, type,
-                              reinterpret_cast<BYTE*>(&(*data)[0]), &size);
+        rc = RegQueryValueExA(key, value, nullptr, type, reinterpret_cast<BYTE*>(&(*data)[0]),
+                              &size);
         data->resize(size);
     }
     RegCloseKey(key);
@@ -71,11 +71,10 @@ bool ScratchKey::Put(const std::string& sub, const char* value, DWORD type, cons
 
 size_t ScratchKey::ValueCount(const std::string& sub) const {
     HKEY key;
-    if (RegOpenKeyExA(Root(), Full(sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return 0;
+    if (RegOpenKeyExA(Root(), Full(sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
     DWORD values = 0;
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
-                     nullptr, nullptr, nullptr, nullptr);
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                     nullptr, nullptr, nullptr);
     RegCloseKey(key);
     return values;
 }

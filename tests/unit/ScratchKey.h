@@ -5,7 +5,7 @@
 #include <string>
 
 class ScratchKey {
-public:
+  public:
     ScratchKey();
     ~ScratchKey();
     ScratchKey(const ScratchKey&) = delete;
@@ -22,8 +22,10 @@ public:
              DWORD size) const;
     size_t ValueCount(const std::string& sub = "") const;
 
-private:
-    std::string Full(const std::string& sub) const { return sub.empty() ? m_path : m_path + "\\" + sub; }
+  private:
+    std::string Full(const std::string& sub) const {
+        return sub.empty() ? m_path : m_path + "\\" + sub;
+    }
     std::string m_path;
 };
 

@@ -1,0 +1,58 @@
+#include "app/Vantrel.h"
+#include "app/VantrelDoc.h"
+#include "frame/MainFrm.h"
+#include "procs/VantrelView.h"
+#include "res/resource.h"
+#include "ui/AboutDlg.h"
+
+CVantrelApp::CVantrelApp() : m_bMailVisited(0), m_bWebVisited(0) {}
+
+CVantrelApp* VantrelApp() {
+    return static_cast<CVantrelApp*>(AfxGetApp());
+}
+
+std::string SettingsKeyPath(const char* pszAppName) {
+    return std::string("Software\\Trelmont Software\\") + pszAppName;
+}
+
+namespace {
+CDocument* NewDoc() {
+    return new CVantrelDoc;
+}
+CFrameWnd* NewFrame() {
+    return new CMainFrame;
+}
+CView* NewView() {
+    return new CVantrelView;
+}
+} // namespace
+
+BOOL CVantrelApp::InitInstance() {
+    // The settings come first: the main window reads its placement while it is created.
+    HKEY hKey = nullptr;
+    DWORD dwDisposition = 0;
+    if (m_settings.Open(&hKey, &dwDisposition, HKEY_LOCAL_MACHINE, SettingsKeyPath(m_pszAppName))) {
+        if (dwDisposition == REG_CREATED_NEW_KEY) m_settings.ImportIniFile(hKey, m_pszAppName);
+        RegCloseKey(hKey);
+    }
+    // The three-dimensional control look, the framework's per-user profile and its
+    // recent-file list are not needed: controls draw themselves in the system's look, and
+    // every setting of the program lives in the key above.
+
+    AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, NewDoc, NewFrame, NewView));
+    // No command-line options: starting means a new, untitled document.
+    OnFileNew();
+    if (!m_pMainWnd) return FALSE;
+    m_pMainWnd->ShowWindow(SW_SHOW);
+    UpdateWindow(m_pMainWnd->m_hWnd);
+    return TRUE;
+}
+
+BEGIN_COMMAND_MAP(CVantrelApp, CWinApp)
+ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
+END_COMMAND_MAP()
+
+void CVantrelApp::OnAppAbout() {
+    CAboutDlg aboutDlg;
+    aboutDlg.DoModal();
+}

@@ -1,0 +1,25 @@
+// CVantrelApp: the application object; owns the settings store and the About box's
+// visited flags for the whole run.
+#pragma once
+
+#include "fw/App.h"
+#include "settings/RegSettings.h"
+
+class CVantrelApp : public CWinApp {
+  public:
+    CVantrelApp();
+    BOOL InitInstance() override;
+    void OnAppAbout();
+
+    CRegSettings m_settings;
+    int m_bMailVisited;
+    int m_bWebVisited;
+
+    DECLARE_COMMAND_MAP()
+};
+
+// The running application object.
+CVantrelApp* VantrelApp();
+
+// The path of the program's settings key below HKEY_LOCAL_MACHINE.
+std::string SettingsKeyPath(const char* pszAppName);

@@ -1,0 +1,5 @@
+#include "app/VantrelDoc.h"
+
+BOOL CVantrelDoc::OnNewDocument() {
+    return CDocument::OnNewDocument() ? TRUE : FALSE;
+}

@@ -1,0 +1,8 @@
+// The program's entry point and its one application object.
+#include "app/Vantrel.h"
+
+CVantrelApp theApp;
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
+    return AfxWinMain(hInstance);
+}

@@ -1,0 +1,181 @@
+#include "frame/MainFrm.h"
+#include "app/Vantrel.h"
+#include "procs/VantrelView.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
+#include <cstdio>
+
+namespace {
+// The single-precision 0.95 is a little below 0.95: a 1280-pixel work area gives 1215.
+int NinetyFivePercent(int n) {
+    return int(double(n) * double(0.95f));
+}
+
+const char kScreen[] = "Screen";
+} // namespace
+
+bool IsPlacementUsable(const WindowPlacement& p, int W, int H) {
+    // Only the left and top edges are tested against the work area.
+    return p.cx > 0 && p.cy > 0 && p.x >= 0 && p.y >= 0 && p.cx <= W && p.cy <= H && p.x <= W &&
+           p.y <= H;
+}
+
+WindowPlacement DefaultPlacement(int W, int H) {
+    WindowPlacement p;
+    p.cx = NinetyFivePercent(W);
+    p.cy = NinetyFivePercent(H);
+    p.x = (W - p.cx) / 2;
+    p.y = (H - p.cy) / 2;
+    return p;
+}
+
+CMainFrame::CMainFrame() : m_bSavePlacement(0) {}
+
+CMainFrame::~CMainFrame() {
+    m_wndToolBar.DestroyWindow();
+    m_wndStatusBar.DestroyWindow();
+}
+
+CVantrelView* CMainFrame::GetVantrelView() const {
+    return static_cast<CVantrelView*>(GetActiveView());
+}
+
+void CMainFrame::GetWorkAreaSize(int* pWidth, int* pHeight) const {
+    RECT rc = {0, 0, 0, 0};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &rc, 0);
+    *pWidth = rc.right - rc.left;
+    *pHeight = rc.bottom - rc.top;
+}
+
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
+    // The title bar shows the frame title alone: this frame never adds a document name.
+    int W = 0, H = 0;
+    GetWorkAreaSize(&W, &H);
+    const CRegSettings& settings = VantrelApp()->m_settings;
+    WindowPlacement p = {settings.GetInt(kScreen, "x", 0), settings.GetInt(kScreen, "y", 0),
+                         settings.GetInt(kScreen, "cx", 0), settings.GetInt(kScreen, "cy", 0)};
+    if (!IsPlacementUsable(p, W, H)) {
+        p = DefaultPlacement(W, H);
+        settings.SetInt(kScreen, "x", p.x);
+        settings.SetInt(kScreen, "y", p.y);
+        settings.SetInt(kScreen, "cx", p.cx);
+        settings.SetInt(kScreen, "cy", p.cy);
+    }
+    cs.x = p.x;
+    cs.y = p.y;
+    cs.cx = p.cx;
+    cs.cy = p.cy;
+    return CFrameWnd::PreCreateWindow(cs);
+}
+
+int CMainFrame::OnCreate(CREATESTRUCTA* pcs) {
+    if (CFrameWnd::OnCreate(pcs) == -1) return -1;
+    static const UINT indicators[] = {0, ID_INDICATOR_ACTIVITY};
+    if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT,
+                               WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS |
+                                   CBRS_FLYBY | CBRS_SIZE_DYNAMIC,
+                               AFX_IDW_TOOLBAR) ||
+        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
+        return -1;
+    if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
+        !m_wndStatusBar.SetIndicators(indicators, 2))
+        return -1;
+    m_wndStatusBar.SetPaneText(0, AfxLoadString(AFX_IDS_IDLEMESSAGE).c_str());
+    // The toolbar stays docked at the top: this frame offers no floating or re-docking, so
+    // there is nothing to enable for it.
+    return 0;
+}
+
+void CMainFrame::OnWindowPosChanged(const WINDOWPOS* pPos) {
+    Default();
+    if (!m_bSavePlacement) return;
+    WINDOWPLACEMENT wpl = {};
+    wpl.length = sizeof wpl;
+    GetWindowPlacement(m_hWnd, &wpl);
+    if (wpl.showCmd == SW_SHOWMINIMIZED || pPos->hwnd != m_hWnd) return;
+    int x = pPos->x, y = pPos->y, cx = pPos->cx, cy = pPos->cy;
+    // A notification that did not move or size the window (a change of z-order, say)
+    // carries no usable position or size: take those from the window itself.
+    if (pPos->flags & (SWP_NOMOVE | SWP_NOSIZE)) {
+        RECT rc;
+        GetWindowRect(m_hWnd, &rc);
+        if (pPos->flags & SWP_NOMOVE) {
+            x = rc.left;
+            y = rc.top;
+        }
+        if (pPos->flags & SWP_NOSIZE) {
+            cx = rc.right - rc.left;
+            cy = rc.bottom - rc.top;
+        }
+    }
+    int W = 0, H = 0;
+    GetWorkAreaSize(&W, &H);
+    if (x < 0) x = 0;
+    if (y < 0) y = 0;
+    if (cx > W) cx = W;
+    if (cy > H) cy = H;
+    const CRegSettings& settings = VantrelApp()->m_settings;
+    settings.SetInt(kScreen, "x", x);
+    settings.SetInt(kScreen, "y", y);
+    settings.SetInt(kScreen, "cx", cx);
+    settings.SetInt(kScreen, "cy", cy);
+}
+
+void CMainFrame::OnClose() {
+    if (CVantrelView* pView = GetVantrelView()) pView->ReleaseLibrary();
+    SaveColumnWidths();
+    CFrameWnd::OnClose();
+}
+
+void CMainFrame::SaveColumnWidths() {
+    CVantrelView* pView = GetVantrelView();
+    if (!pView) return;
+    HWND hHeader = pView->GetListCtrl().GetHeaderCtrl();
+    for (int i = 0; i < 5; ++i) {
+        HDITEMA item = {};
+        item.mask = HDI_WIDTH;
+        ::SendMessageA(hHeader, HDM_GETITEMA, WPARAM(i), reinterpret_cast<LPARAM>(&item));
+        char name[8];
+        snprintf(name, sizeof name, "col%d", i);
+        VantrelApp()->m_settings.SetInt("Grid", name, item.cxy);
+    }
+}
+
+BOOL CMainFrame::SetStatusPaneText(int nIndex, const char* pszText) {
+    HFONT hFont = reinterpret_cast<HFONT>(m_wndStatusBar.SendMessage(WM_GETFONT));
+    UINT nID = 0, nStyle = 0;
+    int cxWidth = 0;
+    m_wndStatusBar.GetPaneInfo(nIndex, nID, nStyle, cxWidth);
+    HDC hdc = GetWindowDC(m_hWnd);
+    HGDIOBJ hOld = SelectObject(hdc, hFont);
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(hdc, pszText, lstrlenA(pszText), &size);
+    m_wndStatusBar.SetPaneInfo(nIndex, nID, nStyle, size.cx + 2);
+    SelectObject(hdc, hOld);
+    ReleaseDC(m_hWnd, hdc);
+    return m_wndStatusBar.SetPaneText(nIndex, pszText, TRUE);
+}
+
+void CMainFrame::StartStartupTimer() {
+    SetTimer(kStartupTimerId, kStartupTimerDelay);
+}
+
+void CMainFrame::OnTimer(UINT_PTR nIDEvent) {
+    Default();
+    if (nIDEvent != kStartupTimerId) return;
+    KillTimer(kStartupTimerId);
+    if (CVantrelView* pView = GetVantrelView()) pView->StartupRefresh();
+}
+
+LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_WINDOWPOSCHANGED:
+        OnWindowPosChanged(reinterpret_cast<const WINDOWPOS*>(lp));
+        return 0;
+    case WM_TIMER:
+        OnTimer(UINT_PTR(wp));
+        return 0;
+    }
+    return CFrameWnd::WindowProc(msg, wp, lp);
+}

@@ -1,0 +1,118 @@
+# End-to-end test helpers: the real Vantrel.exe in the end-to-end Wine prefix, driven by real
+# key presses (xdotool) and read from outside (vdrive, wine reg). Sourced by each test.
+# The environment comes from ctest: VANTREL_BIN (build folder), VANTREL_TESTS_BIN,
+# WINEPREFIX, WINELOADER, WINEARCH, DISPLAY.
+set -euo pipefail
+export WINEDEBUG=-all
+KEY='HKLM\Software\Trelmont Software\Vantrel'
+LOGDIR=${VANTREL_BIN}/e2e-logs
+mkdir -p "$LOGDIR"
+TEST_NAME=$(basename "$0" .sh)
+VICTIM_PIDS=()
+
+fail() {
+    echo "FAIL: $*" >&2
+    shot "failure"
+    exit 1
+}
+
+# Runs a Windows program of the build; its output goes to a file, then to stdout.
+wrun() {
+    local out="$LOGDIR/$TEST_NAME.out"
+    "$WINELOADER" "$@" >"$out" 2>>"$LOGDIR/$TEST_NAME.err" </dev/null
+    local rc=$?
+    tr -d '\r' <"$out"
+    return $rc
+}
+
+vdrive() { wrun "$VANTREL_TESTS_BIN/vdrive.exe" "$@"; }
+
+# wine reg query of one value: prints its data, or nothing when it is missing.
+reg_value() {
+    wrun reg query "$KEY\\$1" /v "$2" 2>/dev/null | awk -v v="$2" '$1 == v { $1 = ""; $2 = ""; sub(/^  /, ""); print }'
+}
+reg_key_exists() { wrun reg query "$1" >/dev/null 2>&1; }
+
+# A fresh start: no settings key, no INI file.
+reset_state() {
+    wrun reg delete "$KEY" /f >/dev/null 2>&1 || true
+    rm -f "$(windows_dir)/Vantrel.INI"
+}
+windows_dir() { echo "$WINEPREFIX/drive_c/windows"; }
+
+start_vantrel() {
+    (cd "$VANTREL_BIN" && exec "$WINELOADER" Vantrel.exe >>"$LOGDIR/$TEST_NAME.app" 2>&1 </dev/null) &
+    VANTREL_PID=$!
+    vdrive wait-main 20000 >/dev/null || fail "the main window did not appear"
+}
+
+# The X window of the main frame (the largest visible window titled "Vantrel").
+main_xid() {
+    local best="" area=0 w
+    for w in $(timeout 10 xdotool search --onlyvisible --name '^Vantrel$' 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        if [ $((WIDTH * HEIGHT)) -gt "$area" ]; then
+            area=$((WIDTH * HEIGHT))
+            best=$w
+        fi
+    done
+    echo "$best"
+}
+
+# Gives the main window the keyboard focus: a click on its title bar.
+focus_main() {
+    local w
+    w=$(main_xid)
+    [ -n "$w" ] || fail "no main window to focus"
+    xdotool mousemove --window "$w" 300 8 click 1
+    xdotool windowfocus --sync "$w" 2>/dev/null || true
+}
+
+# Presses keys in the main window.
+keys() {
+    focus_main
+    xdotool key --delay 50 "$@"
+}
+
+# Presses keys in whatever window has the focus (a message box or dialog).
+keys_here() { xdotool key --delay 50 "$@"; }
+
+# Waits for the program to end (after a close request).
+wait_exit() {
+    local i
+    for i in $(seq 1 200); do
+        kill -0 "$VANTREL_PID" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    fail "Vantrel did not end"
+}
+
+close_vantrel() {
+    vdrive close >/dev/null || true
+    wait_exit
+}
+
+# Starts a victim under the given unique file name and waits until it is ready; sets
+# VICTIM_PID (a Windows process id). Usage: start_victim console|window NAME ARG
+start_victim() {
+    local kind=$1 name=$2 extra=$3
+    local dir="$WINEPREFIX/drive_c/victims"
+    mkdir -p "$dir"
+    cp "$VANTREL_TESTS_BIN/victim_$kind.exe" "$dir/$name"
+    VICTIM_PID=$(vdrive start-victim "C:\\victims\\$name" "$extra") || fail "victim $name did not start"
+    VICTIM_PIDS+=("$VICTIM_PID")
+}
+
+shot() {
+    import -window root "$LOGDIR/$TEST_NAME-$1.png" 2>/dev/null || true
+}
+
+cleanup() {
+    local p
+    if [ -n "${VANTREL_PID:-}" ]; then kill "$VANTREL_PID" 2>/dev/null || true; fi
+    for p in "${VICTIM_PIDS[@]}"; do vdrive kill "$p" >/dev/null 2>&1 || true; done
+    # Whatever of ours still runs in the prefix is ended by name, never Wine's own services.
+    wrun taskkill /F /IM Vantrel.exe >/dev/null 2>&1 || true
+    true
+}
+trap cleanup EXIT

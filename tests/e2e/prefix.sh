@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Creates the end-to-end tests' fresh Wine prefix and keeps its server running (setup), or
+# stops that server (cleanup). Everything Wine prints goes to a file.
+set -euo pipefail
+export WINEDEBUG=-all
+log="$VANTREL_BIN/e2e-prefix.log"
+case "$1" in
+setup)
+    [ -n "${VANTREL_WINESERVER:-}" ] && WINEPREFIX=$WINEPREFIX "$VANTREL_WINESERVER" -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    "$WINELOADER" wineboot -i >"$log" 2>&1 </dev/null
+    "$VANTREL_WINESERVER" -w
+    "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$log" 2>&1 </dev/null
+    "$VANTREL_WINESERVER" -w
+    "$VANTREL_WINESERVER" -p >>"$log" 2>&1 </dev/null
+    "$WINELOADER" wineboot >>"$log" 2>&1 </dev/null
+    ;;
+cleanup)
+    "$VANTREL_WINESERVER" -k >/dev/null 2>&1 </dev/null || true
+    ;;
+esac

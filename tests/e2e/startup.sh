@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# First and second start of the real program: settings key, INI import, placement, the
+# first-run warning, the first listing, Refresh, the bar toggles, Save, and what closing stores.
+. "$(dirname "$0")/lib.sh"
+
+reset_state
+printf '[Settings]\r\nFav0=calc.exe\r\n[ Custom ]\r\nhello=world\r\n' >"$(windows_dir)/Vantrel.INI"
+tag=$$_$RANDOM
+start_victim console "e2e_first_$tag.exe" 2
+first=E2E_FIRST_$tag.EXE
+
+start_vantrel
+title=$(vdrive wait-main 1000)
+[ "$title" = Vantrel ] || fail "title bar reads '$title'"
+reg_key_exists "$KEY" || fail "the settings key was not created"
+[ "$(reg_value Custom hello)" = world ] || fail "the INI file was not imported"
+[ "$(reg_value Settings Fav0)" = calc.exe ] || fail "the INI favourite was not imported"
+for v in x y cx cy; do
+    [ -n "$(reg_value Screen $v)" ] || fail "Screen\\$v was not stored"
+done
+
+warning=$(vdrive msgbox 10000) || fail "no first-run warning"
+expected="Vantrel is for advanced users.Take care when killing programs that livein the Windows folder or its sub-folders."
+[ "$(echo "$warning" | tr -d '\n')" = "$expected" ] || fail "warning text: $warning"
+[ -z "$(vdrive rows)" ] || fail "the list filled before the warning was closed"
+shot warning
+keys_here Return
+vdrive wait-row "$first" 10000 || fail "the victim is not listed after the warning"
+[ "$(reg_value Newbie Start)" = 0 ] || fail "Newbie\\Start is not 0"
+row=$(vdrive rows | grep "^$first")
+[ "$(echo "$row" | cut -f4)" = 3 ] || fail "victim row: $row"
+printf '%X' "${VICTIM_PID}" | grep -qx "$(echo "$row" | cut -f2)" || fail "victim PID column: $row"
+shot list
+
+# Refresh shows a process started after the first listing.
+start_victim console "e2e_later_$tag.exe" 0
+keys F5
+vdrive wait-row "E2E_LATER_$tag.EXE" 5000 || fail "F5 did not show the new victim"
+
+# The View menu's toggles hide and show the bars.
+keys alt+v t
+[ "$(vdrive bars)" = "toolbar=0 statusbar=1" ] || fail "toolbar not hidden: $(vdrive bars)"
+keys alt+v s
+[ "$(vdrive bars)" = "toolbar=0 statusbar=0" ] || fail "status bar not hidden"
+keys alt+v t alt+v s
+[ "$(vdrive bars)" = "toolbar=1 statusbar=1" ] || fail "bars not shown again"
+
+# Save writes an empty file under the chosen name.
+saved="$WINEPREFIX/drive_c/saved_$tag.vtr"
+keys ctrl+s
+vdrive dialog "Save As" 10000 >/dev/null || fail "no Save As dialog"
+xdotool type --delay 30 "C:\\saved_$tag.vtr"
+keys_here Return
+for i in $(seq 1 50); do [ -f "$saved" ] && break; sleep 0.1; done
+[ -f "$saved" ] && [ ! -s "$saved" ] || fail "Save did not write an empty file"
+
+# Closing stores the column widths as they are.
+widths=$(vdrive widths)
+close_vantrel
+stored=$(for i in 0 1 2 3 4; do reg_value Grid col$i; done | tr '\n' ' ')
+[ "$stored" = "$widths " ] || fail "stored widths '$stored', shown '$widths'"
+
+# Second start: no warning, the list fills by itself.
+start_vantrel
+if vdrive msgbox 1500 >/dev/null; then fail "the warning came again"; fi
+vdrive wait-row "$first" 5000 || fail "second start did not list the victim"
+close_vantrel
+echo "PASS"

@@ -1,0 +1,327 @@
+// vdrive: reads the state of a running Vantrel from outside, for the end-to-end tests.
+// Windows console program; each command prints its answer on stdout and exits 0 on success.
+//
+//   vdrive wait-main MS            wait until the main window is visible; prints its title
+//   vdrive msgbox MS               wait for a message box of the program; prints its text
+//   vdrive rows                    prints the list's rows, cells separated by tabs
+//   vdrive wait-row NAME MS        wait until a row's first column equals NAME
+//   vdrive wait-gone NAME MS       wait until no row's first column equals NAME
+//   vdrive select NAME             selects the first row named NAME (and only it)
+//   vdrive status N                prints the text of status pane N
+//   vdrive widths                  prints the five column widths
+//   vdrive bars                    prints "toolbar=0|1 statusbar=0|1"
+//   vdrive menu ID                 prints "enabled" or "disabled" for a main-menu command
+//   vdrive toolbar ID              prints "enabled" or "disabled" for a toolbar button
+//   vdrive dialog TITLE MS         wait for a dialog of the program titled TITLE; prints its
+//                                  window handle in hex
+//   vdrive listbox HWND ID         prints the entries of a dialog's list box, one per line
+//   vdrive start-victim EXE ARG    starts a victim program (tests/helpers) and waits until it is
+//                                  ready; prints its process id. ARG: extra threads (console)
+//                                  or honour|ignore (window). The victim runs until killed.
+//   vdrive kill PID                ends a process the test started
+//   vdrive running PID             exit 0 when the process runs, 1 when it does not
+//   vdrive close                   posts WM_CLOSE to the main window
+//   vdrive wait-exit MS            wait until no main window exists
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+HWND FindMain() {
+    return FindWindowA("VantrelFrame", "Vantrel");
+}
+
+DWORD ProcessOf(HWND hWnd) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hWnd, &pid);
+    return pid;
+}
+
+template <class Pred> bool WaitFor(Pred pred, DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (pred()) return true;
+        if (GetTickCount() - start > ms) return false;
+        Sleep(20);
+    }
+}
+
+// Memory in another process, for messages whose arguments point at buffers.
+class RemoteBuffer {
+  public:
+    RemoteBuffer(HWND hWnd, size_t size) : m_size(size) {
+        m_hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                                 ProcessOf(hWnd));
+        m_p = m_hProcess ? VirtualAllocEx(m_hProcess, nullptr, size, MEM_COMMIT, PAGE_READWRITE)
+                         : nullptr;
+    }
+    ~RemoteBuffer() {
+        if (m_p) VirtualFreeEx(m_hProcess, m_p, 0, MEM_RELEASE);
+        if (m_hProcess) CloseHandle(m_hProcess);
+    }
+    bool Write(const void* data, size_t size, size_t offset = 0) {
+        return m_p && WriteProcessMemory(m_hProcess, static_cast<char*>(m_p) + offset, data, size,
+                                         nullptr);
+    }
+    bool Read(void* data, size_t size, size_t offset = 0) {
+        return m_p &&
+               ReadProcessMemory(m_hProcess, static_cast<char*>(m_p) + offset, data, size, nullptr);
+    }
+    char* Address(size_t offset = 0) const { return static_cast<char*>(m_p) + offset; }
+
+  private:
+    HANDLE m_hProcess = nullptr;
+    void* m_p = nullptr;
+    size_t m_size;
+};
+
+HWND ListOf(HWND hMain) {
+    return FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr);
+}
+HWND StatusOf(HWND hMain) {
+    return FindWindowExA(hMain, nullptr, STATUSCLASSNAMEA, nullptr);
+}
+HWND ToolbarOf(HWND hMain) {
+    return FindWindowExA(hMain, nullptr, TOOLBARCLASSNAMEA, nullptr);
+}
+
+std::string CellText(HWND hList, int row, int col) {
+    const size_t textSize = 1024;
+    RemoteBuffer buf(hList, sizeof(LVITEMA) + textSize);
+    LVITEMA item = {};
+    item.iSubItem = col;
+    item.cchTextMax = int(textSize);
+    item.pszText = buf.Address(sizeof(LVITEMA));
+    buf.Write(&item, sizeof item);
+    LRESULT len =
+        SendMessageA(hList, LVM_GETITEMTEXTA, WPARAM(row), reinterpret_cast<LPARAM>(buf.Address()));
+    std::string text(textSize, '\0');
+    buf.Read(&text[0], textSize, sizeof(LVITEMA));
+    text.resize(strnlen(text.c_str(), textSize));
+    (void)len;
+    return text;
+}
+
+std::vector<std::vector<std::string>> Rows(HWND hMain) {
+    std::vector<std::vector<std::string>> rows;
+    HWND hList = ListOf(hMain);
+    if (!hList) return rows;
+    int n = int(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));
+    for (int r = 0; r < n; ++r) {
+        std::vector<std::string> cells;
+        for (int c = 0; c < 5; ++c)
+            cells.push_back(CellText(hList, r, c));
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+int FindRow(HWND hMain, const std::string& name) {
+    HWND hList = ListOf(hMain);
+    if (!hList) return -1;
+    int n = int(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));
+    for (int r = 0; r < n; ++r)
+        if (CellText(hList, r, 0) == name) return r;
+    return -1;
+}
+
+struct DialogSearch {
+    DWORD pid;
+    std::string title;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialogProc(HWND hWnd, LPARAM lp) {
+    DialogSearch* s = reinterpret_cast<DialogSearch*>(lp);
+    char cls[64] = "", title[256] = "";
+    GetClassNameA(hWnd, cls, sizeof cls);
+    GetWindowTextA(hWnd, title, sizeof title);
+    if (strcmp(cls, "#32770") == 0 && IsWindowVisible(hWnd) && s->title == title &&
+        (s->pid == 0 || ProcessOf(hWnd) == s->pid)) {
+        s->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindDialog(const std::string& title) {
+    HWND hMain = FindMain();
+    DialogSearch s = {hMain ? ProcessOf(hMain) : 0, title, nullptr};
+    EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+BOOL CALLBACK CollectStaticText(HWND hWnd, LPARAM lp) {
+    char cls[64] = "";
+    GetClassNameA(hWnd, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Static") == 0) {
+        char text[1024] = "";
+        GetWindowTextA(hWnd, text, sizeof text);
+        if (text[0]) *reinterpret_cast<std::string*>(lp) += text;
+    }
+    return TRUE;
+}
+
+int Usage() {
+    fprintf(stderr, "vdrive: unknown command\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    const std::string cmd = argv[1];
+    auto arg = [&](int i) { return i < argc ? std::string(argv[i]) : std::string(); };
+    auto ms = [&](int i) { return DWORD(strtoul(arg(i).c_str(), nullptr, 10)); };
+
+    if (cmd == "wait-main") {
+        HWND h = nullptr;
+        if (!WaitFor([&] { return (h = FindMain()) && IsWindowVisible(h); }, ms(2))) return 1;
+        char title[256];
+        GetWindowTextA(h, title, sizeof title);
+        printf("%s\n", title);
+        return 0;
+    }
+    if (cmd == "wait-exit") return WaitFor([] { return FindMain() == nullptr; }, ms(2)) ? 0 : 1;
+    if (cmd == "msgbox") {
+        HWND h = nullptr;
+        if (!WaitFor([&] { return (h = FindDialog("Vantrel")) != nullptr; }, ms(2))) return 1;
+        std::string text;
+        EnumChildWindows(h, CollectStaticText, reinterpret_cast<LPARAM>(&text));
+        printf("%s\n", text.c_str());
+        return 0;
+    }
+    if (cmd == "dialog") {
+        HWND h = nullptr;
+        if (!WaitFor([&] { return (h = FindDialog(arg(2))) != nullptr; }, ms(3))) return 1;
+        printf("%llx\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(h)));
+        return 0;
+    }
+    if (cmd == "listbox") {
+        HWND hDlg = reinterpret_cast<HWND>(UINT_PTR(strtoull(arg(2).c_str(), nullptr, 16)));
+        HWND hList = GetDlgItem(hDlg, atoi(arg(3).c_str()));
+        if (!hList) return 1;
+        int n = int(SendMessageA(hList, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i) {
+            char text[512] = "";
+            SendMessageA(hList, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+            printf("%s\n", text);
+        }
+        return 0;
+    }
+
+    if (cmd == "start-victim") {
+        char event[64];
+        snprintf(event, sizeof event, "vdrive_ready_%lu_%lu", GetCurrentProcessId(),
+                 GetTickCount());
+        HANDLE hReady = CreateEventA(nullptr, TRUE, FALSE, event);
+        HANDLE hClose = CreateEventA(nullptr, TRUE, FALSE, (std::string(event) + "_close").c_str());
+        // Parent id 0: the victim does not end with vdrive.
+        std::string line = "\"" + arg(2) + "\" " + event + " 0 " + arg(3);
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                            nullptr, &si, &pi))
+            return 1;
+        HANDLE waits[2] = {hReady, pi.hProcess};
+        bool ready = WaitForMultipleObjects(2, waits, FALSE, 10000) == WAIT_OBJECT_0;
+        printf("%lu\n", pi.dwProcessId);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        (void)hClose;
+        return ready ? 0 : 1;
+    }
+    if (cmd == "kill") {
+        HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                               DWORD(strtoul(arg(2).c_str(), nullptr, 0)));
+        if (!h) return 1;
+        TerminateProcess(h, 1);
+        WaitForSingleObject(h, 5000);
+        CloseHandle(h);
+        return 0;
+    }
+    HWND hMain = FindMain();
+    if (cmd == "running") {
+        HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, DWORD(strtoul(arg(2).c_str(), nullptr, 0)));
+        bool alive = h && WaitForSingleObject(h, 0) == WAIT_TIMEOUT;
+        if (h) CloseHandle(h);
+        return alive ? 0 : 1;
+    }
+    if (!hMain) {
+        fprintf(stderr, "vdrive: no Vantrel window\n");
+        return 1;
+    }
+    if (cmd == "rows") {
+        for (const auto& row : Rows(hMain)) {
+            for (size_t c = 0; c < row.size(); ++c)
+                printf("%s%s", c ? "\t" : "", row[c].c_str());
+            printf("\n");
+        }
+        return 0;
+    }
+    if (cmd == "wait-row")
+        return WaitFor([&] { return FindRow(hMain, arg(2)) >= 0; }, ms(3)) ? 0 : 1;
+    if (cmd == "wait-gone")
+        return WaitFor([&] { return FindRow(hMain, arg(2)) < 0; }, ms(3)) ? 0 : 1;
+    if (cmd == "select") {
+        int row = FindRow(hMain, arg(2));
+        if (row < 0) return 1;
+        HWND hList = ListOf(hMain);
+        RemoteBuffer buf(hList, sizeof(LVITEMA));
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = 0;
+        buf.Write(&item, sizeof item);
+        SendMessageA(hList, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(buf.Address()));
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        buf.Write(&item, sizeof item);
+        SendMessageA(hList, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(buf.Address()));
+        return 0;
+    }
+    if (cmd == "status") {
+        HWND hStatus = StatusOf(hMain);
+        int pane = atoi(arg(2).c_str());
+        LRESULT len = LOWORD(SendMessageA(hStatus, SB_GETTEXTLENGTHA, WPARAM(pane), 0));
+        RemoteBuffer buf(hStatus, size_t(len) + 1);
+        SendMessageA(hStatus, SB_GETTEXTA, WPARAM(pane), reinterpret_cast<LPARAM>(buf.Address()));
+        std::string text(size_t(len) + 1, '\0');
+        buf.Read(&text[0], size_t(len) + 1);
+        printf("[%s]\n", text.c_str());
+        return 0;
+    }
+    if (cmd == "widths") {
+        HWND hList = ListOf(hMain);
+        for (int c = 0; c < 5; ++c)
+            printf("%s%d", c ? " " : "",
+                   int(SendMessageA(hList, LVM_GETCOLUMNWIDTH, WPARAM(c), 0)));
+        printf("\n");
+        return 0;
+    }
+    if (cmd == "bars") {
+        printf("toolbar=%d statusbar=%d\n", IsWindowVisible(ToolbarOf(hMain)) ? 1 : 0,
+               IsWindowVisible(StatusOf(hMain)) ? 1 : 0);
+        return 0;
+    }
+    if (cmd == "menu") {
+        UINT state = GetMenuState(GetMenu(hMain), UINT(atoi(arg(2).c_str())), MF_BYCOMMAND);
+        printf("%s%s\n", state & (MF_GRAYED | MF_DISABLED) ? "disabled" : "enabled",
+               state & MF_CHECKED ? " checked" : "");
+        return state == UINT(-1) ? 1 : 0;
+    }
+    if (cmd == "toolbar") {
+        LRESULT on =
+            SendMessageA(ToolbarOf(hMain), TB_ISBUTTONENABLED, WPARAM(atoi(arg(2).c_str())), 0);
+        printf("%s\n", on ? "enabled" : "disabled");
+        return 0;
+    }
+    if (cmd == "close") return PostMessageA(hMain, WM_CLOSE, 0, 0) ? 0 : 1;
+    return Usage();
+}

@@ -1,0 +1,36 @@
+#include "unit/AppTestEnv.h"
+
+CVantrelApp theApp;
+
+std::vector<std::string> AppTest::s_messages;
+int AppTest::s_answer = IDOK;
+
+namespace {
+int RecordMessageBox(const std::string& text, UINT) {
+    AppTest::s_messages.push_back(text);
+    return AppTest::s_answer;
+}
+} // namespace
+
+void AppTest::SetUp() {
+    s_messages.clear();
+    s_answer = IDOK;
+    AfxSetMessageBoxHook(RecordMessageBox);
+    HKEY key;
+    DWORD disp;
+    ASSERT_EQ(1, theApp.m_settings.Open(&key, &disp, scratch.Root(), scratch.Path()));
+    RegCloseKey(key);
+}
+
+void AppTest::TearDown() {
+    AfxSetMessageBoxHook(nullptr);
+    PumpMessages();
+}
+
+void AppTest::PumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}

@@ -1,0 +1,38 @@
+// For tests of the program's classes: the application object of the test program, with its
+// settings on a scratch key and message boxes answered at once and recorded.
+#pragma once
+
+#include "app/Vantrel.h"
+#include "unit/ScratchKey.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+extern CVantrelApp theApp;
+
+class AppTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Handles the messages waiting for this thread until the queue is empty.
+    static void PumpMessages();
+    // Pumps messages until pred() holds or the deadline passes; returns pred().
+    template <class Pred> static bool PumpUntil(Pred pred, DWORD dwMilliseconds = 5000) {
+        const DWORD start = GetTickCount();
+        while (!pred()) {
+            if (GetTickCount() - start > dwMilliseconds) return false;
+            PumpMessages();
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+        return true;
+    }
+
+    ScratchKey scratch;
+
+  public:
+    // Every message box shown during the test, and the answer the next ones get.
+    static std::vector<std::string> s_messages;
+    static int s_answer;
+};

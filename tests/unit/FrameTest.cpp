@@ -1,0 +1,180 @@
+// The main frame: where it opens, what it stores when it moves, the status pane texts, and
+// the command states its menus and toolbar show.
+#include "frame/MainFrm.h"
+#include "res/resource.h"
+#include "unit/AppTestEnv.h"
+
+#include <commctrl.h>
+
+namespace {
+
+TEST(Placement, DefaultIsCentredAt95PercentInSinglePrecision) {
+    WindowPlacement p = DefaultPlacement(1024, 738);
+    EXPECT_EQ(972, p.cx);
+    EXPECT_EQ(701, p.cy);
+    EXPECT_EQ(26, p.x);
+    EXPECT_EQ(18, p.y);
+    EXPECT_EQ(1215, DefaultPlacement(1280, 1024).cx) << "0.95f is a little below 0.95";
+}
+
+TEST(Placement, OnlyLeftAndTopEdgesAreTested) {
+    const int W = 1024, H = 738;
+    EXPECT_TRUE(IsPlacementUsable({W, 0, W, H}, W, H)) << "starts beyond the right edge";
+    EXPECT_TRUE(IsPlacementUsable({0, H, 1, 1}, W, H));
+    EXPECT_FALSE(IsPlacementUsable({0, 0, W + 1, 100}, W, H));
+    EXPECT_FALSE(IsPlacementUsable({0, 0, 100, H + 1}, W, H));
+    EXPECT_FALSE(IsPlacementUsable({-1, 0, 100, 100}, W, H));
+    EXPECT_FALSE(IsPlacementUsable({0, -1, 100, 100}, W, H));
+    EXPECT_FALSE(IsPlacementUsable({0, 0, 0, 100}, W, H));
+    EXPECT_FALSE(IsPlacementUsable({0, 0, 100, 0}, W, H));
+    EXPECT_FALSE(IsPlacementUsable({W + 1, 0, 100, 100}, W, H));
+}
+
+// A frame on a work area of a fixed size.
+class TestFrame : public CMainFrame {
+  public:
+    void GetWorkAreaSize(int* pW, int* pH) const override {
+        *pW = 1024;
+        *pH = 738;
+    }
+};
+
+class FrameTest : public AppTest {
+  protected:
+    void TearDown() override {
+        if (frame && frame->m_hWnd) frame->DestroyWindow(); // the frame deletes itself
+        AppTest::TearDown();
+    }
+    int Stored(const char* value) { return theApp.m_settings.GetInt("Screen", value, -12345); }
+    void ForgetScreen() { DeleteKeyTree(scratch.Root(), scratch.Path() + "\\Screen"); }
+    TestFrame* Create() {
+        frame = new TestFrame;
+        EXPECT_TRUE(frame->LoadFrame(IDR_MAINFRAME, nullptr));
+        return frame;
+    }
+    TestFrame* frame = nullptr;
+};
+
+TEST_F(FrameTest, FirstStartStoresTheCentredPlacement) {
+    CREATESTRUCTA cs = {};
+    TestFrame f;
+    ASSERT_TRUE(f.PreCreateWindow(cs));
+    EXPECT_EQ(26, cs.x);
+    EXPECT_EQ(18, cs.y);
+    EXPECT_EQ(972, cs.cx);
+    EXPECT_EQ(701, cs.cy);
+    EXPECT_EQ(4u, scratch.ValueCount("Screen"));
+    EXPECT_EQ(972, Stored("cx"));
+    EXPECT_EQ(18, Stored("y"));
+}
+
+TEST_F(FrameTest, AUsableStoredPlacementIsKeptAndABadOneReset) {
+    theApp.m_settings.SetInt("Screen", "x", 1024);
+    theApp.m_settings.SetInt("Screen", "y", 5);
+    theApp.m_settings.SetInt("Screen", "cx", 1024);
+    theApp.m_settings.SetInt("Screen", "cy", 300);
+    CREATESTRUCTA cs = {};
+    TestFrame f;
+    f.PreCreateWindow(cs);
+    EXPECT_EQ(1024, cs.x);
+    EXPECT_EQ(1024, cs.cx);
+    EXPECT_EQ(300, cs.cy);
+
+    theApp.m_settings.SetInt("Screen", "cx", 1025);
+    f.PreCreateWindow(cs);
+    EXPECT_EQ(972, cs.cx);
+    EXPECT_EQ(26, Stored("x"));
+}
+
+TEST_F(FrameTest, MovesAreStoredOnlyAfterArmingClampedAndNotWhileMinimised) {
+    Create();
+    ForgetScreen();
+    SetWindowPos(frame->m_hWnd, nullptr, 40, 50, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_FALSE(scratch.Exists("Screen")) << "nothing is stored before the start-up arming";
+
+    frame->m_bSavePlacement = 1;
+    SetWindowPos(frame->m_hWnd, nullptr, -30, -40, 2000, 900, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(0, Stored("x"));
+    EXPECT_EQ(0, Stored("y"));
+    EXPECT_EQ(1024, Stored("cx"));
+    EXPECT_EQ(738, Stored("cy"));
+
+    SetWindowPos(frame->m_hWnd, nullptr, 1100, 20, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(1100, Stored("x")) << "the left edge may lie beyond the work area";
+
+    // A change that neither moves nor sizes keeps the real rectangle.
+    SetWindowPos(frame->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(300, Stored("cx"));
+    EXPECT_EQ(1100, Stored("x"));
+
+    frame->ShowWindow(SW_SHOWNOACTIVATE);
+    ForgetScreen();
+    frame->ShowWindow(SW_MINIMIZE);
+    EXPECT_FALSE(scratch.Exists("Screen")) << "minimising stores nothing";
+    frame->ShowWindow(SW_RESTORE);
+    EXPECT_EQ(300, Stored("cx")) << "restoring stores the restored rectangle";
+}
+
+TEST_F(FrameTest, StatusPaneFitsItsTextPlusTwoPixels) {
+    Create();
+    auto extent = [&](const char* text) {
+        HDC hdc = GetWindowDC(frame->m_hWnd);
+        HGDIOBJ old = SelectObject(
+            hdc, reinterpret_cast<HFONT>(frame->m_wndStatusBar.SendMessage(WM_GETFONT)));
+        SIZE size;
+        GetTextExtentPoint32A(hdc, text, lstrlenA(text), &size);
+        SelectObject(hdc, old);
+        ReleaseDC(frame->m_hWnd, hdc);
+        return size.cx;
+    };
+    UINT id, style;
+    int width;
+    frame->m_wndStatusBar.GetPaneInfo(1, id, style, width);
+    EXPECT_EQ(UINT(ID_INDICATOR_ACTIVITY), id);
+    EXPECT_EQ(extent("          "), width) << "starts as wide as ten blanks";
+
+    for (const char* text :
+         {"Killing... SOMEVERYLONGPROCESSNAME.EXE", "Killing... A.EXE", "     "}) {
+        EXPECT_TRUE(frame->SetStatusPaneText(1, text));
+        frame->m_wndStatusBar.GetPaneInfo(1, id, style, width);
+        EXPECT_EQ(extent(text) + 2, width) << text;
+        EXPECT_EQ(text, frame->m_wndStatusBar.GetPaneText(1));
+        char shown[128] = "";
+        frame->m_wndStatusBar.SendMessage(SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(shown));
+        EXPECT_STREQ(text, shown);
+    }
+    EXPECT_EQ(UINT(ID_INDICATOR_ACTIVITY), id);
+}
+
+TEST_F(FrameTest, CommandsWithoutHandlersAreDisabledAndBarTogglesAreChecked) {
+    Create();
+    auto state = [&](UINT id, BOOL* enabled) {
+        CCmdUI ui;
+        ui.m_nID = id;
+        bool handled = frame->UpdateCmdUI(&ui);
+        *enabled = ui.m_bEnabled;
+        return handled;
+    };
+    BOOL enabled = TRUE;
+    EXPECT_FALSE(state(ID_NEXT_PANE, &enabled));
+    EXPECT_FALSE(enabled);
+    EXPECT_TRUE(state(ID_VIEW_TOOLBAR, &enabled));
+    EXPECT_TRUE(enabled);
+    EXPECT_TRUE(state(ID_APP_ABOUT, &enabled));
+
+    // The View menu's check marks follow the bars.
+    HMENU view = GetSubMenu(GetMenu(frame->m_hWnd), 2);
+    ASSERT_NE(nullptr, view);
+    frame->ShowWindow(SW_SHOWNOACTIVATE);
+    frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(view), 2);
+    EXPECT_TRUE(GetMenuState(view, ID_VIEW_TOOLBAR, MF_BYCOMMAND) & MF_CHECKED);
+    frame->SendCommand(ID_VIEW_TOOLBAR);
+    EXPECT_FALSE(frame->m_wndToolBar.IsWindowVisible());
+    frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(view), 2);
+    EXPECT_FALSE(GetMenuState(view, ID_VIEW_TOOLBAR, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(GetMenuState(view, ID_VIEW_STATUS_BAR, MF_BYCOMMAND) & MF_CHECKED);
+    frame->SendCommand(ID_VIEW_TOOLBAR);
+    EXPECT_TRUE(frame->m_wndToolBar.IsWindowVisible());
+}
+
+} // namespace

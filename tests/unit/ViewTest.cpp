@@ -1,0 +1,153 @@
+// The process list view: column widths, row texts, duplicates and look-ups, on a real list
+// view control in a window on the virtual display.
+#include "procs/VantrelView.h"
+#include "unit/AppTestEnv.h"
+
+#include <cstring>
+
+namespace {
+
+class ViewTest : public AppTest {
+  protected:
+    void TearDown() override {
+        host.DestroyWindow(); // destroys the view, which deletes itself
+        AppTest::TearDown();
+    }
+    // A view whose client area is exactly clientWidth pixels wide.
+    CVantrelView* MakeView(int clientWidth) {
+        if (!host.m_hWnd)
+            host.CreateEx(0, "VantrelTestHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 1200, 600,
+                          nullptr, nullptr);
+        CVantrelView* view = new CVantrelView;
+        RECT rc = {0, 0, 100, 100};
+        EXPECT_TRUE(view->Create(WS_CHILD | WS_VISIBLE | WS_BORDER, rc, &host, 1));
+        RECT window, client;
+        GetWindowRect(view->m_hWnd, &window);
+        view->GetClientRect(&client);
+        const int frame = (window.right - window.left) - client.right;
+        MoveWindow(view->m_hWnd, 0, 0, clientWidth + frame, 300, FALSE);
+        return view;
+    }
+    std::vector<int> Widths(CVantrelView* view) {
+        std::vector<int> w;
+        for (int i = 0; i < 5; ++i)
+            w.push_back(view->GetListCtrl().GetColumnWidth(i));
+        return w;
+    }
+    void StoreWidths(const std::vector<int>& widths) {
+        for (int i = 0; i < 5; ++i)
+            theApp.m_settings.SetInt("Grid", ("col" + std::to_string(i)).c_str(),
+                                     widths[size_t(i)]);
+    }
+    static VN_PROCINFO Record(const char* name, DWORD pid, const char* path = "", LONG base = 8,
+                              DWORD cls = NORMAL_PRIORITY_CLASS, DWORD threads = 1) {
+        VN_PROCINFO info;
+        memset(&info, 0, sizeof info);
+        strcpy(info.szName, name);
+        strcpy(info.szFullPath, path);
+        info.dwPID = pid;
+        info.lBasePriority = base;
+        info.dwPriorityClass = cls;
+        info.dwThreadCount = threads;
+        return info;
+    }
+    std::string Cell(CVantrelView* view, int row, int col) {
+        return view->GetListCtrl().GetItemText(row, col);
+    }
+
+    CWnd host;
+};
+
+TEST_F(ViewTest, ColumnWidthsComeFromTheStoreOnlyAllTogether) {
+    struct Case {
+        int client;
+        std::vector<int> stored; // empty: nothing stored
+        std::vector<int> expected;
+    } cases[] = {
+        {500, {}, {90, 90, 90, 90, 90}},
+        {333, {}, {59, 59, 59, 59, 59}},
+        {500, {100, 100, 100, 100, 100}, {100, 100, 100, 100, 100}},
+        {500, {100, 100, 100, 100, 101}, {90, 90, 90, 90, 90}},
+        {500, {50, 0, 50, 50, 50}, {90, 90, 90, 90, 90}},
+        {500, {501, 1, 1, 1, 1}, {90, 90, 90, 90, 90}},
+        {500, {10, 20, 30, 40, 50}, {10, 20, 30, 40, 50}},
+    };
+    for (const Case& c : cases) {
+        DeleteKeyTree(scratch.Root(), scratch.Path() + "\\Grid");
+        if (!c.stored.empty()) StoreWidths(c.stored);
+        CVantrelView* view = MakeView(c.client);
+        view->BuildColumns();
+        EXPECT_EQ(c.expected, Widths(view)) << "client width " << c.client;
+        view->DestroyWindow();
+    }
+}
+
+TEST_F(ViewTest, RowTextsFollowTheColumnFormats) {
+    CVantrelView* view = MakeView(600);
+    view->BuildColumns();
+    VN_PROCINFO a =
+        Record("notepad.exe", 1234, "c:\\windows\\notepad.exe", 8, NORMAL_PRIORITY_CLASS, 3);
+    VN_PROCINFO b = Record("Rt.exe", 8, "C:\\rt.exe", 24, REALTIME_PRIORITY_CLASS);
+    VN_PROCINFO c = Record("odd.exe", 0xABCDEF, "C:\\odd.exe", 6, 0x4000);
+    VN_PROCINFO d = Record("zero.exe", 0, "", 0, 0);
+    VN_PROCINFO e = Record("idle.exe", 5, "x", 4, IDLE_PRIORITY_CLASS);
+    VN_PROCINFO f = Record("high.exe", 6, "y", 13, HIGH_PRIORITY_CLASS);
+    for (VN_PROCINFO* r : {&a, &b, &c, &d, &e, &f})
+        EXPECT_EQ(1, view->AddProcessRow(*r));
+    EXPECT_STREQ("NOTEPAD.EXE", a.szName) << "the record holds the upper-case name afterwards";
+
+    // Sorted by name: HIGH, IDLE, NOTEPAD, ODD, RT, ZERO.
+    ASSERT_EQ(6, view->GetListCtrl().GetItemCount());
+    const char* expected[6][5] = {
+        {"HIGH.EXE", "6", "13  (High)", "1", "Y"},
+        {"IDLE.EXE", "5", "4  (Idle)", "1", "X"},
+        {"NOTEPAD.EXE", "4D2", "8  (Normal)", "3", "C:\\WINDOWS\\NOTEPAD.EXE"},
+        {"ODD.EXE", "ABCDEF", "6", "1", "C:\\ODD.EXE"},
+        {"RT.EXE", "8", "24  (Real Time)", "1", "C:\\RT.EXE"},
+        {"ZERO.EXE", "0", "0", "1", ""},
+    };
+    for (int row = 0; row < 6; ++row)
+        for (int col = 0; col < 5; ++col)
+            EXPECT_EQ(expected[row][col], Cell(view, row, col)) << row << "," << col;
+}
+
+TEST_F(ViewTest, OneRowPerNameAndPathAndLookUpsByName) {
+    CVantrelView* view = MakeView(600);
+    view->BuildColumns();
+    EXPECT_EQ(-1, view->FindRowByName("anything.exe"));
+    VN_PROCINFO recs[] = {
+        Record("twin.exe", 10, "C:\\A\\twin.exe"),
+        Record("TWIN.EXE", 11, "c:\\a\\TWIN.exe"),
+        Record("twin.exe", 12, "C:\\B\\twin.exe"),
+        Record("nopath.exe", 13, ""),
+        Record("NoPath.exe", 14, ""),
+        Record("alpha.exe", 15, "C:\\alpha.exe"),
+    };
+    for (VN_PROCINFO& r : recs)
+        EXPECT_EQ(1, view->AddProcessRow(r));
+    // Same name and path (in any case) share one row; the first process met keeps it.
+    ASSERT_EQ(4, view->GetListCtrl().GetItemCount());
+    EXPECT_EQ(1, view->IsRowListed("twin.exe", "c:\\a\\twin.exe"));
+    EXPECT_EQ(0, view->IsRowListed("twin.exe", "c:\\c\\twin.exe"));
+    EXPECT_EQ(1, view->IsRowListed("NOPATH.EXE", ""));
+
+    const int row = view->FindRowByName("twin.exe");
+    ASSERT_GE(row, 0);
+    EXPECT_EQ("TWIN.EXE", Cell(view, row, 0));
+    EXPECT_EQ("TWIN.EXE", Cell(view, row + 1, 0)) << "the lower index of two rows";
+    EXPECT_EQ(0, view->FindRowByName("ALPHA.exe"));
+    EXPECT_EQ(-1, view->FindRowByName("alpha"));
+    EXPECT_EQ(-1, view->FindRowByName(" alpha.exe"));
+    // The row of C:\A\TWIN.EXE belongs to the first process met with that path, PID 10.
+    const int a = Cell(view, row, 4) == "C:\\A\\TWIN.EXE" ? row : row + 1;
+    EXPECT_EQ("C:\\A\\TWIN.EXE", Cell(view, a, 4));
+    EXPECT_EQ("A", Cell(view, a, 1));
+}
+
+TEST_F(ViewTest, UpperCasingKeepsTheLengthAndLeavesNonLettersAlone) {
+    EXPECT_EQ("ABC-123_\\.EXE", UpperCase("abc-123_\\.exe"));
+    EXPECT_EQ("", UpperCase(""));
+    EXPECT_EQ(std::string("A\0B", 3), UpperCase(std::string("a\0b", 3)));
+}
+
+} // namespace
