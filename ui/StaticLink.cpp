@@ -6,7 +6,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
 const char kMailboxMarker[] = "support@";
 
