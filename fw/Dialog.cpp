@@ -58,11 +58,22 @@ void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nChars) {
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParent)
     : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParent) {}
 
+namespace {
+thread_local CDialog* t_pModal = nullptr; // the innermost dialog running modally
+} // namespace
+
 INT_PTR CDialog::DoModal() {
     HWND hOwner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    // Without a parent, a dialog opened from inside another one belongs to that one, so that
+    // the outer dialog waits until it is closed; otherwise it belongs to the main window.
+    if (!hOwner && t_pModal && t_pModal->m_hWnd) hOwner = t_pModal->m_hWnd;
     if (!hOwner && AfxGetMainWnd()) hOwner = AfxGetMainWnd()->m_hWnd;
-    return DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
-                           StdDlgProc, reinterpret_cast<LPARAM>(this));
+    CDialog* pOuter = t_pModal;
+    t_pModal = this;
+    const INT_PTR result = DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
+                                           hOwner, StdDlgProc, reinterpret_cast<LPARAM>(this));
+    t_pModal = pOuter;
+    return result;
 }
 
 void CDialog::EndDialog(INT_PTR nResult) {

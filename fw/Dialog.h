@@ -35,8 +35,9 @@ void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nChars);
 class CDialog : public CWnd {
   public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParent = nullptr);
-    // Runs the dialog; owner is the parent given, else the main window. Returns the id that
-    // ended it (IDOK, IDCANCEL) or -1 when it could not be created.
+    // Runs the dialog; owner is the parent given, else the dialog this one is opened from,
+    // else the main window. Returns the id that ended it (IDOK, IDCANCEL) or -1 when it
+    // could not be created.
     virtual INT_PTR DoModal();
     void EndDialog(INT_PTR nResult);
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);

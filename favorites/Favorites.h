@@ -1,0 +1,16 @@
+// The favourites: an ordered list of process names kept as "Fav0", "Fav1", ... in section
+// Settings of the settings store, up to the first missing or empty value.
+#pragma once
+
+#include "settings/RegSettings.h"
+
+#include <string>
+#include <vector>
+
+// The stored names from Fav0 upward, upper-cased, until the first missing or empty value.
+std::vector<std::string> LoadFavorites(const CRegSettings& settings);
+
+// Stores the names from Fav0 upward, then blanks the stale entries that follow, up to the
+// first one that is already missing or empty. Empty names are left out: an empty value ends
+// the list, so storing one would hide every name after it. Write failures are ignored.
+void SaveFavorites(const CRegSettings& settings, const std::vector<std::string>& names);

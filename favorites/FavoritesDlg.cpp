@@ -1,0 +1,128 @@
+#include "favorites/FavoritesDlg.h"
+#include "app/Vantrel.h"
+#include "favorites/AddNameDlg.h"
+#include "favorites/Favorites.h"
+#include "frame/MainFrm.h"
+#include "procs/VantrelView.h"
+#include "res/resource.h"
+
+const char kGentleWarning[] = "While this is gentle it does not guarantee the process will be "
+                              "killed.";
+
+std::string UngracefulQuestion(const std::string& name) {
+    return "The application " + name +
+           " does not shut down gracefully.\n\nAre you sure you want to add it to your "
+           "Favorites?";
+}
+
+namespace {
+// The process list of the main window, or null when there is none (then there are no
+// candidates, and a removed favourite leaves both lists).
+CVantrelView* ProcessListView() {
+    CMainFrame* pFrame = static_cast<CMainFrame*>(AfxGetMainWnd());
+    if (!pFrame) return nullptr;
+    CVantrelView* pView = pFrame->GetVantrelView();
+    return pView && pView->m_hWnd ? pView : nullptr;
+}
+} // namespace
+
+CFavoritesDlg::CFavoritesDlg(CWnd* pParent) : CDialog(IDD_FAVORITES, pParent), m_bGentle(0) {}
+
+void CFavoritesDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_FAVORITES, m_lbFavorites);
+    DDX_Control(pDX, IDC_CANDIDATES, m_lbCandidates);
+    DDX_Control(pDX, IDC_ADD, m_btnAdd);
+    DDX_Control(pDX, IDC_REMOVE, m_btnRemove);
+    DDX_Check(pDX, IDC_KILL_GENTLY, m_bGentle);
+}
+
+BEGIN_COMMAND_MAP(CFavoritesDlg, CDialog)
+ON_LBN_SELCHANGE(IDC_CANDIDATES, OnSelchangeCandidates)
+ON_LBN_SELCHANGE(IDC_FAVORITES, OnSelchangeFavorites)
+ON_BN_CLICKED(IDC_REMOVE, OnRemove)
+ON_BN_CLICKED(IDC_ADD, OnAdd)
+ON_BN_CLICKED(IDC_MANUAL_ADD, OnManualAdd)
+ON_BN_CLICKED(IDC_KILL_GENTLY, OnKillGently)
+END_COMMAND_MAP()
+
+BOOL CFavoritesDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    for (const std::string& name : LoadFavorites(VantrelApp()->m_settings))
+        m_lbFavorites.AddString(name.c_str());
+    // Every row of the list as it is shown now, whose name is not a favourite in any case. A
+    // name on several rows is offered as often.
+    if (CVantrelView* pView = ProcessListView()) {
+        const CListCtrl& list = pView->GetListCtrl();
+        const int rows = list.GetItemCount();
+        for (int row = 0; row < rows; ++row) {
+            const std::string name = UpperCase(list.GetItemText(row, 0));
+            if (m_lbFavorites.FindStringExact(-1, name.c_str()) == LB_ERR)
+                m_lbCandidates.AddString(name.c_str());
+        }
+    }
+    UpdateArrowButtons();
+    return TRUE;
+}
+
+void CFavoritesDlg::UpdateArrowButtons() {
+    m_btnRemove.EnableWindow(m_lbFavorites.GetCount() > 0 && m_lbFavorites.GetCurSel() != LB_ERR);
+    m_btnAdd.EnableWindow(m_lbCandidates.GetCount() > 0 && m_lbCandidates.GetCurSel() != LB_ERR);
+}
+
+void CFavoritesDlg::OnSelchangeCandidates() {
+    UpdateArrowButtons();
+}
+
+void CFavoritesDlg::OnSelchangeFavorites() {
+    UpdateArrowButtons();
+}
+
+void CFavoritesDlg::OnAdd() {
+    const int sel = m_lbCandidates.GetCurSel();
+    if (sel != LB_ERR) {
+        const std::string name = UpperCase(m_lbCandidates.GetText(sel));
+        // Only a plain Yes adds a process that is known to resist being closed.
+        const bool add =
+            name != "VSMON.EXE" || AfxMessageBox(UngracefulQuestion(name), MB_YESNO) == IDYES;
+        if (add) {
+            m_lbCandidates.DeleteString(sel);
+            m_lbFavorites.AddString(name.c_str());
+        }
+    }
+    UpdateArrowButtons();
+}
+
+void CFavoritesDlg::OnRemove() {
+    const int sel = m_lbFavorites.GetCurSel();
+    if (sel != LB_ERR) {
+        const std::string name = UpperCase(m_lbFavorites.GetText(sel));
+        m_lbFavorites.DeleteString(sel);
+        // Back among the candidates only while a row shows it; otherwise it is gone.
+        CVantrelView* pView = ProcessListView();
+        if (pView && pView->FindRowByName(name) != -1) m_lbCandidates.AddString(name.c_str());
+    }
+    UpdateArrowButtons();
+}
+
+void CFavoritesDlg::OnManualAdd() {
+    CAddNameDlg dlg;
+    if (dlg.DoModal() != IDOK) return;
+    const std::string name = UpperCase(dlg.m_strName);
+    if (m_lbFavorites.FindStringExact(-1, name.c_str()) == LB_ERR)
+        m_lbFavorites.AddString(name.c_str());
+}
+
+void CFavoritesDlg::OnKillGently() {
+    UpdateData(TRUE);
+    if (m_bGentle) AfxMessageBox(kGentleWarning, MB_OK);
+}
+
+void CFavoritesDlg::OnOK() {
+    std::vector<std::string> names;
+    const int count = m_lbFavorites.GetCount();
+    for (int i = 0; i < count; ++i)
+        names.push_back(m_lbFavorites.GetText(i));
+    SaveFavorites(VantrelApp()->m_settings, names);
+    CDialog::OnOK();
+}

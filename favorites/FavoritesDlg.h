@@ -1,0 +1,40 @@
+// CFavoritesDlg: edits the favourites and the gentle-kill choice. Candidates (names shown in
+// the process list that are not favourites yet) move to the favourites and back; OK stores
+// the favourites, Cancel discards every change.
+#pragma once
+
+#include "fw/Controls.h"
+#include "fw/Dialog.h"
+
+class CVantrelView;
+
+class CFavoritesDlg : public CDialog {
+  public:
+    explicit CFavoritesDlg(CWnd* pParent = nullptr);
+
+    CListBox m_lbFavorites;
+    CListBox m_lbCandidates;
+    CButton m_btnAdd;
+    CButton m_btnRemove;
+    // The "Kill Gently" check box: 0 unchecked, 1 checked.
+    int m_bGentle;
+
+  protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+
+    void OnSelchangeCandidates();
+    void OnSelchangeFavorites();
+    void OnRemove();
+    void OnAdd();
+    void OnManualAdd();
+    void OnKillGently();
+    void UpdateArrowButtons();
+
+    DECLARE_COMMAND_MAP()
+};
+
+extern const char kGentleWarning[];
+// The question asked before a process that does not shut down gracefully becomes a favourite.
+std::string UngracefulQuestion(const std::string& name);

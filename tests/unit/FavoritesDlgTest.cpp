@@ -1,0 +1,368 @@
+// The Favorites dialog as a real dialog over a real main window and process list: which
+// names are offered, how they move, when the arrows may be used, what OK and Cancel store.
+#include "app/Vantrel.h"
+#include "favorites/Favorites.h"
+#include "favorites/FavoritesDlg.h"
+#include "fw/DocTemplate.h"
+#include "frame/MainFrm.h"
+#include "procs/VantrelView.h"
+#include "res/resource.h"
+#include "unit/AppTestEnv.h"
+#include "unit/DialogDriver.h"
+
+#include <cstring>
+#include <map>
+
+namespace {
+
+typedef std::vector<std::string> Names;
+const char kCaption[] = "Favorites";
+const char kAddCaption[] = "Add Process Name";
+
+CView* NewView() {
+    return new CVantrelView;
+}
+
+class FavoritesDlgTest : public AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        CCreateContext context;
+        context.pTemplate = &tmpl;
+        frame = new CMainFrame;
+        ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, &context));
+        theApp.m_pMainWnd = frame;
+        view = frame->GetVantrelView();
+        ASSERT_NE(nullptr, view);
+        view->BuildColumns();
+    }
+    void TearDown() override {
+        theApp.m_pMainWnd = nullptr;
+        if (frame && frame->m_hWnd) frame->DestroyWindow(); // frame and view delete themselves
+        AppTest::TearDown();
+    }
+    // Adds a row to the process list as a snapshot would.
+    void AddRow(const char* name, const char* path) {
+        VN_PROCINFO info;
+        memset(&info, 0, sizeof info);
+        strcpy(info.szName, name);
+        strcpy(info.szFullPath, path);
+        info.dwPID = DWORD(100 + view->GetListCtrl().GetItemCount());
+        info.dwThreadCount = 1;
+        ASSERT_EQ(1, view->AddProcessRow(info));
+    }
+    void Store(const Names& favourites) {
+        for (size_t i = 0; i < favourites.size(); ++i)
+            theApp.m_settings.SetString("Settings", ("Fav" + std::to_string(i)).c_str(),
+                                        favourites[i]);
+    }
+    // Every value of one section as raw data, to compare before and after.
+    std::map<std::string, std::string> Section(const char* section) {
+        std::map<std::string, std::string> values;
+        HKEY key;
+        const std::string path = scratch.Path() + "\\" + section;
+        if (RegOpenKeyExA(scratch.Root(), path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return values;
+        for (DWORD i = 0;; ++i) {
+            char name[256];
+            BYTE data[1024];
+            DWORD nameLen = sizeof name, dataLen = sizeof data, type = 0;
+            if (RegEnumValueA(key, i, name, &nameLen, nullptr, &type, data, &dataLen) !=
+                ERROR_SUCCESS)
+                break;
+            values[name] =
+                std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data), dataLen);
+        }
+        RegCloseKey(key);
+        return values;
+    }
+    // Runs the dialog with the steps queued on driver; fails the test if it had to be
+    // cancelled by the deadline.
+    static INT_PTR Run(CFavoritesDlg& dlg, const DialogDriver& driver) {
+        const INT_PTR result = dlg.DoModal();
+        EXPECT_FALSE(driver.TimedOut()) << "the dialog had to be cancelled by the deadline";
+        EXPECT_TRUE(driver.Finished());
+        return result;
+    }
+    static Names Candidates(HWND hDlg) { return ListItems(hDlg, IDC_CANDIDATES); }
+    static Names Favourites(HWND hDlg) { return ListItems(hDlg, IDC_FAVORITES); }
+    static void ExpectArrows(HWND hDlg, bool add, bool remove, const char* when) {
+        EXPECT_EQ(add, IsItemEnabled(hDlg, IDC_ADD)) << "--> " << when;
+        EXPECT_EQ(remove, IsItemEnabled(hDlg, IDC_REMOVE)) << "<-- " << when;
+    }
+    // Selects the entry with this text, as a click on it would.
+    static void Select(HWND hDlg, int nID, const char* text) {
+        const int index = int(SendDlgItemMessageA(hDlg, nID, LB_FINDSTRINGEXACT, WPARAM(-1),
+                                                  reinterpret_cast<LPARAM>(text)));
+        ASSERT_NE(LB_ERR, index) << text;
+        SelectListItem(hDlg, nID, index);
+    }
+    // Moves a name with an arrow button: select, check that the arrow may be used, click.
+    static void Move(HWND hDlg, int nFrom, int nArrow, const char* text) {
+        Select(hDlg, nFrom, text);
+        ASSERT_TRUE(IsItemEnabled(hDlg, nArrow)) << "arrow after selecting " << text;
+        ClickButton(hDlg, nArrow);
+    }
+
+    CSingleDocTemplate tmpl{IDR_MAINFRAME, nullptr, nullptr, NewView};
+    CMainFrame* frame = nullptr;
+    CVantrelView* view = nullptr;
+};
+
+TEST_F(FavoritesDlgTest, OpensWithTheStoredFavouritesAndTheOtherRowsAsCandidates) {
+    AddRow("alpha.exe", "C:\\A\\ALPHA.EXE");
+    AddRow("twin.exe", "C:\\ONE\\TWIN.EXE");
+    AddRow("twin.exe", "C:\\TWO\\TWIN.EXE");
+    AddRow("Beta.exe", "C:\\BETA.EXE");
+    AddRow("gamma.exe", "C:\\GAMMA.EXE");
+    Store({"beta.EXE", "GHOST.EXE", "gamma.exe", "gamma.exe"});
+    CFavoritesDlg dlg;
+    dlg.m_bGentle = 1;
+    DialogDriver driver;
+    driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
+        HWND hDlg = FindDialog(kCaption);
+        // Favourites in any case are no candidates; a name on two rows is offered twice.
+        EXPECT_EQ((Names{"BETA.EXE", "GAMMA.EXE", "GAMMA.EXE", "GHOST.EXE"}), Favourites(hDlg));
+        EXPECT_EQ((Names{"ALPHA.EXE", "TWIN.EXE", "TWIN.EXE"}), Candidates(hDlg));
+        EXPECT_EQ(LB_ERR, ListSelection(hDlg, IDC_CANDIDATES));
+        EXPECT_EQ(LB_ERR, ListSelection(hDlg, IDC_FAVORITES));
+        ExpectArrows(hDlg, false, false, "at open");
+        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(hDlg, IDC_KILL_GENTLY));
+    });
+    driver.Picture(kCaption, "favorites-dialog.bmp").Then([] {
+        ClickButton(FindDialog(kCaption), IDCANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, Run(dlg, driver));
+    EXPECT_TRUE(s_messages.empty());
+}
+
+TEST_F(FavoritesDlgTest, WithNothingStoredEveryRowIsACandidateAndNoArrowIsUsable) {
+    AddRow("zeta.exe", "C:\\ZETA.EXE");
+    AddRow("eta.exe", "C:\\ETA.EXE");
+    CFavoritesDlg dlg;
+    DialogDriver driver;
+    driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
+        HWND hDlg = FindDialog(kCaption);
+        EXPECT_EQ(Names{}, Favourites(hDlg));
+        EXPECT_EQ((Names{"ETA.EXE", "ZETA.EXE"}), Candidates(hDlg));
+        ExpectArrows(hDlg, false, false, "at open");
+        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(hDlg, IDC_KILL_GENTLY));
+        ClickButton(hDlg, IDOK);
+    });
+    EXPECT_EQ(IDOK, Run(dlg, driver));
+    EXPECT_EQ(0, dlg.m_bGentle);
+    EXPECT_FALSE(scratch.Exists("Settings")) << "an empty list over nothing stores nothing";
+}
+
+TEST_F(FavoritesDlgTest, EachMoveClearsTheSelectionAndOkStoresTheSortedFavourites) {
+    AddRow("twin.exe", "C:\\ONE\\TWIN.EXE");
+    AddRow("twin.exe", "C:\\TWO\\TWIN.EXE");
+    AddRow("alpha.exe", "C:\\ALPHA.EXE");
+    AddRow("kept.exe", "C:\\KEPT.EXE");
+    Store({"KEPT.EXE", "GHOST.EXE", "OLD2", "OLD3"});
+    CFavoritesDlg dlg;
+    DialogDriver driver;
+    driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
+        HWND hDlg = FindDialog(kCaption);
+        Select(hDlg, IDC_CANDIDATES, "TWIN.EXE");
+        ExpectArrows(hDlg, true, false, "with a candidate selected");
+        Select(hDlg, IDC_FAVORITES, "GHOST.EXE");
+        ExpectArrows(hDlg, true, true, "with an entry selected in each list");
+    });
+    driver.Picture(kCaption, "favorites-dialog-selected.bmp").Then([] {
+        HWND hDlg = FindDialog(kCaption);
+
+        ClickButton(hDlg, IDC_ADD);
+        EXPECT_EQ((Names{"ALPHA.EXE", "TWIN.EXE"}), Candidates(hDlg));
+        EXPECT_EQ((Names{"GHOST.EXE", "KEPT.EXE", "OLD2", "OLD3", "TWIN.EXE"}), Favourites(hDlg));
+        EXPECT_EQ(LB_ERR, ListSelection(hDlg, IDC_CANDIDATES));
+        EXPECT_FALSE(IsItemEnabled(hDlg, IDC_ADD)) << "--> after a move";
+
+        // The second copy of the name becomes a favourite too.
+        Move(hDlg, IDC_CANDIDATES, IDC_ADD, "TWIN.EXE");
+        EXPECT_FALSE(IsItemEnabled(hDlg, IDC_ADD)) << "--> after the second move";
+        EXPECT_EQ(Names{"ALPHA.EXE"}, Candidates(hDlg));
+
+        // A favourite that is on no row leaves both lists.
+        Move(hDlg, IDC_FAVORITES, IDC_REMOVE, "GHOST.EXE");
+        EXPECT_EQ(Names{"ALPHA.EXE"}, Candidates(hDlg));
+        ExpectArrows(hDlg, false, false, "after removing");
+        Move(hDlg, IDC_FAVORITES, IDC_REMOVE, "OLD2");
+        Move(hDlg, IDC_FAVORITES, IDC_REMOVE, "OLD3");
+        // A favourite that is on a row goes back among the candidates.
+        Move(hDlg, IDC_FAVORITES, IDC_REMOVE, "KEPT.EXE");
+        EXPECT_EQ((Names{"ALPHA.EXE", "KEPT.EXE"}), Candidates(hDlg));
+        EXPECT_EQ((Names{"TWIN.EXE", "TWIN.EXE"}), Favourites(hDlg));
+        ExpectArrows(hDlg, false, false, "after removing");
+
+        Move(hDlg, IDC_CANDIDATES, IDC_ADD, "KEPT.EXE");
+        Move(hDlg, IDC_CANDIDATES, IDC_ADD, "ALPHA.EXE");
+        EXPECT_EQ(Names{}, Candidates(hDlg));
+        ExpectArrows(hDlg, false, false, "with no candidates left");
+        ClickButton(hDlg, IDOK);
+    });
+    EXPECT_EQ(IDOK, Run(dlg, driver));
+    EXPECT_TRUE(s_messages.empty()) << "only VSMON.EXE is asked about";
+    EXPECT_EQ((Names{"ALPHA.EXE", "KEPT.EXE", "TWIN.EXE", "TWIN.EXE"}),
+              LoadFavorites(theApp.m_settings));
+}
+
+TEST_F(FavoritesDlgTest, VsmonIsMovedOnlyAfterAYes) {
+    AddRow("vsmon.exe", "C:\\VSMON.EXE");
+    AddRow("other.exe", "C:\\OTHER.EXE");
+    const char question[] = "The application VSMON.EXE does not shut down gracefully.\n\nAre you "
+                            "sure you want to add it to your Favorites?";
+    CFavoritesDlg dlg;
+    DialogDriver driver;
+    driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([&] {
+        HWND hDlg = FindDialog(kCaption);
+        s_answer = IDNO;
+        Move(hDlg, IDC_CANDIDATES, IDC_ADD, "VSMON.EXE");
+        ASSERT_EQ(1u, s_messages.size());
+        EXPECT_EQ(question, s_messages[0]);
+        EXPECT_EQ((Names{"OTHER.EXE", "VSMON.EXE"}), Candidates(hDlg)) << "No changes nothing";
+        EXPECT_EQ(Names{}, Favourites(hDlg));
+
+        s_answer = IDYES;
+        Move(hDlg, IDC_CANDIDATES, IDC_ADD, "VSMON.EXE");
+        ASSERT_EQ(2u, s_messages.size());
+        EXPECT_EQ(question, s_messages[1]);
+        EXPECT_EQ(Names{"OTHER.EXE"}, Candidates(hDlg));
+        EXPECT_EQ(Names{"VSMON.EXE"}, Favourites(hDlg));
+        ExpectArrows(hDlg, false, false, "after the move");
+        ClickButton(hDlg, IDOK);
+    });
+    EXPECT_EQ(IDOK, Run(dlg, driver));
+    EXPECT_EQ(Names{"VSMON.EXE"}, LoadFavorites(theApp.m_settings));
+}
+
+// Queues: open the Add Process Name dialog from the Favorites dialog, type text, end it with
+// the button given, and check that it was modal over the Favorites dialog.
+void ManualAdd(DialogDriver& driver, const std::string& text, int nButton) {
+    driver.Then([] { PostClick(FindDialog(kCaption), IDC_MANUAL_ADD); })
+        .Until([] { return FindDialog(kAddCaption) != nullptr; })
+        .Then([text, nButton] {
+            HWND hAdd = FindDialog(kAddCaption);
+            HWND hFav = FindDialog(kCaption);
+            EXPECT_EQ(hFav, OwnerOf(hAdd)) << "owned by the Favorites dialog";
+            EXPECT_FALSE(IsWindowEnabled(hFav)) << "the Favorites dialog waits meanwhile";
+            SetDlgItemTextA(hAdd, IDC_PROCESS_NAME, text.c_str());
+            ClickButton(hAdd, nButton);
+        })
+        .Until([] { return FindDialog(kAddCaption) == nullptr; });
+}
+
+TEST_F(FavoritesDlgTest, ManualAddTakesNewNamesOnlyAndLeavesTheCandidates) {
+    AddRow("alpha.exe", "C:\\ALPHA.EXE");
+    Store({"BETA.EXE"});
+    CFavoritesDlg dlg;
+    DialogDriver driver;
+    driver.Until([] { return FindDialog(kCaption) != nullptr; });
+    // A favourite typed in another case changes nothing.
+    ManualAdd(driver, "beta.Exe", IDOK);
+    driver.Then([] {
+        HWND hDlg = FindDialog(kCaption);
+        EXPECT_EQ(Names{"BETA.EXE"}, Favourites(hDlg));
+        Select(hDlg, IDC_CANDIDATES, "ALPHA.EXE");
+    });
+    // A candidate's name becomes a favourite and stays a candidate.
+    ManualAdd(driver, "alpha.exe", IDOK);
+    driver.Then([] {
+        HWND hDlg = FindDialog(kCaption);
+        EXPECT_EQ((Names{"ALPHA.EXE", "BETA.EXE"}), Favourites(hDlg));
+        EXPECT_EQ(Names{"ALPHA.EXE"}, Candidates(hDlg));
+        EXPECT_TRUE(IsItemEnabled(hDlg, IDC_ADD)) << "the arrows are left as they were";
+    });
+    // Cancel adds nothing; a new name keeps its blanks.
+    ManualAdd(driver, "never.exe", IDCANCEL);
+    ManualAdd(driver, " new.exe", IDOK);
+    driver.Then([] {
+        HWND hDlg = FindDialog(kCaption);
+        EXPECT_EQ((Names{" NEW.EXE", "ALPHA.EXE", "BETA.EXE"}), Favourites(hDlg));
+        ClickButton(hDlg, IDOK);
+    });
+    EXPECT_EQ(IDOK, Run(dlg, driver));
+    EXPECT_TRUE(s_messages.empty());
+    EXPECT_EQ((Names{" NEW.EXE", "ALPHA.EXE", "BETA.EXE"}), LoadFavorites(theApp.m_settings));
+}
+
+TEST_F(FavoritesDlgTest, AnEmptyManualNameNeverReachesTheStore) {
+    Store({"B.EXE", "C.EXE"});
+    CFavoritesDlg dlg;
+    DialogDriver driver;
+    driver.Until([] { return FindDialog(kCaption) != nullptr; });
+    ManualAdd(driver, "", IDOK);
+    ManualAdd(driver, "a.exe", IDOK);
+    driver.Then([] { ClickButton(FindDialog(kCaption), IDOK); });
+    EXPECT_EQ(IDOK, Run(dlg, driver));
+    EXPECT_EQ((Names{"A.EXE", "B.EXE", "C.EXE"}), LoadFavorites(theApp.m_settings))
+        << "an empty entry must not hide the names after it";
+}
+
+TEST_F(FavoritesDlgTest, KillGentlyWarnsEachTimeItIsCheckedAndOkReturnsTheChoice) {
+    const char warning[] = "While this is gentle it does not guarantee the process will be killed.";
+    CFavoritesDlg dlg;
+    DialogDriver driver;
+    driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([&] {
+        HWND hDlg = FindDialog(kCaption);
+        ClickButton(hDlg, IDC_KILL_GENTLY);
+        EXPECT_EQ(Names{warning}, s_messages);
+        ClickButton(hDlg, IDC_KILL_GENTLY);
+        EXPECT_EQ(1u, s_messages.size()) << "clearing the box says nothing";
+        ClickButton(hDlg, IDC_KILL_GENTLY);
+        EXPECT_EQ((Names{warning, warning}), s_messages);
+        ClickButton(hDlg, IDOK);
+    });
+    EXPECT_EQ(IDOK, Run(dlg, driver));
+    EXPECT_EQ(1, dlg.m_bGentle);
+    EXPECT_FALSE(scratch.Exists("Setting")) << "the dialog itself does not store the choice";
+}
+
+TEST_F(FavoritesDlgTest, CancelAfterMovesStoresNothing) {
+    AddRow("alpha.exe", "C:\\ALPHA.EXE");
+    AddRow("beta.exe", "C:\\BETA.EXE");
+    Store({"BETA.EXE", "GHOST.EXE"});
+    theApp.m_settings.SetInt("Setting", "Gentle", 0);
+    const auto settingsBefore = Section("Settings");
+    const auto settingBefore = Section("Setting");
+    CFavoritesDlg dlg;
+    DialogDriver driver;
+    driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
+        HWND hDlg = FindDialog(kCaption);
+        Move(hDlg, IDC_CANDIDATES, IDC_ADD, "ALPHA.EXE");
+        Move(hDlg, IDC_FAVORITES, IDC_REMOVE, "GHOST.EXE");
+        Move(hDlg, IDC_FAVORITES, IDC_REMOVE, "BETA.EXE");
+        ClickButton(hDlg, IDC_KILL_GENTLY);
+    });
+    ManualAdd(driver, "typed.exe", IDOK);
+    driver.Then([] {
+        HWND hDlg = FindDialog(kCaption);
+        EXPECT_EQ((Names{"ALPHA.EXE", "TYPED.EXE"}), Favourites(hDlg));
+        // Escape cancels, as the Cancel button does.
+        PostMessageA(GetDlgItem(hDlg, IDC_FAVORITES), WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    EXPECT_EQ(IDCANCEL, Run(dlg, driver));
+    EXPECT_EQ(settingsBefore, Section("Settings"));
+    EXPECT_EQ(settingBefore, Section("Setting"));
+}
+
+TEST_F(FavoritesDlgTest, WithoutAMainWindowThereAreNoCandidatesAndRemovedNamesAreDropped) {
+    AddRow("alpha.exe", "C:\\ALPHA.EXE");
+    Store({"ALPHA.EXE", "BETA.EXE"});
+    theApp.m_pMainWnd = nullptr;
+    CFavoritesDlg dlg;
+    DialogDriver driver;
+    driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
+        HWND hDlg = FindDialog(kCaption);
+        EXPECT_EQ(Names{}, Candidates(hDlg));
+        Move(hDlg, IDC_FAVORITES, IDC_REMOVE, "ALPHA.EXE");
+        EXPECT_EQ(Names{}, Candidates(hDlg));
+        EXPECT_EQ(Names{"BETA.EXE"}, Favourites(hDlg));
+        ClickButton(hDlg, IDOK);
+    });
+    EXPECT_EQ(IDOK, Run(dlg, driver));
+    theApp.m_pMainWnd = frame;
+    EXPECT_EQ(Names{"BETA.EXE"}, LoadFavorites(theApp.m_settings));
+}
+
+} // namespace
