@@ -66,8 +66,17 @@ BOOL CFavoritesDlg::OnInitDialog() {
 }
 
 void CFavoritesDlg::UpdateArrowButtons() {
-    m_btnRemove.EnableWindow(m_lbFavorites.GetCount() > 0 && m_lbFavorites.GetCurSel() != LB_ERR);
-    m_btnAdd.EnableWindow(m_lbCandidates.GetCount() > 0 && m_lbCandidates.GetCurSel() != LB_ERR);
+    const BOOL canRemove = m_lbFavorites.GetCount() > 0 && m_lbFavorites.GetCurSel() != LB_ERR;
+    const BOOL canAdd = m_lbCandidates.GetCount() > 0 && m_lbCandidates.GetCurSel() != LB_ERR;
+    // A clicked arrow holds the focus; disabled, it would leave the dialog deaf to the
+    // keyboard (Tab, Enter, Escape). The focus moves to the list the arrow takes from.
+    HWND hFocus = GetFocus();
+    if (!canRemove && hFocus == m_btnRemove.m_hWnd)
+        SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_lbFavorites.m_hWnd), TRUE);
+    if (!canAdd && hFocus == m_btnAdd.m_hWnd)
+        SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_lbCandidates.m_hWnd), TRUE);
+    m_btnRemove.EnableWindow(canRemove);
+    m_btnAdd.EnableWindow(canAdd);
 }
 
 void CFavoritesDlg::OnSelchangeCandidates() {

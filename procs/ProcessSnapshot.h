@@ -66,6 +66,9 @@ class CProcessSnapshot {
     // The file the binding loads.
     virtual const char* LibraryFileName() const { return "VN.DLL"; }
 
+    // The system calls, real or a test's stand-in.
+    CToolHelp& ToolHelp() const { return *m_pToolHelp; }
+
     PFN_VN_QXT m_pfnQxt;
     PFN_VN_GETPI m_pfnGetPi;
     PFN_VN_KILL m_pfnKill;

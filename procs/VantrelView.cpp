@@ -1,12 +1,21 @@
 #include "procs/VantrelView.h"
 #include "app/Vantrel.h"
+#include "favorites/FavoritesDlg.h"
+#include "favorites/Favorites.h"
 #include "frame/MainFrm.h"
 #include "res/resource.h"
 
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
 
 const char kFirstRunWarning[] = "Vantrel is for advanced users.\n\nTake care when killing programs "
                                 "that live\nin the Windows folder or its sub-folders.";
+
+const char kNoFavoritesMessage[] = "Favorites List has no Contents - hit F2 to Edit";
 
 namespace {
 const int kColumnCount = 5;
@@ -151,6 +160,117 @@ void CVantrelView::OnRefresh() {
     RefreshList();
 }
 
+bool ParsePidText(const std::string& text, DWORD* pdwPID) {
+    // Read as "0x" + text with a hexadecimal conversion: at least one hex digit must follow,
+    // and anything after the digits is ignored.
+    const std::string hex = "0x" + text;
+    if (!isxdigit(static_cast<unsigned char>(hex[2]))) return false;
+    errno = 0;
+    const unsigned long long value = strtoull(hex.c_str(), nullptr, 16);
+    if (errno == ERANGE || value > 0xFFFFFFFFull) return false;
+    *pdwPID = DWORD(value);
+    return true;
+}
+
+bool CVantrelView::IsProcessNamed(DWORD pid, const std::string& name) {
+    CToolHelp& th = ToolHelp();
+    HANDLE hSnapshot = th.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (hSnapshot == INVALID_HANDLE_VALUE) return false;
+    const std::string wanted = UpperCase(name);
+    PROCESSENTRY32 entry;
+    memset(&entry, 0, sizeof entry);
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = th.Process32First(hSnapshot, &entry); more && !found;
+         more = th.Process32Next(hSnapshot, &entry)) {
+        if (entry.th32ProcessID != pid) continue;
+        // The row shows the executable's file name (or, on the 95/98 family, the module
+        // name); some systems report the full path here, so compare the last part too.
+        const std::string exe = UpperCase(
+            std::string(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile)));
+        const size_t slash = exe.find_last_of("\\/");
+        const std::string base = slash == std::string::npos ? exe : exe.substr(slash + 1);
+        found = exe == wanted || base == wanted ||
+                (base.size() > wanted.size() && base.compare(0, wanted.size(), wanted) == 0 &&
+                 base[wanted.size()] == '.');
+    }
+    th.CloseHandle(hSnapshot);
+    return found;
+}
+
+void CVantrelView::KillRow(int row, BOOL refreshAfter) {
+    DWORD pid = 0;
+    if (!ParsePidText(GetListCtrl().GetItemText(row, 1), &pid)) return;
+    // Process ids are reused quickly: kill only while the id still belongs to a process of
+    // the row's name, never whatever took the id over after the listed process ended.
+    if (!IsProcessNamed(pid, GetListCtrl().GetItemText(row, 0))) return;
+    int result = 0;
+    if (m_bNT) {
+        if (m_pfnKill) // never call into a library that is not bound
+            result = m_pfnKill(pid, m_bGentle, 1);
+    } else {
+        result = ForceKill(pid);
+    }
+    if (!result) return;
+    GetListCtrl().DeleteItem(row);
+    if (refreshAfter) RefreshList();
+}
+
+BOOL CVantrelView::ForceKill(DWORD pid) {
+    // SYNCHRONIZE besides the terminate right, so that the wait below really waits for the
+    // end where the system checks access rights.
+    HANDLE hProcess = ToolHelp().OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (!hProcess) return FALSE;
+    const BOOL ok = TerminateProcess(hProcess, 0xFFFFFFFF);
+    if (ok) WaitForSingleObject(hProcess, INFINITE);
+    ToolHelp().CloseHandle(hProcess);
+    return ok;
+}
+
+int CVantrelView::KillFavorites() {
+    RefreshList();
+    const std::vector<std::string> names = LoadFavorites(VantrelApp()->m_settings);
+    if (names.empty()) {
+        AfxMessageBox(kNoFavoritesMessage, MB_OK);
+        return 0;
+    }
+    CMainFrame* pFrame = static_cast<CMainFrame*>(AfxGetMainWnd());
+    for (const std::string& name : names) {
+        if (pFrame) pFrame->SetStatusPaneText(1, ("Killing... " + name).c_str());
+        const int row = FindRowByName(name);
+        if (row != -1) KillRow(row, FALSE);
+    }
+    if (pFrame) pFrame->SetStatusPaneText(1, "     ");
+    return 1;
+}
+
+void CVantrelView::OnKillSelected() {
+    const int row = GetListCtrl().GetNextItem(-1, LVNI_SELECTED);
+    if (row != -1) KillRow(row, TRUE);
+}
+
+void CVantrelView::OnUpdateKillSelected(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(GetListCtrl().GetSelectedCount() > 0);
+}
+
+void CVantrelView::OnKillFavorites() {
+    KillFavorites();
+}
+
+void CVantrelView::OnKillFavoritesAndExit() {
+    if (!KillFavorites()) return; // an empty list leaves the program open
+    if (CFrameWnd* pFrame = AfxGetMainWnd()) pFrame->PostMessage(WM_CLOSE, 0, 0);
+}
+
+void CVantrelView::OnEditFavorites() {
+    CFavoritesDlg dlg;
+    dlg.m_bGentle = m_bGentle;
+    if (dlg.DoModal() != IDOK) return;
+    // The favourites were stored by the dialog; the kill mode is stored here.
+    VantrelApp()->m_settings.SetInt("Setting", "Gentle", dlg.m_bGentle);
+    m_bGentle = dlg.m_bGentle;
+}
+
 void CVantrelView::DeleteAllRows() {
     GetListCtrl().DeleteAllItems();
 }
@@ -164,5 +284,10 @@ void CVantrelView::PostCloseRequest() {
 }
 
 BEGIN_COMMAND_MAP(CVantrelView, CListView)
+ON_COMMAND(ID_KILL_SELECTED, OnKillSelected)
+ON_UPDATE_COMMAND_UI(ID_KILL_SELECTED, OnUpdateKillSelected)
+ON_COMMAND(ID_KILL_FAVORITES, OnKillFavorites)
+ON_COMMAND(ID_KILL_FAVORITES_EXIT, OnKillFavoritesAndExit)
+ON_COMMAND(ID_EDIT_FAVORITES, OnEditFavorites)
 ON_COMMAND(ID_VIEW_REFRESH, OnRefresh)
 END_COMMAND_MAP()

@@ -23,6 +23,18 @@ class CVantrelView : public CListView, public CProcessSnapshot {
     // The first-run warning when it is due, then the first listing.
     int StartupRefresh();
 
+    // Killing: the selected row, or every favourite.
+    void KillRow(int row, BOOL refreshAfter);
+    BOOL ForceKill(DWORD pid);
+    int KillFavorites();
+    // Whether process pid still runs under the name a row shows for it.
+    bool IsProcessNamed(DWORD pid, const std::string& name);
+
+    void OnKillSelected();
+    void OnUpdateKillSelected(CCmdUI* pCmdUI);
+    void OnKillFavorites();
+    void OnKillFavoritesAndExit();
+    void OnEditFavorites();
     void OnRefresh();
 
     int m_bGentle;
@@ -42,4 +54,9 @@ std::string UpperCase(std::string text);
 std::string FormatPid(DWORD dwPID);
 std::string FormatBasePriority(LONG lBasePriority, DWORD dwPriorityClass);
 
+// The process id a row shows: its PID text read as hexadecimal. False when the text holds
+// no hexadecimal number or one beyond 32 bits.
+bool ParsePidText(const std::string& text, DWORD* pdwPID);
+
 extern const char kFirstRunWarning[];
+extern const char kNoFavoritesMessage[];

@@ -79,8 +79,17 @@ vantrel_start_wine() {
         "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$log" 2>&1 </dev/null
         "$VANTREL_WINESERVER" -w
     fi
+    vantrel_wine_fonts
     "$VANTREL_WINESERVER" -p >>"$log" 2>&1 </dev/null
     "$WINELOADER" wineboot >>"$log" 2>&1 </dev/null
+}
+
+# Wine's own fonts (Marlett for the caption buttons, MS Sans Serif for dialogs) from Debian's
+# fonts-wine, where this Wine does not find them by itself.
+vantrel_wine_fonts() {
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts
+    [ -d "$fonts" ] && [ -d /usr/share/wine/fonts ] || return 0
+    cp -n /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
 }
 
 vantrel_stop_wine() {

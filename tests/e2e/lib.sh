@@ -59,12 +59,15 @@ main_xid() {
     echo "$best"
 }
 
-# Gives the main window the keyboard focus: a click on its title bar.
+# Gives the main window the keyboard focus when it does not have it: a click on the empty
+# part of the toolbar (not the title bar: two clicks there in a row would maximise it).
 focus_main() {
     local w
     w=$(main_xid)
     [ -n "$w" ] || fail "no main window to focus"
-    xdotool mousemove --window "$w" 300 8 click 1
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$w" ] && return 0
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    xdotool mousemove --window "$w" $((WIDTH - 100)) 52 click 1
     xdotool windowfocus --sync "$w" 2>/dev/null || true
 }
 
@@ -76,6 +79,16 @@ keys() {
 
 # Presses keys in whatever window has the focus (a message box or dialog).
 keys_here() { xdotool key --delay 50 "$@"; }
+
+# Presses keys in the dialog with the given title, giving it the focus first.
+keys_in() {
+    local title=$1 w
+    shift
+    w=$(timeout 10 xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1)
+    [ -n "$w" ] || fail "no window titled $title"
+    xdotool windowfocus --sync "$w" 2>/dev/null || true
+    xdotool key --delay 50 "$@"
+}
 
 # Waits for the program to end (after a close request).
 wait_exit() {

@@ -13,6 +13,8 @@ setup)
     "$VANTREL_WINESERVER" -w
     "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$log" 2>&1 </dev/null
     "$VANTREL_WINESERVER" -w
+    # Wine's own fonts, where this Wine does not find them by itself (see scripts/lib.sh).
+    cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     "$VANTREL_WINESERVER" -p >>"$log" 2>&1 </dev/null
     "$WINELOADER" wineboot >>"$log" 2>&1 </dev/null
     ;;

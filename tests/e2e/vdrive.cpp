@@ -19,6 +19,8 @@
 //                                  ready; prints its process id. ARG: extra threads (console)
 //                                  or honour|ignore (window). The victim runs until killed.
 //   vdrive kill PID                ends a process the test started
+//   vdrive lbselect HWND ID TEXT   selects an entry of a dialog's list box as a click would
+//   vdrive click HWND ID           clicks a dialog's button
 //   vdrive running PID             exit 0 when the process runs, 1 when it does not
 //   vdrive close                   posts WM_CLOSE to the main window
 //   vdrive wait-exit MS            wait until no main window exists
@@ -210,8 +212,12 @@ int main(int argc, char** argv) {
         if (!hList) return 1;
         int n = int(SendMessageA(hList, LB_GETCOUNT, 0, 0));
         for (int i = 0; i < n; ++i) {
-            char text[512] = "";
-            SendMessageA(hList, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+            // The wide form: this Wine hands the ANSI form's text across processes in
+            // UTF-16 all the same.
+            wchar_t wide[512] = L"";
+            char text[1024] = "";
+            SendMessageW(hList, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(wide));
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
             printf("%s\n", text);
         }
         return 0;
@@ -246,6 +252,22 @@ int main(int argc, char** argv) {
         TerminateProcess(h, 1);
         WaitForSingleObject(h, 5000);
         CloseHandle(h);
+        return 0;
+    }
+    if (cmd == "lbselect" || cmd == "click") {
+        HWND hDlg = reinterpret_cast<HWND>(UINT_PTR(strtoull(arg(2).c_str(), nullptr, 16)));
+        const int id = atoi(arg(3).c_str());
+        HWND hCtrl = GetDlgItem(hDlg, id);
+        if (!hCtrl) return 1;
+        if (cmd == "click") return PostMessageA(hCtrl, BM_CLICK, 0, 0) ? 0 : 1;
+        // List-box strings are carried across processes by the system.
+        const std::string text = arg(4);
+        LRESULT index = SendMessageA(hCtrl, LB_FINDSTRINGEXACT, WPARAM(-1),
+                                     reinterpret_cast<LPARAM>(text.c_str()));
+        if (index == LB_ERR) return 1;
+        SendMessageA(hCtrl, LB_SETCURSEL, WPARAM(index), 0);
+        SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(hCtrl));
         return 0;
     }
     HWND hMain = FindMain();

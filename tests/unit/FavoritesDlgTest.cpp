@@ -207,6 +207,23 @@ TEST_F(FavoritesDlgTest, EachMoveClearsTheSelectionAndOkStoresTheSortedFavourite
               LoadFavorites(theApp.m_settings));
 }
 
+TEST_F(FavoritesDlgTest, AClickedArrowThatBecomesDisabledHandsTheFocusToItsList) {
+    AddRow("alpha.exe", "C:\\ALPHA.EXE");
+    Store({"KEPT.EXE"});
+    CFavoritesDlg dlg;
+    DialogDriver driver;
+    driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
+        HWND hDlg = FindDialog(kCaption);
+        Move(hDlg, IDC_CANDIDATES, IDC_ADD, "ALPHA.EXE");
+        EXPECT_EQ(GetDlgItem(hDlg, IDC_CANDIDATES), GetFocus());
+        Move(hDlg, IDC_FAVORITES, IDC_REMOVE, "KEPT.EXE");
+        EXPECT_EQ(GetDlgItem(hDlg, IDC_FAVORITES), GetFocus());
+        // The keyboard still reaches the dialog: Escape cancels it.
+        PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    EXPECT_EQ(IDCANCEL, Run(dlg, driver));
+}
+
 TEST_F(FavoritesDlgTest, VsmonIsMovedOnlyAfterAYes) {
     AddRow("vsmon.exe", "C:\\VSMON.EXE");
     AddRow("other.exe", "C:\\OTHER.EXE");

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The favourites through the real program: F2 opens the editor, a candidate moved across and
+# confirmed with OK is stored as Fav0 and then killed by F9; Cancel stores nothing.
+. "$(dirname "$0")/lib.sh"
+
+reset_state
+wrun reg add "$KEY\\Newbie" /v Start /d 0 /f >/dev/null
+tag=$$_$RANDOM
+name=E2E_CAND_$tag.EXE
+start_victim console "e2e_cand_$tag.exe" 0
+cand=$VICTIM_PID
+start_vantrel
+vdrive wait-row "$name" 10000 || fail "victim not listed"
+
+# Cancel after a move stores nothing.
+keys F2
+dlg=$(vdrive dialog Favorites 5000) || fail "F2 did not open the Favorites dialog"
+vdrive listbox "$dlg" 1000 | grep -qx "$name" || fail "the victim is not a candidate"
+vdrive lbselect "$dlg" 1000 "$name" || fail "could not select the candidate"
+vdrive click "$dlg" 1002
+for i in $(seq 1 30); do vdrive listbox "$dlg" 1001 | grep -qx "$name" && break; sleep 0.1; done
+vdrive listbox "$dlg" 1001 | grep -qx "$name" || fail "--> did not move the candidate"
+shot dialog
+keys_in Favorites Escape
+for i in $(seq 1 30); do vdrive dialog Favorites 0 >/dev/null || break; sleep 0.1; done
+reg_key_exists "$KEY\\Settings" && fail "Cancel stored favourites"
+
+# OK stores the moved name as Fav0 and the kill mode.
+keys F2
+dlg=$(vdrive dialog Favorites 5000) || fail "F2 did not open the Favorites dialog again"
+vdrive lbselect "$dlg" 1000 "$name" || fail "could not select the candidate again"
+vdrive click "$dlg" 1002
+for i in $(seq 1 30); do vdrive listbox "$dlg" 1001 | grep -qx "$name" && break; sleep 0.1; done
+vdrive click "$dlg" 1
+for i in $(seq 1 30); do vdrive dialog Favorites 0 >/dev/null || break; sleep 0.1; done
+[ "$(reg_value Settings Fav0)" = "$name" ] || fail "Fav0 holds '$(reg_value Settings Fav0)'"
+[ "$(reg_value Setting Gentle)" = 0 ] || fail "Gentle was not stored"
+
+keys F9
+for i in $(seq 1 50); do vdrive running "$cand" >/dev/null || break; sleep 0.1; done
+vdrive running "$cand" >/dev/null && fail "F9 did not kill the new favourite"
+close_vantrel
+echo PASS

@@ -1,0 +1,233 @@
+// Killing from the list: which process a row's kill reaches, what the library is handed, and
+// what happens to the row, with real victims on both kill paths.
+#include "frame/MainFrm.h"
+#include "procs/VantrelView.h"
+#include "res/resource.h"
+#include "unit/AppTestEnv.h"
+#include "unit/Victim.h"
+
+#include <commctrl.h>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// The view with its platform flag and library binding within the test's reach.
+class TestView : public CVantrelView {
+  public:
+    using CProcessSnapshot::m_bNT;
+    using CProcessSnapshot::m_pfnKill;
+};
+
+struct KillCall {
+    DWORD pid;
+    int gentle;
+    int wait;
+};
+std::vector<KillCall> g_calls;
+int g_killResult = 0;
+
+int WINAPI RecordingKill(DWORD pid, int gentle, int wait) {
+    g_calls.push_back({pid, gentle, wait});
+    return g_killResult;
+}
+
+class KillTest : public AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        g_calls.clear();
+        g_killResult = 0;
+        host.CreateEx(0, "VantrelTestHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 900, 400, nullptr,
+                      nullptr);
+        view = new TestView;
+        RECT rc = {0, 0, 880, 360};
+        ASSERT_TRUE(view->Create(WS_CHILD | WS_VISIBLE | WS_BORDER, rc, &host, 1));
+        view->BuildColumns();
+    }
+    void TearDown() override {
+        host.DestroyWindow();
+        AppTest::TearDown();
+    }
+    // A row for a process as the snapshot would list it.
+    int AddRow(const std::string& name, DWORD pid) {
+        VN_PROCINFO info;
+        memset(&info, 0, sizeof info);
+        strncpy(info.szName, name.c_str(), sizeof info.szName - 1);
+        info.dwPID = pid;
+        view->AddProcessRow(info);
+        return view->FindRowByName(name);
+    }
+    void Select(int row) { view->GetListCtrl().SetItemState(row, LVIS_SELECTED, LVIS_SELECTED); }
+    int Rows() { return view->GetListCtrl().GetItemCount(); }
+
+    CWnd host;
+    TestView* view = nullptr;
+};
+
+TEST(PidText, IsReadAsHexadecimal) {
+    DWORD pid = 0;
+    EXPECT_TRUE(ParsePidText("4D2", &pid));
+    EXPECT_EQ(1234u, pid);
+    EXPECT_TRUE(ParsePidText("ffffffff", &pid));
+    EXPECT_EQ(0xFFFFFFFFu, pid);
+    EXPECT_TRUE(ParsePidText("1Ag", &pid)) << "text after the digits is ignored";
+    EXPECT_EQ(0x1Au, pid);
+    for (const char* bad : {"", "zz", " 12", "-1", "100000000"})
+        EXPECT_FALSE(ParsePidText(bad, &pid)) << "'" << bad << "'";
+}
+
+TEST_F(KillTest, AnUnreadablePidKillsNothing) {
+    view->m_pfnKill = RecordingKill;
+    g_killResult = 1;
+    const int row = AddRow("SOME.EXE", 1);
+    view->GetListCtrl().SetItemText(row, 1, "zz");
+    view->KillRow(row, FALSE);
+    EXPECT_TRUE(g_calls.empty());
+    EXPECT_EQ(1, Rows());
+}
+
+TEST_F(KillTest, TheLibraryGetsTheGentleFlagUnchangedAndOne) {
+    Victim victim;
+    ASSERT_TRUE(victim.StartConsole(0));
+    view->m_pfnKill = RecordingKill;
+    view->m_bGentle = 7;
+    AddRow(victim.ExeName(), victim.Pid());
+    AddRow("ZZ_OTHER.EXE", 4);
+    const int row = view->FindRowByName(victim.ExeName());
+    Select(row);
+    Select(view->FindRowByName("ZZ_OTHER.EXE"));
+
+    // A refused kill leaves the list and its selection as they were.
+    view->SendCommand(ID_KILL_SELECTED);
+    ASSERT_EQ(1u, g_calls.size());
+    EXPECT_EQ(victim.Pid(), g_calls[0].pid) << "the first selected row from the top";
+    EXPECT_EQ(7, g_calls[0].gentle);
+    EXPECT_EQ(1, g_calls[0].wait);
+    EXPECT_EQ(2, Rows());
+    EXPECT_EQ(2u, view->GetListCtrl().GetSelectedCount());
+
+    // Without a bound kill entry nothing is called and nothing changes.
+    view->m_pfnKill = nullptr;
+    view->KillRow(row, FALSE);
+    EXPECT_EQ(1u, g_calls.size());
+    EXPECT_EQ(2, Rows());
+    EXPECT_TRUE(victim.Running());
+}
+
+TEST_F(KillTest, KillSelectedTakesTheTopmostSelectedRowAndRebuildsTheList) {
+    Victim first, second;
+    ASSERT_TRUE(first.StartConsole(0));
+    ASSERT_TRUE(second.StartConsole(0));
+    view->m_bNT = 0; // the forced kill of the 95/98 path, on real processes
+    view->m_bGentle = 1;
+    AddRow(first.ExeName(), first.Pid());
+    AddRow(second.ExeName(), second.Pid());
+    AddRow("ZZZ_NOT_A_PROCESS.EXE", 4);
+    Select(view->FindRowByName(first.ExeName()));
+    Select(view->FindRowByName(second.ExeName()));
+    const std::string topName =
+        first.ExeName() < second.ExeName() ? first.ExeName() : second.ExeName();
+    Victim& top = topName == first.ExeName() ? first : second;
+    Victim& other = topName == first.ExeName() ? second : first;
+
+    view->OnKillSelected();
+    EXPECT_TRUE(top.WaitForExit(0)) << "the kill waits for the end";
+    EXPECT_EQ(0xFFFFFFFFu, top.ExitCode()) << "forced, whatever the gentle flag";
+    EXPECT_TRUE(other.Running());
+    // The list was rebuilt from a new snapshot: the made-up row is gone.
+    EXPECT_EQ(-1, view->FindRowByName("ZZZ_NOT_A_PROCESS.EXE"));
+    EXPECT_EQ(-1, view->FindRowByName(topName));
+}
+
+TEST_F(KillTest, AReusedProcessIdIsNeverKilled) {
+    Victim victim;
+    ASSERT_TRUE(victim.StartConsole(0));
+    view->m_pfnKill = RecordingKill;
+    g_killResult = 1;
+    // A row whose process ended and whose id now belongs to another program.
+    const int row = AddRow("ENDED_LONG_AGO.EXE", victim.Pid());
+    Select(row);
+    view->OnKillSelected();
+    EXPECT_TRUE(g_calls.empty());
+    EXPECT_EQ(1, Rows());
+    EXPECT_EQ(1u, view->GetListCtrl().GetSelectedCount());
+
+    view->m_bNT = 0;
+    view->KillRow(row, FALSE);
+    EXPECT_TRUE(victim.Running());
+    EXPECT_EQ(1, Rows());
+
+    // An id that no process has any more.
+    const DWORD pid = victim.Pid();
+    const std::string name = victim.ExeName();
+    victim.Kill();
+    view->m_bNT = 1;
+    const int gone = AddRow(name, pid);
+    view->KillRow(gone, FALSE);
+    EXPECT_TRUE(g_calls.empty());
+    EXPECT_EQ(2, Rows());
+}
+
+TEST_F(KillTest, KillFavoritesKillsTheFirstMatchingRowOfEachName) {
+    Victim a, b, spare;
+    ASSERT_TRUE(a.StartConsole(0));
+    ASSERT_TRUE(b.StartConsole(0));
+    ASSERT_TRUE(spare.StartConsole(0));
+    // Stored in lower case; the list ends at the first empty value.
+    CRegSettings& s = theApp.m_settings;
+    std::string lowerA = a.ExeName(), lowerB = b.ExeName();
+    CharLowerBuffA(&lowerA[0], DWORD(lowerA.size()));
+    CharLowerBuffA(&lowerB[0], DWORD(lowerB.size()));
+    s.SetString("Settings", "Fav0", lowerA);
+    s.SetString("Settings", "Fav1", "not_running_anywhere.exe");
+    s.SetString("Settings", "Fav2", lowerB);
+    s.SetString("Settings", "Fav3", "");
+    s.SetString("Settings", "Fav4", spare.ExeName());
+    view->m_bGentle = 0;
+
+    EXPECT_EQ(1, view->KillFavorites());
+    EXPECT_TRUE(a.WaitForExit(5000));
+    EXPECT_TRUE(b.WaitForExit(5000));
+    EXPECT_TRUE(spare.Running()) << "names after a gap are not favourites";
+    EXPECT_EQ(-1, view->FindRowByName(a.ExeName())) << "killed rows are removed";
+    EXPECT_NE(-1, view->FindRowByName(spare.ExeName())) << "the list was refreshed first";
+    EXPECT_TRUE(s_messages.empty());
+}
+
+// Every text the status bar's second pane is given, in order.
+std::vector<std::string> g_paneTexts;
+WNDPROC g_statusProc = nullptr;
+LRESULT CALLBACK RecordPaneText(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == SB_SETTEXTA && LOWORD(wp) == 1)
+        g_paneTexts.push_back(reinterpret_cast<const char*>(lp));
+    return CallWindowProcA(g_statusProc, h, msg, wp, lp);
+}
+
+TEST_F(KillTest, KillFavoritesNamesEachFavouriteInTheStatusBarThenBlanksIt) {
+    CMainFrame* frame = new CMainFrame;
+    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, nullptr));
+    theApp.m_pMainWnd = frame;
+    g_paneTexts.clear();
+    g_statusProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        frame->m_wndStatusBar.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordPaneText)));
+    theApp.m_settings.SetString("Settings", "Fav0", "one.exe");
+    theApp.m_settings.SetString("Settings", "Fav1", "Two.EXE");
+
+    EXPECT_EQ(1, view->KillFavorites());
+    const std::vector<std::string> expected = {"Killing... ONE.EXE", "Killing... TWO.EXE", "     "};
+    EXPECT_EQ(expected, g_paneTexts) << "also for names that are not running";
+
+    theApp.m_pMainWnd = nullptr;
+    frame->DestroyWindow();
+}
+
+TEST_F(KillTest, AnEmptyFavouritesListSaysSoAndKillsNothing) {
+    AddRow("STALE.EXE", 4);
+    EXPECT_EQ(0, view->KillFavorites());
+    ASSERT_EQ(1u, s_messages.size());
+    EXPECT_EQ("Favorites List has no Contents - hit F2 to Edit", s_messages[0]);
+    EXPECT_EQ(-1, view->FindRowByName("STALE.EXE")) << "the list was refreshed before";
+}
+
+} // namespace
