@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Creates the end-to-end tests' fresh Wine prefix and keeps its server running (setup), or
-# stops that server (cleanup). Everything Wine prints goes to a file.
+# Creates a fresh Wine prefix for the end-to-end (or the installer) tests and keeps its server
+# running (setup), or stops that server (cleanup). Everything Wine prints goes to a file.
 set -euo pipefail
 export WINEDEBUG=-all
-log="$VANTREL_BIN/e2e-prefix.log"
+log="$WINEPREFIX-prefix.log"
 case "$1" in
 setup)
     [ -n "${VANTREL_WINESERVER:-}" ] && WINEPREFIX=$WINEPREFIX "$VANTREL_WINESERVER" -k >/dev/null 2>&1 || true
