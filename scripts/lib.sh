@@ -80,7 +80,14 @@ vantrel_start_wine() {
         "$VANTREL_WINESERVER" -w
     fi
     vantrel_wine_fonts
-    "$VANTREL_WINESERVER" -p >>"$log" 2>&1 </dev/null
+    # A server that already runs for this prefix (someone else's) is used as it is and left
+    # running at the end; only a server started here is stopped.
+    VANTREL_OWN_SERVER=
+    if "$VANTREL_WINESERVER" -p >>"$log" 2>&1 </dev/null; then
+        VANTREL_OWN_SERVER=1
+    else
+        echo "== using the Wine server that already runs for $WINEPREFIX" >&2
+    fi
     "$WINELOADER" wineboot >>"$log" 2>&1 </dev/null
 }
 
@@ -93,5 +100,5 @@ vantrel_wine_fonts() {
 }
 
 vantrel_stop_wine() {
-    if [ -n "${WINEPREFIX:-}" ]; then "$VANTREL_WINESERVER" -k >/dev/null 2>&1 </dev/null || true; fi
+    if [ -n "${VANTREL_OWN_SERVER:-}" ]; then "$VANTREL_WINESERVER" -k >/dev/null 2>&1 </dev/null || true; fi
 }

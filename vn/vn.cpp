@@ -1,5 +1,6 @@
 // VN.DLL: process details and kills for the program on the NT family.
 #include "vn/vn.h"
+#include "VantrelVersion.h"
 
 #include <psapi.h>
 #include <cstdio>
@@ -8,7 +9,7 @@
 
 namespace {
 
-const char kVersionText[] = "VN.DLL 1.3.0";
+const char kVersionText[] = "VN.DLL " VANTREL_VERSION_TEXT;
 
 // Not declared below _WIN32_WINNT 0x0600; looked up at run time so that XP keeps working.
 const DWORD kQueryLimitedInformation = 0x1000; // PROCESS_QUERY_LIMITED_INFORMATION
