@@ -12,6 +12,10 @@
 #endif
 #define IDC_HAND 119
 
+/* The ids the window framework itself knows (File New and Save, Exit, About, the bar
+   toggles and the bars' child ids, the title and idle strings, the toolbar resource type). */
+#include "../fw/afxres.h"
+
 /* Main menu, accelerators, toolbar, toolbar bitmap, application icon, document string */
 #ifndef IDR_MAINFRAME
 #define IDR_MAINFRAME 128
@@ -87,26 +91,14 @@
 #endif
 
 /* Standard commands of the window framework */
-#ifndef ID_FILE_NEW
-#define ID_FILE_NEW 57600
-#endif
 #ifndef ID_FILE_OPEN
 #define ID_FILE_OPEN 57601
-#endif
-#ifndef ID_FILE_SAVE
-#define ID_FILE_SAVE 57603
 #endif
 #ifndef ID_FILE_PRINT_SETUP
 #define ID_FILE_PRINT_SETUP 57606
 #endif
 #ifndef ID_WINDOW_SPLIT
 #define ID_WINDOW_SPLIT 57653
-#endif
-#ifndef ID_APP_ABOUT
-#define ID_APP_ABOUT 57664
-#endif
-#ifndef ID_APP_EXIT
-#define ID_APP_EXIT 57665
 #endif
 #ifndef ID_HELP_FINDER
 #define ID_HELP_FINDER 57667
@@ -126,31 +118,8 @@
 #ifndef ID_PREV_PANE
 #define ID_PREV_PANE 57681
 #endif
-#ifndef ID_VIEW_TOOLBAR
-#define ID_VIEW_TOOLBAR 59392
-#endif
-#ifndef ID_VIEW_STATUS_BAR
-#define ID_VIEW_STATUS_BAR 59393
-#endif
-
-/* Child window ids of the frame's bars and view: the toggles find the bars by these */
-#ifndef AFX_IDW_TOOLBAR
-#define AFX_IDW_TOOLBAR 59392
-#endif
-#ifndef AFX_IDW_STATUS_BAR
-#define AFX_IDW_STATUS_BAR 59393
-#endif
-#ifndef AFX_IDW_PANE_FIRST
-#define AFX_IDW_PANE_FIRST 59648
-#endif
 
 /* Strings */
-#ifndef AFX_IDS_APP_TITLE
-#define AFX_IDS_APP_TITLE 57344
-#endif
-#ifndef AFX_IDS_IDLEMESSAGE
-#define AFX_IDS_IDLEMESSAGE 57345
-#endif
 /* Status bar pane 1; its string is the pane's initial text */
 #ifndef ID_INDICATOR_ACTIVITY
 #define ID_INDICATOR_ACTIVITY 61191
@@ -185,8 +154,5 @@
 #endif
 
 /* Resource type of the toolbar layout: version, button width and height, count, ids */
-#ifndef RT_TOOLBAR_TYPE
-#define RT_TOOLBAR_TYPE 241
-#endif
 
 #endif /* VANTREL_RESOURCE_H */
