@@ -260,30 +260,31 @@ ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, OnUpdateViewStatusBar)
 ON_COMMAND(ID_APP_EXIT, OnAppExit)
 END_COMMAND_MAP()
 
+void CFrameWnd::ToggleBar(CWnd* pBar) {
+    if (!pBar) return;
+    pBar->ShowWindow(pBar->IsWindowVisible() ? SW_HIDE : SW_SHOW);
+    RecalcLayout();
+}
+
+namespace {
+// A bar's toggle is available while the bar exists and checked while it is shown.
+void UpdateBarToggle(CCmdUI* pCmdUI, CWnd* pBar) {
+    pCmdUI->Enable(pBar != nullptr);
+    pCmdUI->SetCheck(pBar && pBar->IsWindowVisible());
+}
+} // namespace
+
 void CFrameWnd::OnViewToolBar() {
-    if (CToolBar* pBar = GetToolBar()) {
-        pBar->ShowWindow(pBar->IsWindowVisible() ? SW_HIDE : SW_SHOW);
-        RecalcLayout();
-    }
+    ToggleBar(GetToolBar());
 }
-
 void CFrameWnd::OnUpdateViewToolBar(CCmdUI* pCmdUI) {
-    CToolBar* pBar = GetToolBar();
-    pCmdUI->Enable(pBar != nullptr);
-    pCmdUI->SetCheck(pBar && pBar->IsWindowVisible());
+    UpdateBarToggle(pCmdUI, GetToolBar());
 }
-
 void CFrameWnd::OnViewStatusBar() {
-    if (CStatusBar* pBar = GetStatusBar()) {
-        pBar->ShowWindow(pBar->IsWindowVisible() ? SW_HIDE : SW_SHOW);
-        RecalcLayout();
-    }
+    ToggleBar(GetStatusBar());
 }
-
 void CFrameWnd::OnUpdateViewStatusBar(CCmdUI* pCmdUI) {
-    CStatusBar* pBar = GetStatusBar();
-    pCmdUI->Enable(pBar != nullptr);
-    pCmdUI->SetCheck(pBar && pBar->IsWindowVisible());
+    UpdateBarToggle(pCmdUI, GetStatusBar());
 }
 
 // Exit asks the frame to close, exactly as the close box does.

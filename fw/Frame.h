@@ -53,6 +53,8 @@ class CFrameWnd : public CWnd {
     void SetMessageText(const std::string& text);
     void PostNcDestroy() override;
 
+    // Shows a hidden bar or hides a shown one, and lays the frame out again.
+    void ToggleBar(CWnd* pBar);
     void OnViewToolBar();
     void OnUpdateViewToolBar(CCmdUI* pCmdUI);
     void OnViewStatusBar();
