@@ -29,6 +29,8 @@
 //                                  (or first) button; prints its text
 //   vdrive cancel TITLE MS         waits for a dialog of the program titled TITLE and cancels it
 //   vdrive wait-rows MS            wait until the list has at least one row
+//   vdrive lengths                 prints the lengths of each row's name and path
+//   vdrive select-index N          selects row N (and only it)
 //   vdrive wait-start MS           wait until the first-run warning is up or the list has rows;
 //                                  prints "warning" or "rows"
 #include <windows.h>
@@ -329,8 +331,16 @@ int main(int argc, char** argv) {
         return WaitFor([&] { return FindRow(hMain, arg(2)) >= 0; }, ms(3)) ? 0 : 1;
     if (cmd == "wait-gone")
         return WaitFor([&] { return FindRow(hMain, arg(2)) < 0; }, ms(3)) ? 0 : 1;
-    if (cmd == "select") {
-        int row = FindRow(hMain, arg(2));
+    if (cmd == "lengths") {
+        HWND hList = ListOf(hMain);
+        int n = int(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));
+        for (int r = 0; r < n; ++r)
+            printf("%u %u\n", unsigned(CellText(hList, r, 0).size()),
+                   unsigned(CellText(hList, r, 4).size()));
+        return 0;
+    }
+    if (cmd == "select" || cmd == "select-index") {
+        int row = cmd == "select" ? FindRow(hMain, arg(2)) : atoi(arg(2).c_str());
         if (row < 0) return 1;
         HWND hList = ListOf(hMain);
         RemoteBuffer buf(hList, sizeof(LVITEMA));
