@@ -19,14 +19,30 @@ static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA size");
 typedef BOOL(WINAPI* PFN_SET_DLL_DIRECTORY)(LPCSTR);
 
 // Takes the current directory out of the DLL search order where the system allows it, so
-// that a VN.DLL planted there is never loaded in place of the one beside the program.
+// that a VN.DLL planted there is never loaded in place of the one beside the program. The
+// program's own folder becomes the DLL directory: that replaces the current directory in the
+// search on every system that has a DLL directory, where an empty one does not on all of them
+// (Wine still searches the current directory then). The rest of the search stays as it was.
 void RemoveCurrentDirectoryFromSearch() {
     HMODULE hKernel = GetModuleHandleA("kernel32.dll");
     PFN_SET_DLL_DIRECTORY pfnSet =
         hKernel ? reinterpret_cast<PFN_SET_DLL_DIRECTORY>(
                       reinterpret_cast<void*>(GetProcAddress(hKernel, "SetDllDirectoryA")))
                 : nullptr;
-    if (pfnSet) pfnSet("");
+    if (!pfnSet) return;
+    char szFolder[MAX_PATH + 1] = "";
+    const DWORD cch = GetModuleFileNameA(nullptr, szFolder, MAX_PATH);
+    char* pszAfterSlash = nullptr;
+    if (cch > 0 && cch < MAX_PATH) {
+        // The last backslash, stepping by characters so that a trail byte is never taken.
+        for (char* p = szFolder; *p; p = CharNextA(p))
+            if (*p == '\\') pszAfterSlash = p + 1;
+    }
+    if (pszAfterSlash) {
+        *pszAfterSlash = '\0'; // keep the backslash: "C:\" is the root, "C:" would not be
+        if (pfnSet(szFolder)) return;
+    }
+    pfnSet("");
 }
 
 template <typename T> T Resolve(HMODULE hModule, const char* pszName) {

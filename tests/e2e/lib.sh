@@ -26,6 +26,15 @@ wrun() {
 }
 
 vdrive() { wrun "$VANTREL_TESTS_BIN/vdrive.exe" "$@"; }
+regtool() { wrun "$VANTREL_TESTS_BIN/regtool.exe" "$@"; }
+KEY_PATH='Software\Trelmont Software\Vantrel'
+
+# The program's exit status once it has ended by itself (after a close request).
+exit_status() {
+    local rc=0
+    wait "$VANTREL_PID" || rc=$?
+    echo "$rc"
+}
 
 # wine reg query of one value: prints its data, or nothing when it is missing.
 reg_value() {
@@ -40,8 +49,11 @@ reset_state() {
 }
 windows_dir() { echo "$WINEPREFIX/drive_c/windows"; }
 
+# Starts the program; by default the build's, from its own folder. start_vantrel DIR EXE starts
+# EXE (a path Wine understands) with DIR as the current directory.
 start_vantrel() {
-    (cd "$VANTREL_BIN" && exec "$WINELOADER" Vantrel.exe >>"$LOGDIR/$TEST_NAME.app" 2>&1 </dev/null) &
+    local dir=${1:-$VANTREL_BIN} exe=${2:-Vantrel.exe}
+    (cd "$dir" && exec "$WINELOADER" "$exe" >>"$LOGDIR/$TEST_NAME.app" 2>&1 </dev/null) &
     VANTREL_PID=$!
     vdrive wait-main 20000 >/dev/null || fail "the main window did not appear"
 }

@@ -24,6 +24,15 @@
 //   vdrive running PID             exit 0 when the process runs, 1 when it does not
 //   vdrive close                   posts WM_CLOSE to the main window
 //   vdrive wait-exit MS            wait until no main window exists
+//   vdrive command ID              posts a command to the main window, as a key or menu would
+//   vdrive answer MS               waits for a message box of the program and presses its OK
+//                                  (or first) button; prints its text
+//   vdrive cancel TITLE MS         waits for a dialog of the program titled TITLE and cancels it
+//   vdrive wait-rows MS            wait until the list has at least one row
+//   vdrive lengths                 prints the lengths of each row's name and path
+//   vdrive select-index N          selects row N (and only it)
+//   vdrive wait-start MS           wait until the first-run warning is up or the list has rows;
+//                                  prints "warning" or "rows"
 #include <windows.h>
 #include <commctrl.h>
 
@@ -200,6 +209,35 @@ int main(int argc, char** argv) {
         printf("%s\n", text.c_str());
         return 0;
     }
+    if (cmd == "answer" || cmd == "cancel") {
+        const std::string title = cmd == "answer" ? "Vantrel" : arg(2);
+        HWND h = nullptr;
+        if (!WaitFor([&] { return (h = FindDialog(title)) != nullptr; },
+                     ms(cmd == "answer" ? 2 : 3)))
+            return 1;
+        std::string text;
+        EnumChildWindows(h, CollectStaticText, reinterpret_cast<LPARAM>(&text));
+        printf("%s\n", text.c_str());
+        PostMessageA(h, WM_COMMAND, cmd == "answer" ? IDOK : IDCANCEL, 0);
+        return WaitFor([&] { return !IsWindow(h); }, 10000) ? 0 : 1;
+    }
+    if (cmd == "wait-start") {
+        const char* what = nullptr;
+        if (!WaitFor(
+                [&] {
+                    HWND hMain = FindMain();
+                    HWND hList = hMain ? ListOf(hMain) : nullptr;
+                    if (FindDialog("Vantrel"))
+                        what = "warning";
+                    else if (hList && SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0) > 0)
+                        what = "rows";
+                    return what != nullptr;
+                },
+                ms(2)))
+            return 1;
+        printf("%s\n", what);
+        return 0;
+    }
     if (cmd == "dialog") {
         HWND h = nullptr;
         if (!WaitFor([&] { return (h = FindDialog(arg(2))) != nullptr; }, ms(3))) return 1;
@@ -293,8 +331,16 @@ int main(int argc, char** argv) {
         return WaitFor([&] { return FindRow(hMain, arg(2)) >= 0; }, ms(3)) ? 0 : 1;
     if (cmd == "wait-gone")
         return WaitFor([&] { return FindRow(hMain, arg(2)) < 0; }, ms(3)) ? 0 : 1;
-    if (cmd == "select") {
-        int row = FindRow(hMain, arg(2));
+    if (cmd == "lengths") {
+        HWND hList = ListOf(hMain);
+        int n = int(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));
+        for (int r = 0; r < n; ++r)
+            printf("%u %u\n", unsigned(CellText(hList, r, 0).size()),
+                   unsigned(CellText(hList, r, 4).size()));
+        return 0;
+    }
+    if (cmd == "select" || cmd == "select-index") {
+        int row = cmd == "select" ? FindRow(hMain, arg(2)) : atoi(arg(2).c_str());
         if (row < 0) return 1;
         HWND hList = ListOf(hMain);
         RemoteBuffer buf(hList, sizeof(LVITEMA));
@@ -345,5 +391,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (cmd == "close") return PostMessageA(hMain, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (cmd == "command")
+        return PostMessageA(hMain, WM_COMMAND, WPARAM(atoi(arg(2).c_str())), 0) ? 0 : 1;
+    if (cmd == "wait-rows")
+        return WaitFor([&] { return SendMessageA(ListOf(hMain), LVM_GETITEMCOUNT, 0, 0) > 0; },
+                       ms(2))
+                   ? 0
+                   : 1;
     return Usage();
 }

@@ -1,6 +1,7 @@
 // A stand-in for VN.DLL that counts its calls. Built several times, each build leaving out
 // at most one entry point (FAKE_VN_OMIT_QXT, _GETPI, _KILL, _HWND) to test the binding.
-// Its VN_GETPI fills both text fields to the last byte without a terminating NUL.
+// Its VN_GETPI fills both text fields to the last byte without a terminating NUL; built with
+// FAKE_VN_GARBAGE it writes all 720 bytes of the record with garbage that holds no NUL.
 #include "vn/vn.h"
 
 #include <cstring>
@@ -28,7 +29,20 @@ __declspec(dllexport) int WINAPI VN_QXT(void*) {
 }
 #endif
 
-#ifndef FAKE_VN_OMIT_GETPI
+#if defined(FAKE_VN_GARBAGE)
+__declspec(dllexport) int WINAPI VN_GETPI(VN_PROCINFO* pInfo) {
+    ++g_nGetPi;
+    // Any byte but 0, different for every call: process id, class, priority and thread
+    // count are garbage too.
+    static unsigned s_nState = 0x2545F491u;
+    unsigned char* p = reinterpret_cast<unsigned char*>(pInfo);
+    for (size_t i = 0; i < sizeof *pInfo; ++i) {
+        s_nState = s_nState * 1103515245u + 12345u;
+        p[i] = static_cast<unsigned char>(1 + (s_nState >> 16) % 255);
+    }
+    return 1;
+}
+#elif !defined(FAKE_VN_OMIT_GETPI)
 __declspec(dllexport) int WINAPI VN_GETPI(VN_PROCINFO* pInfo) {
     ++g_nGetPi;
     memset(pInfo->szName, 'N', sizeof pInfo->szName);

@@ -1,23 +1,31 @@
 #include "unit/ScratchKey.h"
 
 #include <cstdio>
-#include <vector>
+
+namespace {
+// Deletes every subkey of an open key, each opened from its parent: full paths of deep or
+// long-named keys can be too long for the registry's ANSI calls.
+void DeleteSubkeys(HKEY key) {
+    for (;;) {
+        char name[512];
+        DWORD len = sizeof name;
+        if (RegEnumKeyExA(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        HKEY child;
+        if (RegOpenKeyExA(key, name, 0, KEY_READ | KEY_WRITE, &child) == ERROR_SUCCESS) {
+            DeleteSubkeys(child);
+            RegCloseKey(child);
+        }
+        if (RegDeleteKeyA(key, name) != ERROR_SUCCESS) break;
+    }
+}
+} // namespace
 
 void DeleteKeyTree(HKEY root, const std::string& path) {
     HKEY key;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WRITE, &key) == ERROR_SUCCESS) {
-        std::vector<std::string> children;
-        char name[256];
-        for (DWORD i = 0;; ++i) {
-            DWORD len = sizeof name;
-            if (RegEnumKeyExA(key, i, name, &len, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS)
-                break;
-            children.emplace_back(name, len);
-        }
+        DeleteSubkeys(key);
         RegCloseKey(key);
-        for (const std::string& child : children)
-            DeleteKeyTree(root, path + "\\" + child);
     }
     RegDeleteKeyA(root, path.c_str());
 }

@@ -35,11 +35,16 @@ bool Victim::StartConsole(int nExtraThreads) {
     return Start("victim_console.exe", "vcon", std::to_string(nExtraThreads));
 }
 
+bool Victim::StartUnopenable() {
+    return Start("victim_console.exe", "vlck", "0", true);
+}
+
 bool Victim::StartWindow(bool bHonourClose) {
     return Start("victim_window.exe", "vwin", bHonourClose ? "honour" : "ignore");
 }
 
-bool Victim::Start(const char* pszProgram, const char* pszPrefix, const std::string& strArgs) {
+bool Victim::Start(const char* pszProgram, const char* pszPrefix, const std::string& strArgs,
+                   bool bUnopenable) {
     if (m_hProcess) return false;
     static unsigned s_nCounter;
     char szUnique[64];
@@ -60,9 +65,16 @@ bool Victim::Start(const char* pszProgram, const char* pszPrefix, const std::str
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
+    // An empty access list: nobody is granted anything.
+    SECURITY_DESCRIPTOR sd;
+    ACL acl;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    InitializeAcl(&acl, sizeof acl, ACL_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, &acl, FALSE);
+    SECURITY_ATTRIBUTES sa = {sizeof sa, &sd, FALSE};
     if (!m_hReady || !m_hCloseSeen ||
-        !CreateProcessA(m_strExePath.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &si, &pi))
+        !CreateProcessA(m_strExePath.c_str(), &cmd[0], bUnopenable ? &sa : nullptr, nullptr, FALSE,
+                        0, nullptr, nullptr, &si, &pi))
         return false;
     CloseHandle(pi.hThread);
     m_hProcess = pi.hProcess;

@@ -14,6 +14,9 @@ class Victim {
 
     // A console process with nExtraThreads idle threads besides its main thread.
     bool StartConsole(int nExtraThreads);
+    // A console process that no other process may open: its security descriptor grants
+    // nothing to anybody. Only the handle its creation returned reaches it.
+    bool StartUnopenable();
     // A process with one visible top-level window that closes on WM_CLOSE when bHonourClose
     // is set (exit code 0) and ignores it otherwise.
     bool StartWindow(bool bHonourClose);
@@ -35,7 +38,8 @@ class Victim {
     void Kill();
 
   private:
-    bool Start(const char* pszProgram, const char* pszPrefix, const std::string& strArgs);
+    bool Start(const char* pszProgram, const char* pszPrefix, const std::string& strArgs,
+               bool bUnopenable = false);
 
     DWORD m_dwPid = 0;
     HANDLE m_hProcess = nullptr;

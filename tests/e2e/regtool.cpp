@@ -1,0 +1,174 @@
+// regtool: exact registry work for the end-to-end tests, below HKEY_LOCAL_MACHINE. Windows
+// console program; exits 0 on success.
+//
+//   regtool put PATH NAME TYPE HEX   writes a value with RegSetValueExA: TYPE as a number,
+//                                    the data as hex digits ("" for no data at all)
+//   regtool dump PATH                prints every value below PATH, one per line, sorted:
+//                                    subkey TAB name TAB type TAB the stored bytes in hex
+//                                    (as the registry holds them, read with the wide call)
+//   regtool lock PATH                lets everybody only read PATH and every key below it
+//   regtool unlock PATH              gives everybody full access to them again
+//   regtool volatile PATH            creates PATH as a volatile key
+//   regtool delete PATH              deletes PATH with everything below it
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring Wide(const std::string& s) {
+    std::wstring w(s.size() + 1, L'\0');
+    int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, &w[0], int(w.size()));
+    w.resize(n > 0 ? size_t(n - 1) : 0);
+    return w;
+}
+
+std::string Narrow(const std::wstring& w) {
+    std::string s(w.size() * 2 + 1, '\0');
+    int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, &s[0], int(s.size()), nullptr, nullptr);
+    s.resize(n > 0 ? size_t(n - 1) : 0);
+    return s;
+}
+
+void Dump(HKEY key, const std::string& sub, std::vector<std::string>* lines) {
+    std::vector<wchar_t> name(16384 + 1);
+    std::vector<BYTE> data(64 * 1024);
+    for (DWORD i = 0;; ++i) {
+        DWORD cch = DWORD(name.size()), cb = DWORD(data.size()), type = 0;
+        if (RegEnumValueW(key, i, name.data(), &cch, nullptr, &type, data.data(), &cb) !=
+            ERROR_SUCCESS)
+            break;
+        std::string line = sub + "\t" + Narrow(std::wstring(name.data(), cch)) + "\t" +
+                           std::to_string(type) + "\t";
+        char hex[4];
+        for (DWORD b = 0; b < cb; ++b) {
+            snprintf(hex, sizeof hex, "%02x", data[b]);
+            line += hex;
+        }
+        lines->push_back(line);
+    }
+    std::vector<std::wstring> children;
+    for (DWORD i = 0;; ++i) {
+        DWORD cch = DWORD(name.size());
+        if (RegEnumKeyExW(key, i, name.data(), &cch, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        children.emplace_back(name.data(), cch);
+    }
+    for (const std::wstring& child : children) {
+        HKEY hChild;
+        if (RegOpenKeyExW(key, child.c_str(), 0, KEY_READ, &hChild) != ERROR_SUCCESS) continue;
+        Dump(hChild, sub.empty() ? Narrow(child) : sub + "\\" + Narrow(child), lines);
+        RegCloseKey(hChild);
+    }
+}
+
+bool SetAccess(HKEY key, DWORD dwAccess) {
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    BYTE aclBuffer[256];
+    PACL acl = reinterpret_cast<PACL>(aclBuffer);
+    InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION);
+    AddAccessAllowedAce(acl, ACL_REVISION, dwAccess, everyone);
+    SECURITY_DESCRIPTOR sd;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
+    const LONG rc = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd);
+    FreeSid(everyone);
+    return rc == ERROR_SUCCESS;
+}
+
+// Sets the access of a key and of every key below it; the key is reopened for each change.
+bool SetTreeAccess(HKEY parent, const std::wstring& name, DWORD dwAccess) {
+    HKEY key;
+    if (RegOpenKeyExW(parent, name.c_str(), 0, WRITE_DAC | KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    bool ok = true;
+    std::vector<std::wstring> children;
+    wchar_t child[512];
+    for (DWORD i = 0;; ++i) {
+        DWORD cch = 512;
+        if (RegEnumKeyExW(key, i, child, &cch, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        children.emplace_back(child, cch);
+    }
+    // Below first when locking, so that the keys can still be opened on the way down.
+    for (const std::wstring& c : children)
+        ok = SetTreeAccess(key, c, dwAccess) && ok;
+    ok = SetAccess(key, dwAccess) && ok;
+    RegCloseKey(key);
+    return ok;
+}
+
+void DeleteTree(HKEY parent, const std::wstring& name) {
+    HKEY key;
+    if (RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, &key) == ERROR_SUCCESS) {
+        for (;;) {
+            wchar_t child[512];
+            DWORD cch = 512;
+            if (RegEnumKeyExW(key, 0, child, &cch, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            DeleteTree(key, child);
+            if (RegDeleteKeyW(key, child) != ERROR_SUCCESS) break;
+        }
+        RegCloseKey(key);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return 2;
+    const std::string cmd = argv[1], path = argv[2];
+    if (cmd == "put" && argc == 6) {
+        std::string hex = argv[5];
+        std::vector<BYTE> data;
+        for (size_t i = 0; i + 1 < hex.size(); i += 2)
+            data.push_back(BYTE(strtoul(hex.substr(i, 2).c_str(), nullptr, 16)));
+        HKEY key;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &key, nullptr) != ERROR_SUCCESS)
+            return 1;
+        const LONG rc = RegSetValueExA(key, argv[3], 0, DWORD(strtoul(argv[4], nullptr, 10)),
+                                       data.empty() ? nullptr : data.data(), DWORD(data.size()));
+        RegCloseKey(key);
+        if (rc != ERROR_SUCCESS) fprintf(stderr, "regtool: RegSetValueExA: %ld\n", rc);
+        return rc == ERROR_SUCCESS ? 0 : 1;
+    }
+    if (cmd == "dump") {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return 1;
+        std::vector<std::string> lines;
+        Dump(key, "", &lines);
+        RegCloseKey(key);
+        std::sort(lines.begin(), lines.end());
+        for (const std::string& line : lines)
+            printf("%s\n", line.c_str());
+        return 0;
+    }
+    if (cmd == "lock" || cmd == "unlock")
+        return SetTreeAccess(HKEY_LOCAL_MACHINE, Wide(path),
+                             cmd == "lock" ? KEY_READ | WRITE_DAC | DELETE : KEY_ALL_ACCESS)
+                   ? 0
+                   : 1;
+    if (cmd == "volatile") {
+        HKEY key;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                            KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+            return 1;
+        RegCloseKey(key);
+        return 0;
+    }
+    if (cmd == "delete") {
+        DeleteTree(HKEY_LOCAL_MACHINE, Wide(path));
+        return RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str()) == ERROR_SUCCESS ? 0 : 1;
+    }
+    return 2;
+}

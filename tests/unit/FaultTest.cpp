@@ -1,0 +1,285 @@
+// Faults a real machine can throw at the process list and the settings: a companion library
+// that writes garbage, a victim that ends or cannot be opened, a thousand favourites, and a
+// settings key that cannot be written. Each must end soundly, with nothing lost.
+#include "favorites/Favorites.h"
+#include "frame/MainFrm.h"
+#include "procs/VantrelView.h"
+#include "res/resource.h"
+#include "unit/AppTestEnv.h"
+#include "unit/Victim.h"
+
+#include <commctrl.h>
+#include <cstring>
+#include <map>
+
+namespace {
+
+// The view with its binding in the test's reach and, when asked, another library file.
+class FaultView : public CVantrelView {
+  public:
+    using CProcessSnapshot::m_bNT;
+    using CProcessSnapshot::m_hLibrary;
+    using CProcessSnapshot::m_pfnKill;
+    std::string strLibrary;
+    int FakeCalls(const char* pszEntry) const {
+        typedef int (*PFN_CALLS)(const char*);
+        PFN_CALLS pfn = m_hLibrary ? reinterpret_cast<PFN_CALLS>(reinterpret_cast<void*>(
+                                         GetProcAddress(m_hLibrary, "FakeVn_Calls")))
+                                   : nullptr;
+        return pfn ? pfn(pszEntry) : -1;
+    }
+
+  protected:
+    const char* LibraryFileName() const override {
+        return strLibrary.empty() ? CVantrelView::LibraryFileName() : strLibrary.c_str();
+    }
+};
+
+class FaultTest : public AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        host.CreateEx(0, "VantrelTestHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 900, 400, nullptr,
+                      nullptr);
+        view = new FaultView;
+        RECT rc = {0, 0, 880, 360};
+        ASSERT_TRUE(view->Create(WS_CHILD | WS_VISIBLE | WS_BORDER, rc, &host, 1));
+        view->BuildColumns();
+    }
+    void TearDown() override {
+        view->ReleaseLibrary();
+        host.DestroyWindow();
+        AppTest::TearDown();
+    }
+    int Rows() { return view->GetListCtrl().GetItemCount(); }
+    std::string Cell(int row, int col) { return view->GetListCtrl().GetItemText(row, col); }
+
+    CWnd host;
+    FaultView* view = nullptr;
+};
+
+TEST_F(FaultTest, GarbageFromTheLibraryIsNeverReadPastItsFieldsAndKillsNothing) {
+    Victim victim;
+    ASSERT_TRUE(victim.StartConsole(0));
+    view->strLibrary = TestProgramDir() + "fake_vn_garbage.dll";
+    ASSERT_EQ(1, view->RefreshList());
+    ASSERT_GT(Rows(), 0);
+    EXPECT_GT(view->FakeCalls("VN_GETPI"), 0);
+    // Every field came back without a NUL, and the process id, class, priority and thread
+    // count are garbage as well. The texts end inside their fields: a read past the name
+    // would run on into the garbage after it.
+    for (int row = 0; row < Rows(); ++row) {
+        EXPECT_EQ(351u, Cell(row, 0).size()) << row;
+        EXPECT_EQ(351u, Cell(row, 4).size()) << row;
+        DWORD pid = 0;
+        EXPECT_TRUE(ParsePidText(Cell(row, 1), &pid)) << Cell(row, 1);
+    }
+    // Killing any row, by either path, reaches no process: no row's process id belongs to a
+    // process of the row's name.
+    for (int bNT : {1, 0}) {
+        view->m_bNT = bNT;
+        for (int row = Rows() - 1; row >= 0; --row)
+            view->KillRow(row, FALSE);
+    }
+    view->m_bNT = 1;
+    EXPECT_EQ(0, view->FakeCalls("VN_KILL"));
+    // The favourites' own refresh lists garbage again, so not even the victim's name is found.
+    theApp.m_settings.SetString("Settings", "Fav0", victim.ExeName());
+    EXPECT_EQ(1, view->KillFavorites());
+    EXPECT_EQ(0, view->FakeCalls("VN_KILL"));
+    EXPECT_TRUE(victim.Running());
+    EXPECT_TRUE(s_messages.empty());
+}
+
+TEST_F(FaultTest, AVictimThatEndsBetweenListingAndKillIsLeftAloneAndNothingElseIsKilled) {
+    Victim goes, stays;
+    ASSERT_TRUE(goes.StartConsole(0));
+    ASSERT_TRUE(stays.StartConsole(0));
+    ASSERT_EQ(1, view->RefreshList()); // the real VN.DLL
+    const int row = view->FindRowByName(goes.ExeName());
+    ASSERT_NE(-1, row);
+    const int rows = Rows();
+    goes.Kill();
+    ASSERT_FALSE(goes.Running());
+
+    for (int bNT : {1, 0}) {
+        view->m_bNT = bNT;
+        view->GetListCtrl().SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+        view->OnKillSelected();
+        EXPECT_EQ(rows, Rows()) << "a failed kill neither removes the row nor refreshes";
+        EXPECT_EQ(row, view->FindRowByName(goes.ExeName()));
+    }
+    view->m_bNT = 1;
+    theApp.m_settings.SetString("Settings", "Fav0", goes.ExeName());
+    EXPECT_EQ(1, view->KillFavorites());
+    EXPECT_EQ(-1, view->FindRowByName(goes.ExeName())) << "the favourites' refresh drops it";
+    EXPECT_TRUE(stays.Running());
+    EXPECT_TRUE(s_messages.empty());
+}
+
+TEST_F(FaultTest, AProcessThatCannotBeOpenedKeepsItsRowAndRunsOn) {
+    Victim locked;
+    ASSERT_TRUE(locked.StartUnopenable());
+    HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, locked.Pid());
+    if (h) {
+        CloseHandle(h);
+        GTEST_SKIP() << "this system lets the tests open a process that grants nothing";
+    }
+    ASSERT_EQ(1, view->RefreshList());
+    const int row = view->FindRowByName(locked.ExeName());
+    ASSERT_NE(-1, row) << "listed from the snapshot even though it cannot be opened";
+    EXPECT_EQ("0", Cell(row, 2)) << "no class, base priority 0";
+    EXPECT_EQ("", Cell(row, 4)) << "no path";
+    const int rows = Rows();
+
+    for (int bNT : {1, 0}) {
+        view->m_bNT = bNT;
+        view->KillRow(row, TRUE);
+        EXPECT_EQ(rows, Rows());
+        EXPECT_EQ(row, view->FindRowByName(locked.ExeName()));
+    }
+    view->m_bNT = 1;
+    theApp.m_settings.SetString("Settings", "Fav0", locked.ExeName());
+    EXPECT_EQ(1, view->KillFavorites());
+    EXPECT_NE(-1, view->FindRowByName(locked.ExeName()));
+    EXPECT_TRUE(locked.Running());
+    EXPECT_TRUE(s_messages.empty()) << "a kill that fails says nothing";
+}
+
+TEST_F(FaultTest, AThousandFavouritesAreStoredReadAndKilledInOrder) {
+    Victim last;
+    ASSERT_TRUE(last.StartConsole(0));
+    std::vector<std::string> names;
+    for (int i = 0; i < 999; ++i)
+        names.push_back("NOT_RUNNING_" + std::to_string(i) + ".EXE");
+    names.push_back(UpperCase(last.ExeName()));
+    SaveFavorites(theApp.m_settings, names);
+    ASSERT_EQ(names, LoadFavorites(theApp.m_settings));
+
+    CMainFrame* frame = new CMainFrame;
+    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, nullptr));
+    theApp.m_pMainWnd = frame;
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(1, view->KillFavorites());
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_TRUE(last.WaitForExit(5000)) << "the thousandth name was reached";
+    EXPECT_LT(elapsed, 60000u);
+    char pane[16] = "";
+    frame->m_wndStatusBar.SendMessage(SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(pane));
+    EXPECT_STREQ("     ", pane);
+    theApp.m_pMainWnd = nullptr;
+    frame->DestroyWindow();
+
+    // Two names over the thousand: the rest is blanked, and the two are what is read back.
+    SaveFavorites(theApp.m_settings, {"A.EXE", "B.EXE"});
+    EXPECT_EQ((std::vector<std::string>{"A.EXE", "B.EXE"}), LoadFavorites(theApp.m_settings));
+    EXPECT_EQ("", theApp.m_settings.GetString("Settings", "Fav999", "gone"));
+    EXPECT_TRUE(s_messages.empty());
+}
+
+// Every value below a key, with its type and raw bytes, to compare before and after.
+std::map<std::string, std::string> Dump(HKEY root, const std::string& path) {
+    std::map<std::string, std::string> all;
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return all;
+    for (DWORD i = 0;; ++i) {
+        char name[512];
+        BYTE data[2048];
+        DWORD cchName = sizeof name, cbData = sizeof data, type = 0;
+        if (RegEnumValueA(key, i, name, &cchName, nullptr, &type, data, &cbData) != ERROR_SUCCESS)
+            break;
+        all[std::string(name, cchName)] =
+            std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data), cbData);
+    }
+    std::vector<std::string> children;
+    for (DWORD i = 0;; ++i) {
+        char name[512];
+        DWORD cch = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &cch, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        children.emplace_back(name, cch);
+    }
+    RegCloseKey(key);
+    for (const std::string& child : children)
+        for (const auto& value : Dump(root, path + "\\" + child))
+            all[child + "\\" + value.first] = value.second;
+    return all;
+}
+
+// Grants everybody the given access to a key, and nothing else.
+bool SetKeyAccess(HKEY root, const std::string& path, DWORD dwAccess) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    BYTE aclBuffer[256];
+    PACL acl = reinterpret_cast<PACL>(aclBuffer);
+    InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION);
+    AddAccessAllowedAce(acl, ACL_REVISION, dwAccess, everyone);
+    SECURITY_DESCRIPTOR sd;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
+    const LONG rc = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd);
+    FreeSid(everyone);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+}
+
+TEST_F(FaultTest, ASettingsKeyThatCannotBeWrittenIsReadAndLeftAsItWas) {
+    CRegSettings& s = theApp.m_settings;
+    SaveFavorites(s, {"A.EXE", "B.EXE"});
+    s.SetInt("Setting", "Gentle", 1);
+    s.SetInt("Screen", "x", 5);
+    s.SetInt("Newbie", "Start", 0);
+    const std::map<std::string, std::string> before = Dump(scratch.Root(), scratch.Path());
+    const char* sections[] = {"", "Settings", "Setting", "Screen", "Newbie"};
+    const DWORD kReadOnly = KEY_READ | WRITE_DAC | DELETE;
+    for (const char* section : sections) {
+        const std::string path = *section ? scratch.Path() + "\\" + section : scratch.Path();
+        ASSERT_TRUE(SetKeyAccess(scratch.Root(), path, kReadOnly)) << section;
+    }
+    HKEY key;
+    DWORD disp = 0;
+    const bool enforced =
+        RegOpenKeyExA(scratch.Root(), scratch.Path().c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS;
+    if (enforced) {
+        EXPECT_EQ(0, s.Open(&key, &disp, scratch.Root(), scratch.Path()));
+        // Everything stored reads as stored; every write fails quietly and changes nothing.
+        EXPECT_EQ(1, s.GetInt("Setting", "Gentle", 0));
+        EXPECT_EQ((std::vector<std::string>{"A.EXE", "B.EXE"}), LoadFavorites(s));
+        EXPECT_EQ(0, s.SetInt("Setting", "Gentle", 0));
+        EXPECT_EQ(0, s.SetInt("Screen", "x", 9));
+        SaveFavorites(s, {"C.EXE"});
+        EXPECT_EQ((std::vector<std::string>{"A.EXE", "B.EXE"}), LoadFavorites(s));
+        EXPECT_EQ(before, Dump(scratch.Root(), scratch.Path()));
+    } else {
+        RegCloseKey(key);
+    }
+    for (const char* section : sections) {
+        const std::string path = *section ? scratch.Path() + "\\" + section : scratch.Path();
+        EXPECT_TRUE(SetKeyAccess(scratch.Root(), path, KEY_ALL_ACCESS)) << section;
+    }
+    if (!enforced) GTEST_SKIP() << "this registry does not enforce key access lists";
+}
+
+TEST_F(FaultTest, ASettingsKeyThatCannotBeCreatedReadsDefaultsAndCreatesNothing) {
+    // Below a volatile key no lasting key can be created: Open and every write fail there.
+    HKEY hVolatile;
+    const std::string parent = scratch.Path() + "\\Volatile";
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(scratch.Root(), parent.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &hVolatile, nullptr));
+    RegCloseKey(hVolatile);
+    CRegSettings s;
+    HKEY key = nullptr;
+    DWORD disp = 0;
+    EXPECT_EQ(0, s.Open(&key, &disp, scratch.Root(), parent + "\\Vantrel"));
+    EXPECT_EQ(1, s.GetInt("Newbie", "Start", 1));
+    EXPECT_EQ(0, s.SetInt("Newbie", "Start", 0));
+    SaveFavorites(s, {"A.EXE"});
+    EXPECT_TRUE(LoadFavorites(s).empty());
+    EXPECT_FALSE(scratch.Exists("Volatile\\Vantrel"));
+}
+
+} // namespace

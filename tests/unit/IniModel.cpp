@@ -1,0 +1,409 @@
+#include "unit/IniModel.h"
+#include "settings/RegSettings.h"
+#include "unit/ScratchKey.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+namespace inimodel {
+
+namespace {
+
+// The registry compares names without regard to case, in Unicode.
+std::wstring Fold(const std::string& ansi) {
+    if (ansi.empty()) return std::wstring();
+    std::wstring wide(ansi.size() * 2 + 1, L'\0');
+    int n =
+        MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), &wide[0], int(wide.size()));
+    wide.resize(n > 0 ? size_t(n) : 0);
+    if (!wide.empty()) CharUpperBuffW(&wide[0], DWORD(wide.size()));
+    return wide;
+}
+
+std::string Narrow(const std::wstring& wide) {
+    if (wide.empty()) return std::string();
+    std::string ansi(wide.size() * 2 + 1, '\0');
+    int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), &ansi[0],
+                                int(ansi.size()), nullptr, nullptr);
+    ansi.resize(n > 0 ? size_t(n) : 0);
+    return ansi;
+}
+
+// White space as C's isspace knows it in the "C" locale.
+bool Space(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::string Stripped(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && Space(s[b]))
+        ++b;
+    while (e > b && Space(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+// The longest key name the registry takes: 255 characters on Windows, 256 under Wine. It is
+// the registry's rule, not the import's, so it is asked of the registry once.
+size_t LongestKeyName() {
+    static size_t s_nLongest = 0;
+    if (!s_nLongest) {
+        ScratchKey scratch;
+        HKEY key;
+        s_nLongest = 255;
+        if (RegCreateKeyExA(scratch.Root(), scratch.Path().c_str(), 0, nullptr, 0, KEY_WRITE,
+                            nullptr, &key, nullptr) == ERROR_SUCCESS) {
+            HKEY child;
+            if (RegCreateKeyExA(key, std::string(256, 'n').c_str(), 0, nullptr, 0, KEY_WRITE,
+                                nullptr, &child, nullptr) == ERROR_SUCCESS) {
+                s_nLongest = 256;
+                RegCloseKey(child);
+            }
+            RegCloseKey(key);
+        }
+    }
+    return s_nLongest;
+}
+
+// Where a section's key goes, or false when it cannot be created: a name that starts with a
+// backslash, or with a part longer than a key name may be.
+bool SectionPath(const std::string& name, std::vector<std::string>* parts) {
+    parts->clear();
+    if (name.empty()) return true; // the base key itself
+    if (name[0] == '\\') return false;
+    size_t start = 0;
+    for (;;) {
+        size_t slash = name.find('\\', start);
+        std::string part = name.substr(start, slash == std::string::npos ? slash : slash - start);
+        if (part.size() > LongestKeyName()) return false;
+        if (!part.empty()) parts->push_back(part);
+        if (slash == std::string::npos) break;
+        start = slash + 1;
+    }
+    return true;
+}
+
+// The bytes as the file's text-mode reading hands them over: a Ctrl+Z ends the file, and a
+// CR directly before an LF is dropped.
+std::string TextMode(const std::string& bytes) {
+    std::string text;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\x1A') break;
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+        text += bytes[i];
+    }
+    return text;
+}
+
+} // namespace
+
+Tree Expected(const std::string& bytes) {
+    Tree tree;
+    tree.keys[L""];
+    const std::string text = TextMode(bytes);
+    bool haveSection = false;
+    std::wstring current;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        // One read: at most 519 characters, up to and including a line break.
+        size_t end = pos;
+        while (end < text.size() && end - pos < 519)
+            if (text[end++] == '\n') break;
+        std::string line = text.substr(pos, end - pos);
+        pos = end;
+        line = line.substr(0, line.find('\0')); // the read hands over a C string
+        line = Stripped(line);
+
+        // "[" first, "]" last, and no other "]".
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']' &&
+            line.find(']') == line.size() - 1) {
+            std::vector<std::string> parts;
+            if (!SectionPath(Stripped(line.substr(1, line.size() - 2)), &parts)) break;
+            current.clear();
+            for (const std::string& part : parts) {
+                if (!current.empty()) current += L'\\';
+                current += Fold(part);
+                tree.keys[current];
+            }
+            haveSection = true;
+            continue;
+        }
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos || !haveSection) continue;
+        tree.keys[current][Fold(line.substr(0, eq))] = line.substr(eq + 1);
+    }
+    return tree;
+}
+
+namespace {
+
+// Reads an open key and, each opened from its parent, its subkeys: full paths of deep or
+// long-named keys can be too long for the registry's ANSI calls.
+void ReadKey(HKEY key, const std::wstring& rel, Tree* tree) {
+    auto& values = tree->keys[rel];
+    std::vector<char> name(16384 + 1);
+    std::vector<BYTE> data(64 * 1024);
+    for (DWORD i = 0;; ++i) {
+        DWORD cchName = DWORD(name.size()), cbData = DWORD(data.size()), type = 0;
+        if (RegEnumValueA(key, i, name.data(), &cchName, nullptr, &type, data.data(), &cbData) !=
+            ERROR_SUCCESS)
+            break;
+        const std::wstring folded = Fold(std::string(name.data(), cchName));
+        std::string text(reinterpret_cast<const char*>(data.data()), cbData);
+        if (type != REG_SZ || text.empty() || text.back() != '\0')
+            tree->badValues[rel + L"\\" + folded] = text;
+        else
+            text.pop_back();
+        values[folded] = text;
+    }
+    for (DWORD i = 0;; ++i) {
+        DWORD cch = DWORD(name.size());
+        if (RegEnumKeyExA(key, i, name.data(), &cch, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        const std::string child(name.data(), cch);
+        HKEY hChild;
+        if (RegOpenKeyExA(key, child.c_str(), 0, KEY_READ, &hChild) != ERROR_SUCCESS) {
+            tree->badValues[rel + L"\\" + Fold(child) + L"\\"] = "cannot be opened";
+            continue;
+        }
+        ReadKey(hChild, rel.empty() ? Fold(child) : rel + L"\\" + Fold(child), tree);
+        RegCloseKey(hChild);
+    }
+}
+
+} // namespace
+
+Tree Read(HKEY root, const std::string& path) {
+    Tree tree;
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        ReadKey(key, L"", &tree);
+        RegCloseKey(key);
+    } else {
+        tree.badValues[L"\\"] = "the key cannot be opened";
+    }
+    return tree;
+}
+
+std::string Escape(const std::string& bytes) {
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c >= 0x20 && c < 0x7F) {
+            out += char(c);
+        } else {
+            char hex[8];
+            snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+std::string Difference(const Tree& expected, const Tree& actual) {
+    if (!actual.badValues.empty())
+        return "not NUL-terminated REG_SZ text, or a key that cannot be read: " +
+               Escape(Narrow(actual.badValues.begin()->first));
+    for (const auto& key : expected.keys) {
+        auto found = actual.keys.find(key.first);
+        if (found == actual.keys.end()) return "key missing: [" + Escape(Narrow(key.first)) + "]";
+        for (const auto& value : key.second) {
+            auto v = found->second.find(value.first);
+            const std::string where =
+                "[" + Escape(Narrow(key.first)) + "] " + Escape(Narrow(value.first)) + ": ";
+            if (v == found->second.end()) return where + "value missing";
+            if (v->second != value.second)
+                return where + "'" + Escape(v->second) + "' instead of '" + Escape(value.second) +
+                       "'";
+        }
+        for (const auto& value : found->second)
+            if (!key.second.count(value.first))
+                return "[" + Escape(Narrow(key.first)) + "] " + Escape(Narrow(value.first)) +
+                       ": value that should not be there";
+    }
+    for (const auto& key : actual.keys)
+        if (!expected.keys.count(key.first))
+            return "key that should not be there: [" + Escape(Narrow(key.first)) + "]";
+    return "";
+}
+
+namespace {
+
+class Generator {
+  public:
+    explicit Generator(uint32_t seed) : m_rng(seed) {}
+
+    std::string File() {
+        std::string out;
+        const int nLines = Below(45);
+        for (int i = 0; i < nLines; ++i) {
+            out += Line();
+            out += LineEnd();
+        }
+        // Rarely, a file-ending Ctrl+Z somewhere, and bytes after it.
+        if (Chance(3))
+            out.insert(Below(int(out.size()) + 1), "\x1A"
+                                                   "[After]\nx=1\n");
+        return out;
+    }
+
+  private:
+    int Below(int n) { return n <= 0 ? 0 : int(m_rng() % unsigned(n)); }
+    bool Chance(int percent) { return Below(100) < percent; }
+    char Pick(const char* set) { return set[Below(int(strlen(set)))]; }
+
+    char NameChar() {
+        const int r = Below(100);
+        if (r < 55) return Pick("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
+        if (r < 70) return Pick("0123456789_-.");
+        if (r < 78) return ' ';
+        if (r < 86) return char(0x80 + Below(0x80)); // high-bit bytes
+        if (r < 90) return Pick("\t\v\f\r");
+        if (r < 94) return Pick(";#'\"!$%&()*+,/:<>?@^`{|}~\\");
+        if (r < 97) return char(1 + Below(0x1F)); // control bytes (never LF: see Line)
+        return Pick("[]=");
+    }
+    std::string Text(int maxLen) {
+        std::string s;
+        for (int n = Below(maxLen + 1); n > 0; --n) {
+            char c = NameChar();
+            if (c == '\n' || c == '\x1A') c = 'n';
+            s += c;
+        }
+        return s;
+    }
+    // A key name made of parts, sometimes with backslashes, "." and "..", and no empty part
+    // after the first.
+    std::string SectionName() {
+        const int r = Below(100);
+        if (r < 4) return "";
+        if (r < 7) return "\\" + Text(8);                      // cannot be created
+        if (r < 10) return std::string(257 + Below(200), 'L'); // too long to be created
+        if (r < 12) return std::string(240 + Below(16), 'M');  // long, but fits
+        if (r < 30) {
+            std::string name;
+            for (int parts = 1 + Below(4); parts > 0; --parts) {
+                std::string part = Chance(25) ? (Chance(50) ? ".." : ".") : NoSlash(Text(10));
+                if (Stripped(part).empty()) part = "p";
+                if (!name.empty()) name += '\\';
+                name += part;
+            }
+            return name;
+        }
+        return NoSlash(Text(14));
+    }
+    static std::string NoSlash(std::string s) {
+        for (char& c : s)
+            if (c == '\\') c = '/';
+        return s;
+    }
+    std::string Blanks() {
+        std::string s;
+        for (int n = Below(3); n > 0; --n)
+            s += Pick(" \t\v\f");
+        return s;
+    }
+    std::string Line() {
+        const int r = Below(100);
+        if (r < 18) return Blanks() + "[" + Blanks() + SectionName() + Blanks() + "]" + Blanks();
+        if (r < 60) return Blanks() + Text(12) + "=" + Text(20) + Blanks();
+        if (r < 66) return Text(600) + (Chance(50) ? "=" + Text(500) : "");       // long, split
+        if (r < 70) return "=" + Text(6);                                         // empty name
+        if (r < 73) return Text(6) + "=";                                         // empty value
+        if (r < 78) return Pick("[]") + Text(8) + "=" + Text(8) + Pick("[]");     // brackets
+        if (r < 82) return "[" + Text(6) + "]" + Text(4) + "=" + Text(4);         // text after "]"
+        if (r < 85) return "[" + Text(6) + "]]";                                  // two "]"
+        if (r < 88) return std::string(Text(5) + '\0' + Text(5) + "=" + Text(5)); // NUL inside
+        if (r < 91) return ";" + Text(8) + (Chance(50) ? "=" + Text(4) : "");
+        if (r < 95) return Blanks();
+        return Text(30);
+    }
+    std::string LineEnd() {
+        const int r = Below(100);
+        if (r < 45) return "\n";
+        if (r < 85) return "\r\n";
+        if (r < 89) return "\r";
+        if (r < 92) return "\r\r\n";
+        if (r < 95) return "\n\r";
+        if (r < 97) return "\n\n\n";
+        return ""; // two lines run together
+    }
+
+    std::mt19937 m_rng;
+};
+
+} // namespace
+
+std::string RandomFile(uint32_t seed) {
+    return Generator(seed).File();
+}
+
+namespace {
+// The name of a key's one subkey; "" when it has none, "<several>" when it has more.
+std::string OnlySubkey(const ScratchKey& scratch) {
+    HKEY key;
+    if (RegOpenKeyExA(scratch.Root(), scratch.Path().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "";
+    char name[512];
+    DWORD len = sizeof name;
+    std::string result;
+    if (RegEnumKeyExA(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+        result.assign(name, len);
+    len = sizeof name;
+    if (RegEnumKeyExA(key, 1, name, &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+        result = "<several>";
+    RegCloseKey(key);
+    return result;
+}
+} // namespace
+
+std::string RunRounds(int nFiles, uint32_t seed) {
+    ScratchKey scratch;
+    const std::string basePath = scratch.Path() + "\\Base";
+    char dir[MAX_PATH], file[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    GetTempFileNameA(dir, "ini", 0, file);
+    CRegSettings store;
+    std::string failure;
+    for (int i = 0; i < nFiles && failure.empty(); ++i) {
+        const uint32_t fileSeed = seed + uint32_t(i);
+        const std::string bytes = RandomFile(fileSeed);
+        FILE* f = fopen(file, "wb");
+        if (!f) return "cannot write the INI file";
+        fwrite(bytes.data(), 1, bytes.size(), f);
+        fclose(f);
+
+        HKEY hBase;
+        if (RegCreateKeyExA(scratch.Root(), basePath.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &hBase, nullptr) != ERROR_SUCCESS)
+            return "cannot create the base key";
+        store.ImportIniPath(hBase, file);
+        RegCloseKey(hBase);
+
+        std::string diff = Difference(Expected(bytes), Read(scratch.Root(), basePath));
+        // Nothing beside the base key: its parent holds the base key alone and no value.
+        if (diff.empty() && (scratch.ValueCount() != 0 || OnlySubkey(scratch) != "Base"))
+            diff = "written outside the base key";
+        if (!diff.empty()) {
+            char head[96];
+            snprintf(head, sizeof head,
+                     "file with seed %lu: ", static_cast<unsigned long>(fileSeed));
+            failure = head + diff + "\nfile: " + Escape(bytes);
+        }
+        DeleteKeyTree(scratch.Root(), basePath);
+    }
+    DeleteFileA(file);
+    return failure;
+}
+
+int CountFromEnvironment(const char* pszName, int nDefault) {
+    const char* text = getenv(pszName);
+    const int n = text ? atoi(text) : 0;
+    return n > 0 ? n : nDefault;
+}
+
+} // namespace inimodel
