@@ -59,14 +59,19 @@ start_vantrel() {
 }
 
 # The X window of the main frame (the largest visible window titled "Vantrel").
+# The X window can appear a moment after Windows calls the window visible: wait for it.
 main_xid() {
-    local best="" area=0 w
-    for w in $(timeout 10 xdotool search --onlyvisible --name '^Vantrel$' 2>/dev/null); do
-        eval "$(xdotool getwindowgeometry --shell "$w")"
-        if [ $((WIDTH * HEIGHT)) -gt "$area" ]; then
-            area=$((WIDTH * HEIGHT))
-            best=$w
-        fi
+    local best="" area=0 w i
+    for i in $(seq 1 50); do
+        for w in $(timeout 10 xdotool search --onlyvisible --name '^Vantrel$' 2>/dev/null); do
+            eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)" || continue
+            if [ $((WIDTH * HEIGHT)) -gt "$area" ]; then
+                area=$((WIDTH * HEIGHT))
+                best=$w
+            fi
+        done
+        [ -n "$best" ] && break
+        sleep 0.1
     done
     echo "$best"
 }
