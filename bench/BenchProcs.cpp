@@ -162,8 +162,10 @@ bool VictimSet::Start(const std::string& program, const std::vector<std::string>
             STARTUPINFOA si = {};
             si.cb = sizeof si;
             PROCESS_INFORMATION pi = {};
+            // Detached: a console victim gets no console, so the system starts no console
+            // host process beside it and the victims are the only processes added.
             if (!hReady || !CreateProcessA(path.c_str(), &line[0], nullptr, nullptr, FALSE,
-                                           CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+                                           DETACHED_PROCESS, nullptr, nullptr, &si, &pi)) {
                 if (hReady) CloseHandle(hReady);
                 allReady = false;
                 continue;

@@ -118,6 +118,7 @@ class Bench {
     void Startup();
     void Refresh();
     void Kills();
+    void Profile();
     void Sizes();
     void Print() const;
 
@@ -440,6 +441,115 @@ void Bench::Kills() {
     m_pView->m_bGentle = 0;
 }
 
+// Where the time of one refresh goes: the refresh taken apart into the calls it makes, each
+// timed on its own over the same processes, with the list's drawing off (as a refresh has it)
+// and on.
+void Bench::Profile() {
+    if (!OpenWindow()) return;
+    HMODULE hVn = LoadLibraryA("VN.DLL");
+    PFN_VN_GETPI pfnGetPi = hVn ? reinterpret_cast<PFN_VN_GETPI>(
+                                      reinterpret_cast<void*>(GetProcAddress(hVn, "VN_GETPI")))
+                                : nullptr;
+    if (!pfnGetPi) return;
+    const int n = m_opt.bQuick ? 100 : 200;
+    Progress("profile: starting %d victims", n);
+    VictimSet victims(m_folder);
+    victims.Start(m_opt.victimConsole, VictimNames("p", 0, n), "0", kVictimStartMs);
+    CListCtrl& list = m_pView->GetListCtrl();
+    m_pView->RefreshList();
+    PumpMessages();
+    Table t({"Step", "Total", "Calls", "Per call"});
+    auto row = [&](const std::string& what, double ms, int calls) {
+        t.AddRow({what, FormatMs(ms), std::to_string(calls), FormatMs(calls ? ms / calls : NAN)});
+    };
+    double start = NowMs();
+    m_pView->RefreshList();
+    row("RefreshList", NowMs() - start, 1);
+    PumpMessages();
+    start = NowMs();
+    m_pView->CProcessSnapshot::RefreshList();
+    row("the same refresh with the list drawn as each row comes", NowMs() - start, 1);
+    PumpMessages();
+
+    // The records, as the walk makes them.
+    std::vector<VN_PROCINFO> records;
+    start = NowMs();
+    HANDLE hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry;
+    memset(&entry, 0, sizeof entry);
+    entry.dwSize = sizeof entry;
+    for (BOOL bMore = Process32First(hSnapshot, &entry); bMore;
+         bMore = Process32Next(hSnapshot, &entry)) {
+        VN_PROCINFO info;
+        memset(&info, 0, sizeof info);
+        info.dwPID = entry.th32ProcessID;
+        info.dwThreadCount = entry.cntThreads;
+        memcpy(info.szName, entry.szExeFile, sizeof entry.szExeFile);
+        pfnGetPi(&info);
+        records.push_back(info);
+    }
+    CloseHandle(hSnapshot);
+    row("Tool Help walk + VN_GETPI", NowMs() - start, int(records.size()));
+    start = NowMs();
+    m_pView->BindLibrary();
+    row("BindLibrary", NowMs() - start, 1);
+
+    // The rows, put in call by call as AddProcessRow does.
+    for (bool bDrawn : {false, true}) {
+        const char* how = bDrawn ? ", list drawn" : ", drawing off";
+        if (!bDrawn) list.SendMessage(WM_SETREDRAW, FALSE);
+        start = NowMs();
+        list.DeleteAllItems();
+        row(std::string("delete all rows") + how, NowMs() - start, 1);
+        double tListed = 0, tInsert = 0, tTexts = 0, tFormat = 0;
+        int nTexts = 0;
+        for (VN_PROCINFO& info : records) {
+            start = NowMs();
+            const std::string name = UpperCase(info.szName), path = UpperCase(info.szFullPath);
+            const std::string texts[] = {
+                FormatPid(info.dwPID), FormatBasePriority(info.lBasePriority, info.dwPriorityClass),
+                std::to_string(info.dwThreadCount), path};
+            tFormat += NowMs() - start;
+            start = NowMs();
+            const int listed = m_pView->IsRowListed(name, path);
+            tListed += NowMs() - start;
+            if (listed) continue;
+            LVITEMA item = {};
+            item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
+            item.pszText = const_cast<char*>(name.c_str());
+            start = NowMs();
+            const int r = list.InsertItem(&item);
+            tInsert += NowMs() - start;
+            start = NowMs();
+            for (int col = 1; col <= 4; ++col, ++nTexts)
+                list.SetItemText(r, col, texts[col - 1].c_str());
+            tTexts += NowMs() - start;
+        }
+        const int nRecords = int(records.size());
+        row(std::string("upper-case and format the texts") + how, tFormat, nRecords);
+        row(std::string("IsRowListed") + how, tListed, nRecords);
+        row(std::string("insert a row, sorted") + how, tInsert, list.GetItemCount());
+        row(std::string("set a cell text") + how, tTexts, nTexts);
+        if (!bDrawn) {
+            list.SendMessage(WM_SETREDRAW, TRUE);
+            list.Invalidate();
+        }
+        PumpMessages();
+    }
+    const int rows = list.GetItemCount();
+    start = NowMs();
+    for (int i = 0; i < rows; ++i)
+        list.GetItemCount();
+    row("one message to the list (LVM_GETITEMCOUNT)", NowMs() - start, rows);
+    start = NowMs();
+    for (int i = 0; i < rows; ++i)
+        GetPropA(m_pView->m_hWnd, "VantrelBenchProperty");
+    row("one window property lookup (GetPropA)", NowMs() - start, rows);
+    printf("Where the time of one refresh goes, with %d processes (%d rows):\n\n%s\n",
+           int(records.size()), rows, t.Markdown().c_str());
+    victims.EndAll();
+}
+
 void Bench::Sizes() {
     if (!m_opt.exeBytes || !m_opt.dllBytes) return;
     const uint64_t total = m_opt.exeBytes + m_opt.dllBytes;
@@ -457,13 +567,15 @@ void Bench::Print() const {
     PFN_WINE_VERSION pfnWine = hNtdll ? reinterpret_cast<PFN_WINE_VERSION>(reinterpret_cast<void*>(
                                             GetProcAddress(hNtdll, "wine_get_version")))
                                       : nullptr;
-    printf(
-        "Medians over repeats; each ratio is the median of Vantrel's figure over its reference,\n"
-        "measured as pairs one right after the other in the same run. The %d-bit build",
-        int(sizeof(void*) * 8));
-    if (pfnWine) printf(" under Wine %s", pfnWine());
-    printf(" on this machine;\nabsolute times are noisy, the ratios are what transfer.\n\n");
-    printf("%s", m_table.Markdown().c_str());
+    if (m_table.Rows()) {
+        printf("Medians over repeats; each ratio is the median of Vantrel's figure over its "
+               "reference,\nmeasured as pairs one right after the other in the same run. The "
+               "%d-bit build",
+               int(sizeof(void*) * 8));
+        if (pfnWine) printf(" under Wine %s", pfnWine());
+        printf(" on this machine;\nabsolute times are noisy, the ratios are what transfer.\n\n");
+        printf("%s", m_table.Markdown().c_str());
+    }
     for (const std::string& note : m_notes)
         printf("\n%s", note.c_str());
     if (!m_notes.empty()) printf("\n");
@@ -530,6 +642,7 @@ int main(int argc, char** argv) {
     if (opt.phases.count("startup")) bench.Startup();
     if (opt.phases.count("refresh")) bench.Refresh();
     if (opt.phases.count("kills")) bench.Kills();
+    if (opt.phases.count("profile")) bench.Profile();
     bench.CloseWindow();
     bench.Print();
     return 0;

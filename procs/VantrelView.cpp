@@ -107,6 +107,20 @@ void CVantrelView::BuildColumns() {
     }
 }
 
+int CVantrelView::RefreshList() {
+    // A shown list scrolls and repaints its lower part for every row put in above the last
+    // one; with drawing switched off it is drawn once, when drawing is switched on again.
+    // (Switching it on shows a window, so a hidden list is left as it is.)
+    const bool bShown = (GetWindowLongPtrA(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (bShown) SendMessage(WM_SETREDRAW, FALSE);
+    const int result = CProcessSnapshot::RefreshList();
+    if (bShown) {
+        SendMessage(WM_SETREDRAW, TRUE);
+        Invalidate();
+    }
+    return result;
+}
+
 int CVantrelView::AddProcessRow(VN_PROCINFO& info) {
     const std::string name =
         UpperCase(std::string(info.szName, strnlen(info.szName, sizeof info.szName)));

@@ -17,6 +17,8 @@ class CVantrelView : public CListView, public CProcessSnapshot {
     void OnInitialUpdate() override;
     void BuildColumns();
 
+    // The snapshot's refresh, with the list drawn once when all rows are in.
+    int RefreshList() override;
     int AddProcessRow(VN_PROCINFO& info) override;
     int IsRowListed(std::string name, std::string path);
     int FindRowByName(std::string name);
