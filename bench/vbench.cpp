@@ -6,8 +6,13 @@
 // has them) to time a refresh and the Kill Favorites command from the inside, and starts the
 // real Vantrel.exe to time its start-up and read its footprint from the outside.
 //
-//   vbench [--quick] [--phases startup,refresh,kills] [--vantrel PATH]
+//   vbench [--quick] [--phases startup,refresh,kills,profile] [--vantrel PATH]
 //          [--sizes EXE_BYTES DLL_BYTES LABEL]
+//
+// --quick runs a third of the repeats. The phases run by default are startup, refresh and
+// kills; profile takes one refresh of 200 processes apart into the calls it makes.
+// --vantrel names the program to launch (default: the one of this build), --sizes the sizes
+// of the shipping files, for the footprint.
 #include "app/Vantrel.h"
 #include "bench/BenchProbe.h"
 #include "bench/BenchProcs.h"
@@ -258,25 +263,23 @@ void Bench::Refresh() {
                  " victims.");
 
         std::vector<double> refresh, floor, byWmic;
-        const int repeats = Repeats(n == 200 ? 9 : 7);
+        const int repeats = Repeats(n == 200 ? 11 : 7);
         for (int r = 0; r < repeats; ++r) {
-            for (int k = 0; k < 3; ++k) {
-                switch ((r + k) % 3) {
-                case 0: {
+            // The refresh and its floor one right after the other, in turns first; then wmic.
+            for (int k = 0; k < 2; ++k) {
+                if ((r + k) % 2 == 0) {
                     const double start = NowMs();
                     m_pView->RefreshList();
                     refresh.push_back(NowMs() - start);
-                    PumpMessages(); // the list paints itself afterwards, outside the timing
-                    break;
-                }
-                case 1:
+                    PumpMessages(); // the list draws itself afterwards, outside the timing
+                } else {
                     floor.push_back(FloorWalk(pfnGetPi, &nFloor));
-                    break;
-                default:
-                    byWmic.push_back(TimeCommand(wmic, wmicOut, 60000));
-                    break;
                 }
             }
+            byWmic.push_back(TimeCommand(wmic, wmicOut, 60000));
+            Progress("refresh N = %d, %d/%d: %s, floor %s, wmic %s", n, r + 1, repeats,
+                     FormatMs(refresh.back()).c_str(), FormatMs(floor.back()).c_str(),
+                     FormatMs(byWmic.back()).c_str());
         }
         const double mRefresh = Median(refresh), mFloor = Median(floor);
         const double ratio = MedianRatio(refresh, floor);
@@ -616,7 +619,7 @@ bool ParseOptions(int argc, char** argv, Options* pOpt) {
 int main(int argc, char** argv) {
     Options opt;
     if (!ParseOptions(argc, argv, &opt)) {
-        fprintf(stderr, "usage: vbench [--quick] [--phases startup,refresh,kills] "
+        fprintf(stderr, "usage: vbench [--quick] [--phases startup,refresh,kills,profile] "
                         "[--vantrel PATH] [--sizes EXE_BYTES DLL_BYTES LABEL]\n");
         return 2;
     }

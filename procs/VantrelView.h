@@ -44,6 +44,8 @@ class CVantrelView : public CListView, public CProcessSnapshot {
     DECLARE_COMMAND_MAP()
 
   protected:
+    // Whether the text of a cell, upper-cased, equals upper (an upper-case text).
+    bool CellEquals(int row, int col, const std::string& upper) const;
     void DeleteAllRows() override;
     void ShowLoadFailure() override;
     void PostCloseRequest() override;

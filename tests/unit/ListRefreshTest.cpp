@@ -1,6 +1,7 @@
-// Drawing around a refresh (the list is drawn once, when all rows are in, and is left shown
-// or hidden as it was), and the lookup of a window's wrapper object, which every message
-// of a wrapped window goes through.
+// What makes a refresh cheap, checked for not changing what it does: the list is drawn once,
+// when all rows are in, and left shown or hidden as it was; the cells are compared as the
+// control holds them, whatever their case and length; and the lookup of a window's wrapper
+// object, which every message of a wrapped window goes through.
 #include "procs/VantrelView.h"
 #include "unit/AppTestEnv.h"
 
@@ -15,7 +16,7 @@ class NoLibraryView : public CVantrelView {
     const char* LibraryFileName() const override { return "no_such_vn_library.dll"; }
 };
 
-class ListDrawingTest : public AppTest {
+class ListRefreshTest : public AppTest {
   protected:
     void SetUp() override {
         AppTest::SetUp();
@@ -49,7 +50,7 @@ class ListDrawingTest : public AppTest {
     CWnd host;
 };
 
-TEST_F(ListDrawingTest, AShownListIsDrawnAgainAfterARefreshAndKeepsDrawingLaterChanges) {
+TEST_F(ListRefreshTest, AShownListIsDrawnAgainAfterARefreshAndKeepsDrawingLaterChanges) {
     CVantrelView* view = MakeView(true);
     UpdateWindow(view->m_hWnd);
     ASSERT_FALSE(NeedsPainting(view->m_hWnd));
@@ -79,14 +80,14 @@ TEST_F(ListDrawingTest, AShownListIsDrawnAgainAfterARefreshAndKeepsDrawingLaterC
     EXPECT_TRUE(HasStyleVisible(view->m_hWnd));
 }
 
-TEST_F(ListDrawingTest, AHiddenListStaysHidden) {
+TEST_F(ListRefreshTest, AHiddenListStaysHidden) {
     CVantrelView* view = MakeView(false);
     EXPECT_EQ(1, view->RefreshList());
     EXPECT_FALSE(HasStyleVisible(view->m_hWnd));
     EXPECT_NE(-1, view->FindRowByName(ThisProgramName())) << "rows are listed all the same";
 }
 
-TEST_F(ListDrawingTest, AFailedBindingLeavesTheListDrawing) {
+TEST_F(ListRefreshTest, AFailedBindingLeavesTheListDrawing) {
     NoLibraryView* view = MakeView<NoLibraryView>(true);
     EXPECT_EQ(0, view->RefreshList());
     ASSERT_EQ(1u, s_messages.size());
@@ -95,7 +96,57 @@ TEST_F(ListDrawingTest, AFailedBindingLeavesTheListDrawing) {
     EXPECT_TRUE(HasStyleVisible(view->m_hWnd));
 }
 
-TEST_F(ListDrawingTest, WrappersAreFoundFromEveryThreadAndGoWithTheirWindows) {
+TEST_F(ListRefreshTest, CellsAreComparedUpperCasedWhateverTheirLength) {
+    CVantrelView* view = MakeView(true);
+    CListCtrl& list = view->GetListCtrl();
+    // Rows put in as the control may hold them: lower case, and paths longer than any
+    // process record carries.
+    auto addRow = [&](const std::string& name, const std::string& path) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = list.GetItemCount();
+        item.pszText = const_cast<char*>(name.c_str());
+        const int row = list.InsertItem(&item);
+        list.SetItemText(row, 4, path.c_str());
+        return row;
+    };
+    const std::string longPath = "c:\\" + std::string(700, 'd') + "\\long.exe";
+    addRow("lower.exe", "c:\\apps\\lower.exe");
+    addRow("long.exe", longPath);
+    addRow("nopath.exe", "");
+    addRow("\xe9t\xe9.exe", "c:\\\xe9t\xe9.exe"); // accented letters of the ANSI code page
+
+    EXPECT_EQ(1, view->IsRowListed("LOWER.EXE", "C:\\APPS\\LOWER.EXE"));
+    EXPECT_EQ(1, view->IsRowListed("Lower.Exe", "c:\\Apps\\lower.EXE"));
+    EXPECT_EQ(0, view->IsRowListed("LOWER.EXE", "C:\\APPS\\LOWER.EX"));
+    EXPECT_EQ(0, view->IsRowListed("LOWER.EXE", "C:\\APPS\\LOWER.EXEX"));
+    EXPECT_EQ(0, view->IsRowListed("LOWER.EXE", "C:\\APPS\\LOWER.EXF")) << "same length";
+    EXPECT_EQ(0, view->IsRowListed("LOWER.EXF", "C:\\APPS\\LOWER.EXE")) << "other name";
+    EXPECT_EQ(1, view->IsRowListed("long.exe", UpperCase(longPath)));
+    EXPECT_EQ(0, view->IsRowListed("long.exe", longPath.substr(0, longPath.size() - 1) + "f"));
+    EXPECT_EQ(0, view->IsRowListed("long.exe", longPath.substr(0, 510)));
+    EXPECT_EQ(1, view->IsRowListed("NOPATH.EXE", ""));
+    EXPECT_EQ(0, view->IsRowListed("", ""));
+    EXPECT_EQ(1, view->IsRowListed(UpperCase("\xe9t\xe9.exe"), "C:\\\xe9T\xe9.EXE"));
+
+    // The control sorts the rows: find each by its exact text.
+    auto rowOf = [&](const std::string& label) {
+        for (int i = 0; i < list.GetItemCount(); ++i)
+            if (list.GetItemText(i, 0) == label) return i;
+        return -2;
+    };
+    EXPECT_EQ(rowOf("lower.exe"), view->FindRowByName("LOWER.EXE"));
+    EXPECT_EQ(rowOf("long.exe"), view->FindRowByName("Long.exe"));
+    EXPECT_EQ(rowOf("nopath.exe"), view->FindRowByName("nopath.EXE"));
+    EXPECT_EQ(-1, view->FindRowByName("LOWER.EX"));
+    EXPECT_EQ(-1, view->FindRowByName(""));
+    const int longRow = rowOf("long.exe");
+    list.SetItemText(longRow, 0, (std::string(600, 'x') + ".exe").c_str());
+    EXPECT_EQ(longRow, view->FindRowByName(std::string(600, 'X') + ".EXE"))
+        << "a name too long for a buffer on the stack";
+}
+
+TEST_F(ListRefreshTest, WrappersAreFoundFromEveryThreadAndGoWithTheirWindows) {
     CVantrelView* view = MakeView(true);
     const HWND hView = view->m_hWnd, hHost = host.m_hWnd;
     EXPECT_EQ(view, CWnd::FromHandlePermanent(hView)) << "a subclassed system window";
