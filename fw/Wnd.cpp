@@ -4,9 +4,15 @@
 
 #include <commctrl.h>
 
+#include <mutex>
+#include <unordered_map>
+
 namespace {
-// The wrapper object is found through a window property, which no standard control uses.
-const char kWndProp[] = "Vantrel.CWnd";
+// The wrapper object of each window that has one. Looked up for every message a wrapped window
+// receives, so it is kept in the process rather than as a window property: under Wine every
+// property lookup is a round trip to the server. An entry goes with WM_NCDESTROY.
+std::mutex g_wrappersLock;
+std::unordered_map<HWND, CWnd*> g_wrappers;
 } // namespace
 
 BOOL CCmdTarget::OnCmdMsg(UINT, UINT, bool, CCmdUI*) {
@@ -26,14 +32,18 @@ CWnd::~CWnd() {
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
-    return hWnd ? static_cast<CWnd*>(GetPropA(hWnd, kWndProp)) : nullptr;
+    if (!hWnd) return nullptr;
+    std::lock_guard<std::mutex> lock(g_wrappersLock);
+    auto it = g_wrappers.find(hWnd);
+    return it == g_wrappers.end() ? nullptr : it->second;
 }
 
 void CWnd::SetPermanent(HWND hWnd, CWnd* pWnd) {
+    std::lock_guard<std::mutex> lock(g_wrappersLock);
     if (pWnd)
-        SetPropA(hWnd, kWndProp, pWnd);
+        g_wrappers[hWnd] = pWnd;
     else
-        RemovePropA(hWnd, kWndProp);
+        g_wrappers.erase(hWnd);
 }
 
 namespace {

@@ -42,7 +42,7 @@ class CProcessSnapshot {
     // 0 on the Windows 95/98/Me family, 1 on every other platform.
     int IsWinNT();
     // Empties the list and walks the processes once. Non-zero when the snapshot was walked.
-    int RefreshList();
+    virtual int RefreshList();
     int ListProcessesNT();
     int ListProcesses9x();
     void AddProcess9x(PROCESSENTRY32 entry);

@@ -107,6 +107,20 @@ void CVantrelView::BuildColumns() {
     }
 }
 
+int CVantrelView::RefreshList() {
+    // A shown list scrolls and repaints its lower part for every row put in above the last
+    // one; with drawing switched off it is drawn once, when drawing is switched on again.
+    // (Switching it on shows a window, so a hidden list is left as it is.)
+    const bool bShown = (GetWindowLongPtrA(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (bShown) SendMessage(WM_SETREDRAW, FALSE);
+    const int result = CProcessSnapshot::RefreshList();
+    if (bShown) {
+        SendMessage(WM_SETREDRAW, TRUE);
+        Invalidate();
+    }
+    return result;
+}
+
 int CVantrelView::AddProcessRow(VN_PROCINFO& info) {
     const std::string name =
         UpperCase(std::string(info.szName, strnlen(info.szName, sizeof info.szName)));
@@ -129,21 +143,36 @@ int CVantrelView::AddProcessRow(VN_PROCINFO& info) {
     return 1;
 }
 
+bool CVantrelView::CellEquals(int row, int col, const std::string& upper) const {
+    // Every added row is compared with every listed one, so this runs some ten thousand times
+    // per refresh of a few hundred processes: the text is read into a buffer on the stack, and
+    // upper-casing, which keeps the length, is skipped for a text of another length.
+    char buffer[512];
+    LVITEMA item = {};
+    item.iSubItem = col;
+    item.pszText = buffer;
+    item.cchTextMax = int(sizeof buffer);
+    const int len = int(
+        GetListCtrl().SendMessage(LVM_GETITEMTEXTA, WPARAM(row), reinterpret_cast<LPARAM>(&item)));
+    if (len >= int(sizeof buffer) - 1) // may not have fitted
+        return UpperCase(GetListCtrl().GetItemText(row, col)) == upper;
+    if (len < 0 || size_t(len) != upper.size()) return false;
+    if (len > 0) CharUpperBuffA(buffer, DWORD(len));
+    return memcmp(buffer, upper.data(), size_t(len)) == 0;
+}
+
 int CVantrelView::IsRowListed(std::string name, std::string path) {
     name = UpperCase(name);
     path = UpperCase(path);
-    for (int i = 0; i < GetListCtrl().GetItemCount(); ++i) {
-        if (UpperCase(GetListCtrl().GetItemText(i, 4)) == path &&
-            UpperCase(GetListCtrl().GetItemText(i, 0)) == name)
-            return 1;
-    }
+    for (int i = 0; i < GetListCtrl().GetItemCount(); ++i)
+        if (CellEquals(i, 4, path) && CellEquals(i, 0, name)) return 1;
     return 0;
 }
 
 int CVantrelView::FindRowByName(std::string name) {
     name = UpperCase(name);
     for (int i = 0; i < GetListCtrl().GetItemCount(); ++i)
-        if (UpperCase(GetListCtrl().GetItemText(i, 0)) == name) return i;
+        if (CellEquals(i, 0, name)) return i;
     return -1;
 }
 

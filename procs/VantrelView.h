@@ -17,6 +17,8 @@ class CVantrelView : public CListView, public CProcessSnapshot {
     void OnInitialUpdate() override;
     void BuildColumns();
 
+    // The snapshot's refresh, with the list drawn once when all rows are in.
+    int RefreshList() override;
     int AddProcessRow(VN_PROCINFO& info) override;
     int IsRowListed(std::string name, std::string path);
     int FindRowByName(std::string name);
@@ -42,6 +44,8 @@ class CVantrelView : public CListView, public CProcessSnapshot {
     DECLARE_COMMAND_MAP()
 
   protected:
+    // Whether the text of a cell, upper-cased, equals upper (an upper-case text).
+    bool CellEquals(int row, int col, const std::string& upper) const;
     void DeleteAllRows() override;
     void ShowLoadFailure() override;
     void PostCloseRequest() override;
