@@ -116,7 +116,7 @@ echo "== silent uninstall"
 wrun "$WIN_INSTDIR\\Uninstall.exe" /S >/dev/null || fail "the silent uninstall failed"
 # The uninstaller runs on from a copy in the temporary folder: wait for its work.
 wait_until 300 gone "$INSTDIR" || fail "left behind: $(ls "$INSTDIR" | tr '\n' ' ')"
-[ ! -e "$SHORTCUT" ] || fail "the shortcut is still there"
+wait_until 100 gone "$SHORTCUT" || fail "the shortcut is still there"
 wait_until 100 eval '! reg_has "$UNINSTALL_KEY"' || fail "the uninstall entry is still there"
 reg_has "$SETTINGS_KEY" || fail "the silent uninstall removed the settings"
 
