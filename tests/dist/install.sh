@@ -134,7 +134,7 @@ shot uninstall-question
 press_in "$question" Return
 wait_until 300 eval '! reg_has "$SETTINGS_KEY"' || fail "Yes did not remove the settings"
 wait_until 100 gone "$INSTDIR" || fail "left behind: $(ls "$INSTDIR" | tr '\n' ' ')"
-if reg_has 'HKLM\Software\Trelmont Software'; then fail "the empty company key stays"; fi
+wait_until 100 eval '! reg_has "HKLM\\Software\\Trelmont Software"' || fail "the empty company key stays"
 wait_until 300 count_titled "$UNINSTALLER_TITLE: Completed" 1 || fail "the uninstaller did not complete"
 shot uninstall-done
 press_in "$main" Return
