@@ -29,12 +29,7 @@ CView* NewView() {
 
 BOOL CVantrelApp::InitInstance() {
     // The settings come first: the main window reads its placement while it is created.
-    HKEY hKey = nullptr;
-    DWORD dwDisposition = 0;
-    if (m_settings.Open(&hKey, &dwDisposition, HKEY_LOCAL_MACHINE, SettingsKeyPath(m_pszAppName))) {
-        if (dwDisposition == REG_CREATED_NEW_KEY) m_settings.ImportIniFile(hKey, m_pszAppName);
-        RegCloseKey(hKey);
-    }
+    m_settings.OpenAndImportOnce(HKEY_LOCAL_MACHINE, SettingsKeyPath(m_pszAppName), m_pszAppName);
     // The three-dimensional control look, the framework's per-user profile and its
     // recent-file list are not needed: controls draw themselves in the system's look, and
     // every setting of the program lives in the key above.

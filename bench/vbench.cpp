@@ -628,14 +628,10 @@ int main(int argc, char** argv) {
     AfxSetMessageBoxHook(RecordMessageBox);
     // A second start for the program in this prefix, hosted or launched: no first-run warning,
     // forced kills, no favourites until the kills set them.
-    HKEY hKey = nullptr;
-    DWORD dwDisposition = 0;
-    if (!theApp.m_settings.Open(&hKey, &dwDisposition, HKEY_LOCAL_MACHINE,
-                                SettingsKeyPath(theApp.m_pszAppName))) {
+    if (!theApp.m_settings.Open(HKEY_LOCAL_MACHINE, SettingsKeyPath(theApp.m_pszAppName))) {
         fprintf(stderr, "vbench: the settings key cannot be opened\n");
         return 1;
     }
-    RegCloseKey(hKey);
     theApp.m_settings.SetInt("Newbie", "Start", 0);
     theApp.m_settings.SetInt("Setting", "Gentle", 0);
     SaveFavorites(theApp.m_settings, {});

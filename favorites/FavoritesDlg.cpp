@@ -94,6 +94,7 @@ void CFavoritesDlg::OnAdd() {
         // Only a plain Yes adds a process that is known to resist being closed.
         const bool add =
             name != "VSMON.EXE" || AfxMessageBox(UngracefulQuestion(name), MB_YESNO) == IDYES;
+        if (!m_hWnd) return; // the program was closed while the question was up
         if (add) {
             m_lbCandidates.DeleteString(sel);
             m_lbFavorites.AddString(name.c_str());

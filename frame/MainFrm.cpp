@@ -16,9 +16,10 @@ const char kScreen[] = "Screen";
 } // namespace
 
 bool IsPlacementUsable(const WindowPlacement& p, int W, int H) {
-    // Only the left and top edges are tested against the work area.
-    return p.cx > 0 && p.cy > 0 && p.x >= 0 && p.y >= 0 && p.cx <= W && p.cy <= H && p.x <= W &&
-           p.y <= H;
+    // Only the left and top edges are tested against the work area; both must lie inside it,
+    // or the window would open wholly off-screen.
+    return p.cx > 0 && p.cy > 0 && p.x >= 0 && p.y >= 0 && p.cx <= W && p.cy <= H && p.x < W &&
+           p.y < H;
 }
 
 WindowPlacement DefaultPlacement(int W, int H) {
@@ -143,17 +144,11 @@ void CMainFrame::SaveColumnWidths() {
 }
 
 BOOL CMainFrame::SetStatusPaneText(int nIndex, const char* pszText) {
-    HFONT hFont = reinterpret_cast<HFONT>(m_wndStatusBar.SendMessage(WM_GETFONT));
+    // The pane becomes as wide as its text plus two pixels.
     UINT nID = 0, nStyle = 0;
     int cxWidth = 0;
     m_wndStatusBar.GetPaneInfo(nIndex, nID, nStyle, cxWidth);
-    HDC hdc = GetWindowDC(m_hWnd);
-    HGDIOBJ hOld = SelectObject(hdc, hFont);
-    SIZE size = {0, 0};
-    GetTextExtentPoint32A(hdc, pszText, lstrlenA(pszText), &size);
-    m_wndStatusBar.SetPaneInfo(nIndex, nID, nStyle, size.cx + 2);
-    SelectObject(hdc, hOld);
-    ReleaseDC(m_hWnd, hdc);
+    m_wndStatusBar.SetPaneInfo(nIndex, nID, nStyle, m_wndStatusBar.TextWidth(pszText) + 2);
     return m_wndStatusBar.SetPaneText(nIndex, pszText, TRUE);
 }
 
@@ -165,7 +160,11 @@ void CMainFrame::OnTimer(UINT_PTR nIDEvent) {
     Default();
     if (nIDEvent != kStartupTimerId) return;
     KillTimer(kStartupTimerId);
-    if (CVantrelView* pView = GetVantrelView()) pView->StartupRefresh();
+    if (CVantrelView* pView = GetVantrelView()) {
+        // The first-run warning is modal: the program may be closed while it is up.
+        CKeepAlive keep(pView);
+        pView->StartupRefresh();
+    }
 }
 
 LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {

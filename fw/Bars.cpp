@@ -29,16 +29,19 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource) {
     m_ids.assign(data + 4, data + 4 + count);
 
     // Light grey in the bitmap becomes the button face colour.
-    HBITMAP hbm = static_cast<HBITMAP>(
-        LoadImageA(hInst, MAKEINTRESOURCEA(nIDResource), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
-    if (!hbm) return FALSE;
+    CGdiObject<HBITMAP> bitmap(static_cast<HBITMAP>(
+        LoadImageA(hInst, MAKEINTRESOURCEA(nIDResource), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
+    if (!bitmap.IsValid()) return FALSE;
     BITMAP bm;
-    GetObject(hbm, sizeof bm, &bm);
+    GetObject(bitmap, sizeof bm, &bm);
     SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(cx, cy));
-    TBADDBITMAP tbab = {nullptr, reinterpret_cast<UINT_PTR>(hbm)};
+    TBADDBITMAP tbab = {nullptr, reinterpret_cast<UINT_PTR>(bitmap.Get())};
     if (SendMessage(TB_ADDBITMAP, WPARAM(bm.bmWidth / (cx ? cx : 1)),
                     reinterpret_cast<LPARAM>(&tbab)) == -1)
-        return FALSE;
+        return FALSE; // the bitmap is deleted on the way out
+    // A bitmap given by handle may be drawn from for the toolbar's whole life on some
+    // systems: kept with the toolbar, deleted when the wrapper goes.
+    m_bitmap = std::move(bitmap);
 
     std::vector<TBBUTTON> buttons;
     int image = 0;
@@ -77,6 +80,7 @@ BOOL CStatusBar::Create(CWnd* pParent, DWORD dwStyle, UINT nID) {
 
 int CStatusBar::TextWidth(const std::string& text) const {
     HDC hdc = GetDC(m_hWnd);
+    if (!hdc) return 0;
     HGDIOBJ old = SelectObject(hdc, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
     SIZE size = {0, 0};
     GetTextExtentPoint32A(hdc, text.c_str(), int(text.size()), &size);

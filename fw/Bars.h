@@ -2,6 +2,7 @@
 #pragma once
 
 #include "fw/Wnd.h"
+#include "win/Handles.h"
 
 #include <string>
 #include <vector>
@@ -28,6 +29,8 @@ class CToolBar : public CWnd {
 
   private:
     std::vector<UINT> m_ids;
+    // The button images: the toolbar draws from this bitmap for as long as it lives.
+    CGdiObject<HBITMAP> m_bitmap;
 };
 
 class CStatusBar : public CWnd {
@@ -44,6 +47,8 @@ class CStatusBar : public CWnd {
     // Sets the parts from the pane widths for the current client width.
     void UpdateParts();
     int CalcHeight() const;
+    // The width of a text in the bar's font; 0 when it cannot be measured.
+    int TextWidth(const std::string& text) const;
 
   private:
     struct Pane {
@@ -52,6 +57,5 @@ class CStatusBar : public CWnd {
         int cxText; // width of the pane's text area; ignored for the stretching pane 0
         std::string text;
     };
-    int TextWidth(const std::string& text) const;
     std::vector<Pane> m_panes;
 };

@@ -133,6 +133,7 @@ INT_PTR CALLBACK CDialog::StdDlgProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) 
     }
     CDialog* pDlg = static_cast<CDialog*>(FromHandlePermanent(hWnd));
     if (!pDlg) return FALSE;
+    CKeepAlive keep(pDlg); // the flags below are read after the message was handled
     const bool savedDefaulted = pDlg->m_bDefaulted;
     pDlg->m_bDefaulted = false;
     LRESULT result = pDlg->Dispatch(msg, wp, lp);

@@ -45,11 +45,17 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, CCreateContext* pContext) {
     cs.hInstance = hInst;
     if (!PreCreateWindow(cs)) return FALSE;
     m_hAccelTable = LoadAcceleratorsA(hInst, MAKEINTRESOURCEA(nIDResource));
-    m_pContext = pContext;
-    BOOL ok = CreateEx(cs.dwExStyle, kFrameClass, cs.lpszName, DWORD(cs.style), cs.x, cs.y, cs.cx,
-                       cs.cy, nullptr, cs.hMenu);
-    m_pContext = nullptr;
-    return ok;
+    BOOL ok = FALSE;
+    {
+        // A window that fails in OnCreate is destroyed inside CreateEx; the frame then ends
+        // with it, but only when this guard goes, after the last use of the object below.
+        CKeepAlive keep(this);
+        m_pContext = pContext;
+        ok = CreateEx(cs.dwExStyle, kFrameClass, cs.lpszName, DWORD(cs.style), cs.x, cs.y, cs.cx,
+                      cs.cy, nullptr, cs.hMenu);
+        m_pContext = nullptr;
+    }
+    return ok; // nothing of the object is touched here: it may be gone
 }
 
 CDocument* CFrameWnd::GetActiveDocument() const {
@@ -102,7 +108,13 @@ void CFrameWnd::RecalcLayout() {
 }
 
 bool CFrameWnd::RouteCmdMsg(UINT nID, CCmdUI* pCmdUI) {
-    if (m_pViewActive && m_pViewActive->OnCmdMsg(nID, 0, false, pCmdUI)) return true;
+    if (m_pViewActive) {
+        // A command of the view may run a modal loop in which the program is closed: the view
+        // stays alive until its handler has returned.
+        CView* pView = m_pViewActive;
+        CKeepAlive keep(pView);
+        if (pView->OnCmdMsg(nID, 0, false, pCmdUI)) return true;
+    }
     if (CDocument* pDoc = GetActiveDocument())
         if (pDoc->OnCmdMsg(nID, 0, false, pCmdUI)) return true;
     if (OnCmdMsg(nID, 0, false, pCmdUI)) return true;
@@ -234,6 +246,10 @@ LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_DESTROY:
+        // The view goes with its window, before the frame's: from now on there is none.
+        m_pViewActive = nullptr;
+        return Default();
     case WM_INITMENUPOPUP:
         if (!HIWORD(lp)) OnInitMenuPopup(reinterpret_cast<HMENU>(wp));
         return 0;

@@ -120,20 +120,30 @@ LRESULT CALLBACK CWnd::StdWndProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CWnd::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
-    CurrentMsg saved = m_current;
+    // The guard keeps this object alive until the message is handled, even when a handler
+    // destroys the window (WM_CLOSE) or a modal loop inside it does.
+    CKeepAlive keep(this);
+    const CurrentMsg saved = m_current;
     m_current = {msg, wp, lp};
-    LRESULT result = WindowProc(msg, wp, lp);
+    const LRESULT result = WindowProc(msg, wp, lp);
     m_current = saved;
     if (msg == WM_NCDESTROY) {
-        // The window is gone: forget it, then let the class tidy up (it may delete itself).
+        // The window is gone: forget it. The class tidies up (and may delete itself) in
+        // PostNcDestroy, once no message of this object and no caller's guard is under way.
         WNDPROC super = m_pfnSuper;
         SetPermanent(m_hWnd, nullptr);
         if (super) SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(super));
         m_hWnd = nullptr;
         m_pfnSuper = nullptr;
-        PostNcDestroy();
+        m_bNcDestroyPending = true;
     }
     return result;
+}
+
+CWnd::CKeepAlive::~CKeepAlive() {
+    if (!m_pWnd || --m_pWnd->m_nKeepAlive > 0 || !m_pWnd->m_bNcDestroyPending) return;
+    m_pWnd->m_bNcDestroyPending = false;
+    m_pWnd->PostNcDestroy(); // the last use of the object: it may delete itself here
 }
 
 LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -144,6 +144,24 @@ class CWnd : public CCmdTarget {
     // Sends a command to this window as a menu item would.
     void SendCommand(UINT nID) { SendMessage(WM_COMMAND, MAKEWPARAM(nID, 0), 0); }
 
+    // Keeps a window object alive across a call that may destroy its window: one of its own
+    // messages (every dispatch holds one), or a call another window makes into it that may run
+    // a modal loop. A window destroyed meanwhile gets its PostNcDestroy - which may delete the
+    // object - only when the last guard goes. Until then the object may still be looked at
+    // (m_hWnd is null once its window is gone), never after the guard's scope.
+    class CKeepAlive {
+      public:
+        explicit CKeepAlive(CWnd* pWnd) : m_pWnd(pWnd) {
+            if (m_pWnd) ++m_pWnd->m_nKeepAlive;
+        }
+        ~CKeepAlive();
+        CKeepAlive(const CKeepAlive&) = delete;
+        CKeepAlive& operator=(const CKeepAlive&) = delete;
+
+      private:
+        CWnd* m_pWnd;
+    };
+
   protected:
     // The message switch: each class handles its messages here and passes the rest to its
     // base class; CWnd ends the chain with Default().
@@ -173,6 +191,8 @@ class CWnd : public CCmdTarget {
         WPARAM wp;
         LPARAM lp;
     } m_current;
+    int m_nKeepAlive = 0;             // guards alive for this object (see CKeepAlive)
+    bool m_bNcDestroyPending = false; // the window is gone; PostNcDestroy waits for the guards
 
     friend class CDialog;
 };

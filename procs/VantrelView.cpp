@@ -89,7 +89,8 @@ void CVantrelView::BuildColumns() {
         char name[8];
         snprintf(name, sizeof name, "col%d", i);
         widths[i] = VantrelApp()->m_settings.GetInt("Grid", name, D);
-        if (widths[i] == 0 || widths[i] > W) usable = false;
+        // A width is usable when the column can be seen and fits the view.
+        if (widths[i] <= 0 || widths[i] > W) usable = false;
         sum += widths[i];
     }
     // Stored widths are kept only all together; any doubt puts every column at the default.
@@ -114,7 +115,8 @@ int CVantrelView::RefreshList() {
     const bool bShown = (GetWindowLongPtrA(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
     if (bShown) SendMessage(WM_SETREDRAW, FALSE);
     const int result = CProcessSnapshot::RefreshList();
-    if (bShown) {
+    // The window may have gone while a message box was up (a failed binding).
+    if (bShown && m_hWnd) {
         SendMessage(WM_SETREDRAW, TRUE);
         Invalidate();
     }
@@ -180,6 +182,9 @@ int CVantrelView::StartupRefresh() {
     const CRegSettings& settings = VantrelApp()->m_settings;
     if (settings.GetInt("Newbie", "Start", 1)) {
         AfxMessageBox(kFirstRunWarning, MB_OK);
+        // Closed while the warning was up: it was not read, so it is shown again next time,
+        // and there is no list left to fill.
+        if (!m_hWnd) return 0;
         settings.SetInt("Newbie", "Start", 0);
     }
     return RefreshList();
@@ -309,7 +314,8 @@ void CVantrelView::ShowLoadFailure() {
 }
 
 void CVantrelView::PostCloseRequest() {
-    if (CFrameWnd* pFrame = AfxGetMainWnd()) pFrame->PostMessage(WM_CLOSE);
+    CFrameWnd* pFrame = AfxGetMainWnd();
+    if (pFrame && pFrame->m_hWnd) pFrame->PostMessage(WM_CLOSE); // not when already closed
 }
 
 BEGIN_COMMAND_MAP(CVantrelView, CListView)

@@ -9,9 +9,14 @@ class CRegSettings {
     CRegSettings();
     virtual ~CRegSettings();
 
-    // Records root and path, then creates or opens the base key for writing. The caller
-    // owns the returned handle. Returns 1 on success, 0 on failure.
-    int Open(HKEY* phKey, DWORD* pdwDisposition, HKEY hRootKey, const std::string& strBaseKey);
+    // Records root and path, then creates the base key or checks that it can be written.
+    // *pbCreated, when given, tells whether the key was created now. No handle is kept.
+    // Returns 1 on success, 0 on failure.
+    int Open(HKEY hRootKey, const std::string& strBaseKey, bool* pbCreated = nullptr);
+    // Open for the program's start: a key created now (the first start) gets the one-time
+    // import of "<Windows directory>\<strAppName>.INI"; an existing key never does.
+    int OpenAndImportOnce(HKEY hRootKey, const std::string& strBaseKey,
+                          const std::string& strAppName);
 
     int GetInt(const char* pszSection, const char* pszValue, int nDefault) const;
     int SetInt(const char* pszSection, const char* pszValue, int nValue) const;
@@ -19,13 +24,12 @@ class CRegSettings {
                           const std::string& strDefault) const;
     int SetString(const char* pszSection, const char* pszValue, const std::string& strText) const;
 
-    // One-time import of "<Windows directory>\<appName>.INI" into a newly created base key.
-    void ImportIniFile(HKEY hBaseKey, const std::string& strAppName) const;
+    // Imports "<Windows directory>\<appName>.INI" into the base key.
+    void ImportIniFile(const std::string& strAppName) const;
     // The import itself, from any file: used by ImportIniFile and by the tests.
     void ImportIniPath(HKEY hBaseKey, const std::string& strPath) const;
 
     const std::string& BaseKey() const { return m_strBaseKey; }
-    HKEY RootKey() const { return m_hRootKey; }
 
   private:
     // Reads a value as text into a 260-byte buffer. Returns false when the section or the

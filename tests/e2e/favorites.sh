@@ -11,6 +11,8 @@ start_victim console "e2e_cand_$tag.exe" 0
 cand=$VICTIM_PID
 start_vantrel
 vdrive wait-row "$name" 10000 || fail "victim not listed"
+is_favourite() { vdrive listbox "$dlg" 1001 | grep -qx "$name"; }
+dialog_open() { vdrive dialog Favorites 0 >/dev/null; }
 
 # Cancel after a move stores nothing.
 keys F2
@@ -18,11 +20,10 @@ dlg=$(vdrive dialog Favorites 5000) || fail "F2 did not open the Favorites dialo
 vdrive listbox "$dlg" 1000 | grep -qx "$name" || fail "the victim is not a candidate"
 vdrive lbselect "$dlg" 1000 "$name" || fail "could not select the candidate"
 vdrive click "$dlg" 1002
-for i in $(seq 1 30); do vdrive listbox "$dlg" 1001 | grep -qx "$name" && break; sleep 0.1; done
-vdrive listbox "$dlg" 1001 | grep -qx "$name" || fail "--> did not move the candidate"
+wait_until 3000 is_favourite || fail "--> did not move the candidate"
 shot dialog
 keys_in Favorites Escape
-for i in $(seq 1 30); do vdrive dialog Favorites 0 >/dev/null || break; sleep 0.1; done
+wait_until 3000 not dialog_open || fail "Escape did not close the Favorites dialog"
 reg_key_exists "$KEY\\Settings" && fail "Cancel stored favourites"
 
 # OK stores the moved name as Fav0 and the kill mode.
@@ -30,14 +31,13 @@ keys F2
 dlg=$(vdrive dialog Favorites 5000) || fail "F2 did not open the Favorites dialog again"
 vdrive lbselect "$dlg" 1000 "$name" || fail "could not select the candidate again"
 vdrive click "$dlg" 1002
-for i in $(seq 1 30); do vdrive listbox "$dlg" 1001 | grep -qx "$name" && break; sleep 0.1; done
+wait_until 3000 is_favourite || fail "--> did not move the candidate again"
 vdrive click "$dlg" 1
-for i in $(seq 1 30); do vdrive dialog Favorites 0 >/dev/null || break; sleep 0.1; done
+wait_until 3000 not dialog_open || fail "OK did not close the Favorites dialog"
 [ "$(reg_value Settings Fav0)" = "$name" ] || fail "Fav0 holds '$(reg_value Settings Fav0)'"
 [ "$(reg_value Setting Gentle)" = 0 ] || fail "Gentle was not stored"
 
 keys F9
-for i in $(seq 1 50); do vdrive running "$cand" >/dev/null || break; sleep 0.1; done
-vdrive running "$cand" >/dev/null && fail "F9 did not kill the new favourite"
+wait_until 5000 not vdrive running "$cand" >/dev/null || fail "F9 did not kill the new favourite"
 close_vantrel
 echo PASS

@@ -17,8 +17,8 @@ vdrive wait-row "E2E_SEL_$tag.EXE" 10000 || fail "victim not listed"
 keys F8 # nothing selected: nothing happens
 running "$sel" || fail "F8 without a selection killed something"
 vdrive select "E2E_SEL_$tag.EXE"
-for i in $(seq 1 30); do [ "$(vdrive toolbar 32775)" = enabled ] && break; sleep 0.1; done
-[ "$(vdrive toolbar 32775)" = enabled ] || fail "Kill Selected stays disabled with a selection"
+kill_selected_enabled() { [ "$(vdrive toolbar 32775)" = enabled ]; }
+wait_until 3000 kill_selected_enabled || fail "Kill Selected stays disabled with a selection"
 keys F8
 vdrive wait-gone "E2E_SEL_$tag.EXE" 5000 || fail "F8 did not remove the row"
 running "$sel" && fail "F8 did not kill the selected victim"
@@ -40,7 +40,7 @@ fb=$VICTIM_PID
 wrun reg add "$KEY\\Settings" /v Fav0 /d "e2e_fa_$tag.exe" /f >/dev/null
 wrun reg add "$KEY\\Settings" /v Fav1 /d "E2E_FB_$tag.EXE" /f >/dev/null
 keys F9
-for i in $(seq 1 50); do running "$fa" || running "$fb" || break; sleep 0.1; done
+wait_until 5000 not running "$fa" && wait_until 5000 not running "$fb" || true
 running "$fa" && fail "F9 left the first favourite running"
 running "$fb" && fail "F9 left the second favourite running"
 vdrive wait-gone "E2E_FA_$tag.EXE" 3000 || fail "the first favourite's row stayed"
@@ -61,7 +61,7 @@ wrun reg add "$KEY\\Settings" /v Fav1 /d "E2E_GI_$tag.EXE" /f >/dev/null
 start_vantrel
 vdrive wait-row "E2E_GI_$tag.EXE" 10000 || fail "gentle victims not listed"
 keys F9
-for i in $(seq 1 50); do running "$gh" || break; sleep 0.1; done
+wait_until 5000 not running "$gh" || true
 shot gentle-wait
 [ "$(vdrive status 1)" = "[     ]" ] || fail "status pane after the gentle kills: $(vdrive status 1)"
 running "$gh" && fail "the gentle kill did not end the window that honours WM_CLOSE"

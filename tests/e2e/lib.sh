@@ -107,14 +107,24 @@ keys_in() {
     xdotool key --delay 50 "$@"
 }
 
-# Waits for the program to end (after a close request).
-wait_exit() {
-    local i
-    for i in $(seq 1 200); do
-        kill -0 "$VANTREL_PID" 2>/dev/null || return 0
+# Runs a command until it succeeds or MS milliseconds have passed; fails (returns non-zero)
+# on time-out. Usage: wait_until MS command [args...]
+wait_until() {
+    local ms=$1 i
+    shift
+    for ((i = 0; i < ms / 100; i++)); do
+        "$@" && return 0
         sleep 0.1
     done
-    fail "Vantrel did not end"
+    "$@"
+}
+not() { ! "$@"; }
+# Whether a process of the shell (by shell pid) has ended.
+ended() { ! kill -0 "$1" 2>/dev/null; }
+
+# Waits for the program to end (after a close request).
+wait_exit() {
+    wait_until 20000 ended "$VANTREL_PID" || fail "Vantrel did not end"
 }
 
 close_vantrel() {

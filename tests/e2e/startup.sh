@@ -51,7 +51,7 @@ keys ctrl+s
 vdrive dialog "Save As" 10000 >/dev/null || fail "no Save As dialog"
 xdotool type --delay 30 "C:\\saved_$tag.vtr"
 keys_here Return
-for i in $(seq 1 50); do [ -f "$saved" ] && break; sleep 0.1; done
+wait_until 5000 test -f "$saved" || true
 [ -f "$saved" ] && [ ! -s "$saved" ] || fail "Save did not write an empty file"
 
 # Closing stores the column widths as they are.

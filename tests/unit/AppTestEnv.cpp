@@ -16,10 +16,7 @@ void AppTest::SetUp() {
     s_messages.clear();
     s_answer = IDOK;
     AfxSetMessageBoxHook(RecordMessageBox);
-    HKEY key;
-    DWORD disp;
-    ASSERT_EQ(1, theApp.m_settings.Open(&key, &disp, scratch.Root(), scratch.Path()));
-    RegCloseKey(key);
+    ASSERT_EQ(1, theApp.m_settings.Open(scratch.Root(), scratch.Path()));
 }
 
 void AppTest::TearDown() {

@@ -16,6 +16,9 @@ class AppTest : public ::testing::Test {
     void SetUp() override;
     void TearDown() override;
 
+    ScratchKey scratch;
+
+  public:
     // Handles the messages waiting for this thread until the queue is empty.
     static void PumpMessages();
     // Pumps messages until pred() holds or the deadline passes; returns pred().
@@ -29,9 +32,6 @@ class AppTest : public ::testing::Test {
         return true;
     }
 
-    ScratchKey scratch;
-
-  public:
     // Every message box shown during the test, and the answer the next ones get.
     static std::vector<std::string> s_messages;
     static int s_answer;

@@ -240,11 +240,10 @@ TEST_F(FaultTest, ASettingsKeyThatCannotBeWrittenIsReadAndLeftAsItWas) {
         ASSERT_TRUE(SetKeyAccess(scratch.Root(), path, kReadOnly)) << section;
     }
     HKEY key;
-    DWORD disp = 0;
     const bool enforced =
         RegOpenKeyExA(scratch.Root(), scratch.Path().c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS;
     if (enforced) {
-        EXPECT_EQ(0, s.Open(&key, &disp, scratch.Root(), scratch.Path()));
+        EXPECT_EQ(0, s.Open(scratch.Root(), scratch.Path()));
         // Everything stored reads as stored; every write fails quietly and changes nothing.
         EXPECT_EQ(1, s.GetInt("Setting", "Gentle", 0));
         EXPECT_EQ((std::vector<std::string>{"A.EXE", "B.EXE"}), LoadFavorites(s));
@@ -272,9 +271,7 @@ TEST_F(FaultTest, ASettingsKeyThatCannotBeCreatedReadsDefaultsAndCreatesNothing)
                               KEY_ALL_ACCESS, nullptr, &hVolatile, nullptr));
     RegCloseKey(hVolatile);
     CRegSettings s;
-    HKEY key = nullptr;
-    DWORD disp = 0;
-    EXPECT_EQ(0, s.Open(&key, &disp, scratch.Root(), parent + "\\Vantrel"));
+    EXPECT_EQ(0, s.Open(scratch.Root(), parent + "\\Vantrel"));
     EXPECT_EQ(1, s.GetInt("Newbie", "Start", 1));
     EXPECT_EQ(0, s.SetInt("Newbie", "Start", 0));
     SaveFavorites(s, {"A.EXE"});

@@ -12,10 +12,7 @@ typedef std::vector<std::string> Names;
 class FavoritesStore : public ::testing::Test {
   protected:
     void SetUp() override {
-        HKEY key;
-        DWORD disp;
-        ASSERT_EQ(1, store.Open(&key, &disp, scratch.Root(), scratch.Path()));
-        RegCloseKey(key);
+        ASSERT_EQ(1, store.Open(scratch.Root(), scratch.Path()));
     }
     void Put(const char* value, const std::string& text) {
         ASSERT_TRUE(scratch.Put("Settings", value, REG_SZ, text.c_str(), DWORD(text.size() + 1)));
@@ -91,10 +88,7 @@ TEST_F(FavoritesStore, SavingAnEmptyListBlanksTheWholeList) {
 
     ScratchKey fresh;
     CRegSettings other;
-    HKEY key;
-    DWORD disp;
-    ASSERT_EQ(1, other.Open(&key, &disp, fresh.Root(), fresh.Path()));
-    RegCloseKey(key);
+    ASSERT_EQ(1, other.Open(fresh.Root(), fresh.Path()));
     SaveFavorites(other, {});
     EXPECT_FALSE(fresh.Exists("Settings")) << "nothing to save: nothing written";
 }

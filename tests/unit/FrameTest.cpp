@@ -1,6 +1,8 @@
 // The main frame: where it opens, what it stores when it moves, the status pane texts, and
 // the command states its menus and toolbar show.
 #include "frame/MainFrm.h"
+#include "fw/DocTemplate.h"
+#include "procs/VantrelView.h"
 #include "res/resource.h"
 #include "unit/AppTestEnv.h"
 
@@ -17,10 +19,12 @@ TEST(Placement, DefaultIsCentredAt95PercentInSinglePrecision) {
     EXPECT_EQ(1215, DefaultPlacement(1280, 1024).cx) << "0.95f is a little below 0.95";
 }
 
-TEST(Placement, OnlyLeftAndTopEdgesAreTested) {
+TEST(Placement, OnlyLeftAndTopEdgesAreTestedAndMustLieInsideTheWorkArea) {
     const int W = 1024, H = 738;
-    EXPECT_TRUE(IsPlacementUsable({W, 0, W, H}, W, H)) << "starts beyond the right edge";
-    EXPECT_TRUE(IsPlacementUsable({0, H, 1, 1}, W, H));
+    EXPECT_TRUE(IsPlacementUsable({W - 1, 0, W, H}, W, H)) << "one pixel column still shows";
+    EXPECT_TRUE(IsPlacementUsable({0, H - 1, 1, 1}, W, H));
+    EXPECT_FALSE(IsPlacementUsable({W, 0, W, H}, W, H)) << "wholly beyond the right edge";
+    EXPECT_FALSE(IsPlacementUsable({0, H, 1, 1}, W, H)) << "wholly below the bottom edge";
     EXPECT_FALSE(IsPlacementUsable({0, 0, W + 1, 100}, W, H));
     EXPECT_FALSE(IsPlacementUsable({0, 0, 100, H + 1}, W, H));
     EXPECT_FALSE(IsPlacementUsable({-1, 0, 100, 100}, W, H));
@@ -42,6 +46,7 @@ class TestFrame : public CMainFrame {
 class FrameTest : public AppTest {
   protected:
     void TearDown() override {
+        theApp.m_pMainWnd = nullptr;
         if (frame && frame->m_hWnd) frame->DestroyWindow(); // the frame deletes itself
         AppTest::TearDown();
     }
@@ -69,16 +74,21 @@ TEST_F(FrameTest, FirstStartStoresTheCentredPlacement) {
 }
 
 TEST_F(FrameTest, AUsableStoredPlacementIsKeptAndABadOneReset) {
-    theApp.m_settings.SetInt("Screen", "x", 1024);
+    theApp.m_settings.SetInt("Screen", "x", 1023);
     theApp.m_settings.SetInt("Screen", "y", 5);
     theApp.m_settings.SetInt("Screen", "cx", 1024);
     theApp.m_settings.SetInt("Screen", "cy", 300);
     CREATESTRUCTA cs = {};
     TestFrame f;
     f.PreCreateWindow(cs);
-    EXPECT_EQ(1024, cs.x);
+    EXPECT_EQ(1023, cs.x);
     EXPECT_EQ(1024, cs.cx);
     EXPECT_EQ(300, cs.cy);
+
+    theApp.m_settings.SetInt("Screen", "x", 1024);
+    f.PreCreateWindow(cs);
+    EXPECT_EQ(26, cs.x) << "a window wholly off-screen opens at the default placement";
+    theApp.m_settings.SetInt("Screen", "x", 1023);
 
     theApp.m_settings.SetInt("Screen", "cx", 1025);
     f.PreCreateWindow(cs);
@@ -102,8 +112,10 @@ TEST_F(FrameTest, MovesAreStoredOnlyAfterArmingClampedAndNotWhileMinimised) {
     SetWindowPos(frame->m_hWnd, nullptr, 1100, 20, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(1100, Stored("x")) << "the left edge may lie beyond the work area";
 
-    // A change that neither moves nor sizes keeps the real rectangle.
-    SetWindowPos(frame->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // A change that neither moves nor sizes (z-order only) carries no rectangle: the real one
+    // is kept. The notification is sent as such, with the empty rectangle it may carry.
+    WINDOWPOS zOnly = {frame->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE};
+    frame->SendMessage(WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&zOnly));
     EXPECT_EQ(300, Stored("cx"));
     EXPECT_EQ(1100, Stored("x"));
 
@@ -113,6 +125,27 @@ TEST_F(FrameTest, MovesAreStoredOnlyAfterArmingClampedAndNotWhileMinimised) {
     EXPECT_FALSE(scratch.Exists("Screen")) << "minimising stores nothing";
     frame->ShowWindow(SW_RESTORE);
     EXPECT_EQ(300, Stored("cx")) << "restoring stores the restored rectangle";
+}
+
+CView* NewView() {
+    return new CVantrelView;
+}
+
+TEST_F(FrameTest, TheViewsInitialUpdateStartsStoringThePlacement) {
+    CSingleDocTemplate tmpl(IDR_MAINFRAME, nullptr, nullptr, NewView);
+    CCreateContext context;
+    context.pTemplate = &tmpl;
+    frame = new TestFrame;
+    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, &context));
+    theApp.m_pMainWnd = frame;
+    ForgetScreen();
+    SetWindowPos(frame->m_hWnd, nullptr, 30, 20, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_FALSE(scratch.Exists("Screen")) << "stored while the window was being made";
+    frame->GetActiveView()->OnInitialUpdate();
+    frame->KillTimer(kStartupTimerId);
+    SetWindowPos(frame->m_hWnd, nullptr, 40, 50, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(40, Stored("x")) << "the end of the initial update turns placement saving on";
+    EXPECT_EQ(50, Stored("y"));
 }
 
 TEST_F(FrameTest, StatusPaneFitsItsTextPlusTwoPixels) {

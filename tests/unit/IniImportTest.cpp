@@ -17,10 +17,7 @@ class IniImportTest : public ::testing::Test {
         char name[MAX_PATH];
         GetTempFileNameA(dir, "ini", 0, name);
         path = name;
-        HKEY key;
-        DWORD disp;
-        ASSERT_EQ(1, store.Open(&key, &disp, scratch.Root(), scratch.Path()));
-        RegCloseKey(key);
+        ASSERT_EQ(1, store.Open(scratch.Root(), scratch.Path()));
     }
     void TearDown() override { DeleteFileA(path.c_str()); }
 
@@ -162,7 +159,7 @@ TEST_F(IniImportTest, NothingStaysOpenAfterwards) {
     EXPECT_EQ("3", Text("C", "c"));
 }
 
-TEST_F(IniImportTest, ImportIniFileReadsTheFileInTheWindowsDirectory) {
+TEST_F(IniImportTest, TheFileInTheWindowsDirectoryIsImportedOnlyWhenTheKeyIsCreated) {
     char windir[MAX_PATH];
     ASSERT_GT(GetWindowsDirectoryA(windir, MAX_PATH), 0u);
     char app[64];
@@ -172,13 +169,16 @@ TEST_F(IniImportTest, ImportIniFileReadsTheFileInTheWindowsDirectory) {
     ASSERT_NE(nullptr, f);
     fputs("[Setting]\nGentle=1\n", f);
     fclose(f);
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExA(scratch.Root(), scratch.Path().c_str(), 0, KEY_WRITE, &key));
-    store.ImportIniFile(key, app);
-    RegCloseKey(key);
+    ScratchKey fresh;
+    CRegSettings first;
+    ASSERT_EQ(1, first.OpenAndImportOnce(fresh.Root(), fresh.Path(), app));
+    EXPECT_EQ(1, first.GetInt("Setting", "Gentle", 0)) << "a key created now imports the file";
+    // The user changes the mode; the next start must keep it.
+    first.SetInt("Setting", "Gentle", 0);
+    CRegSettings second;
+    ASSERT_EQ(1, second.OpenAndImportOnce(fresh.Root(), fresh.Path(), app));
     DeleteFileA(file.c_str());
-    EXPECT_EQ(1, store.GetInt("Setting", "Gentle", 0));
+    EXPECT_EQ(0, second.GetInt("Setting", "Gentle", 1)) << "an existing key was imported over";
 }
 
 } // namespace

@@ -10,10 +10,7 @@ namespace {
 class RegSettingsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        HKEY key;
-        DWORD disp;
-        ASSERT_EQ(1, store.Open(&key, &disp, scratch.Root(), scratch.Path()));
-        RegCloseKey(key);
+        ASSERT_EQ(1, store.Open(scratch.Root(), scratch.Path()));
     }
     void PutText(const char* section, const char* value, const std::string& bytes,
                  DWORD type = REG_SZ) {
@@ -26,24 +23,19 @@ class RegSettingsTest : public ::testing::Test {
 TEST_F(RegSettingsTest, OpenReportsCreatedThenExisting) {
     ScratchKey other;
     CRegSettings s;
-    HKEY key = nullptr;
-    DWORD disp = 0;
-    ASSERT_EQ(1, s.Open(&key, &disp, other.Root(), other.Path()));
-    EXPECT_EQ(DWORD(REG_CREATED_NEW_KEY), disp);
-    RegCloseKey(key);
-    ASSERT_EQ(1, s.Open(&key, &disp, other.Root(), other.Path()));
-    EXPECT_EQ(DWORD(REG_OPENED_EXISTING_KEY), disp);
-    RegCloseKey(key);
+    bool created = false;
+    ASSERT_EQ(1, s.Open(other.Root(), other.Path(), &created));
+    EXPECT_TRUE(created);
+    ASSERT_EQ(1, s.Open(other.Root(), other.Path(), &created));
+    EXPECT_FALSE(created);
     EXPECT_EQ(other.Path(), s.BaseKey());
 }
 
 TEST_F(RegSettingsTest, FailedOpenStillRecordsPathAndReadsDefaults) {
     CRegSettings s;
-    HKEY key = nullptr;
-    DWORD disp = 0;
     // A key name longer than the registry allows cannot be created.
     const std::string bad = scratch.Path() + "\\" + std::string(300, 'x');
-    EXPECT_EQ(0, s.Open(&key, &disp, scratch.Root(), bad));
+    EXPECT_EQ(0, s.Open(scratch.Root(), bad));
     EXPECT_EQ(bad, s.BaseKey());
     EXPECT_EQ(0, s.GetInt("Setting", "Gentle", 0));
     EXPECT_EQ("dflt", s.GetString("Settings", "Fav0", "dflt"));
@@ -154,10 +146,7 @@ TEST_F(RegSettingsTest, SectionsAreSeparateKeys) {
     EXPECT_EQ("other", store.GetString("Settings", "Gentle", ""));
     // A value written is seen by another store on the same key at once (nothing cached).
     CRegSettings second;
-    HKEY key;
-    DWORD disp;
-    ASSERT_EQ(1, second.Open(&key, &disp, scratch.Root(), scratch.Path()));
-    RegCloseKey(key);
+    ASSERT_EQ(1, second.Open(scratch.Root(), scratch.Path()));
     second.SetInt("Setting", "Gentle", 0);
     EXPECT_EQ(0, store.GetInt("Setting", "Gentle", 1));
 }

@@ -71,6 +71,10 @@ TEST_F(ViewTest, ColumnWidthsComeFromTheStoreOnlyAllTogether) {
         {500, {50, 0, 50, 50, 50}, {90, 90, 90, 90, 90}},
         {500, {501, 1, 1, 1, 1}, {90, 90, 90, 90, 90}},
         {500, {10, 20, 30, 40, 50}, {10, 20, 30, 40, 50}},
+        // Negative widths: hidden columns, and a sum that lets one column fill the view.
+        {500, {-8, -8, -8, -8, -8}, {90, 90, 90, 90, 90}},
+        {500, {-400, 500, 100, 100, 100}, {90, 90, 90, 90, 90}},
+        {500, {500, 0, 0, 0, 0}, {90, 90, 90, 90, 90}},
     };
     for (const Case& c : cases) {
         DeleteKeyTree(scratch.Root(), scratch.Path() + "\\Grid");
