@@ -3,6 +3,7 @@
 #include "frame/MainFrm.h"
 #include "procs/VantrelView.h"
 #include "res/resource.h"
+#include "settings/SettingNames.h"
 #include "ui/AboutDlg.h"
 
 CVantrelApp::CVantrelApp() : m_bMailVisited(0), m_bWebVisited(0) {}
@@ -12,7 +13,7 @@ CVantrelApp* VantrelApp() {
 }
 
 std::string SettingsKeyPath(const char* pszAppName) {
-    return std::string("Software\\Trelmont Software\\") + pszAppName;
+    return std::string(kSettingsKeyPrefix) + pszAppName;
 }
 
 namespace {

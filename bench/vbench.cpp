@@ -21,6 +21,7 @@
 #include "frame/MainFrm.h"
 #include "procs/VantrelView.h"
 #include "res/resource.h"
+#include "settings/SettingNames.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -470,7 +471,8 @@ void Bench::Profile() {
     row("RefreshList", NowMs() - start, 1);
     PumpMessages();
     start = NowMs();
-    m_pView->CProcessSnapshot::RefreshList();
+    list.DeleteAllItems();
+    m_pView->Core().ListProcesses([this](VN_PROCINFO& info) { m_pView->AddProcessRow(info); });
     row("the same refresh with the list drawn as each row comes", NowMs() - start, 1);
     PumpMessages();
 
@@ -632,8 +634,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "vbench: the settings key cannot be opened\n");
         return 1;
     }
-    theApp.m_settings.SetInt("Newbie", "Start", 0);
-    theApp.m_settings.SetInt("Setting", "Gentle", 0);
+    theApp.m_settings.SetInt(kSectionNewbie, kValueStart, 0);
+    theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 0);
     SaveFavorites(theApp.m_settings, {});
 
     Bench bench(opt);

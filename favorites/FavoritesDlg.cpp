@@ -2,9 +2,10 @@
 #include "app/Vantrel.h"
 #include "favorites/AddNameDlg.h"
 #include "favorites/Favorites.h"
-#include "frame/MainFrm.h"
-#include "procs/VantrelView.h"
+#include "procs/ProcessText.h"
 #include "res/resource.h"
+
+#include <algorithm>
 
 const char kGentleWarning[] = "While this is gentle it does not guarantee the process will be "
                               "killed.";
@@ -15,18 +16,16 @@ std::string UngracefulQuestion(const std::string& name) {
            "Favorites?";
 }
 
-namespace {
-// The process list of the main window, or null when there is none (then there are no
-// candidates, and a removed favourite leaves both lists).
-CVantrelView* ProcessListView() {
-    CMainFrame* pFrame = static_cast<CMainFrame*>(AfxGetMainWnd());
-    if (!pFrame) return nullptr;
-    CVantrelView* pView = pFrame->GetVantrelView();
-    return pView && pView->m_hWnd ? pView : nullptr;
+CFavoritesDlg::CFavoritesDlg(std::vector<std::string> listedNames, CWnd* pParent)
+    : CDialog(IDD_FAVORITES, pParent), m_bGentle(0), m_listedNames(std::move(listedNames)) {
+    for (std::string& name : m_listedNames)
+        name = UpperCase(name);
 }
-} // namespace
 
-CFavoritesDlg::CFavoritesDlg(CWnd* pParent) : CDialog(IDD_FAVORITES, pParent), m_bGentle(0) {}
+bool CFavoritesDlg::IsListed(const std::string& name) const {
+    return std::find(m_listedNames.begin(), m_listedNames.end(), UpperCase(name)) !=
+           m_listedNames.end();
+}
 
 void CFavoritesDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -50,17 +49,11 @@ BOOL CFavoritesDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     for (const std::string& name : LoadFavorites(VantrelApp()->m_settings))
         m_lbFavorites.AddString(name.c_str());
-    // Every row of the list as it is shown now, whose name is not a favourite in any case. A
+    // Every row of the list as it was shown, whose name is not a favourite in any case. A
     // name on several rows is offered as often.
-    if (CVantrelView* pView = ProcessListView()) {
-        const CListCtrl& list = pView->GetListCtrl();
-        const int rows = list.GetItemCount();
-        for (int row = 0; row < rows; ++row) {
-            const std::string name = UpperCase(list.GetItemText(row, 0));
-            if (m_lbFavorites.FindStringExact(-1, name.c_str()) == LB_ERR)
-                m_lbCandidates.AddString(name.c_str());
-        }
-    }
+    for (const std::string& name : m_listedNames)
+        if (m_lbFavorites.FindStringExact(-1, name.c_str()) == LB_ERR)
+            m_lbCandidates.AddString(name.c_str());
     UpdateArrowButtons();
     return TRUE;
 }
@@ -109,8 +102,7 @@ void CFavoritesDlg::OnRemove() {
         const std::string name = UpperCase(m_lbFavorites.GetText(sel));
         m_lbFavorites.DeleteString(sel);
         // Back among the candidates only while a row shows it; otherwise it is gone.
-        CVantrelView* pView = ProcessListView();
-        if (pView && pView->FindRowByName(name) != -1) m_lbCandidates.AddString(name.c_str());
+        if (IsListed(name)) m_lbCandidates.AddString(name.c_str());
     }
     UpdateArrowButtons();
 }

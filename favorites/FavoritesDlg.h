@@ -6,11 +6,13 @@
 #include "fw/Controls.h"
 #include "fw/Dialog.h"
 
-class CVantrelView;
+#include <string>
+#include <vector>
 
 class CFavoritesDlg : public CDialog {
   public:
-    explicit CFavoritesDlg(CWnd* pParent = nullptr);
+    // listedNames: the names the process list shows, one per row, in row order.
+    explicit CFavoritesDlg(std::vector<std::string> listedNames = {}, CWnd* pParent = nullptr);
 
     CListBox m_lbFavorites;
     CListBox m_lbCandidates;
@@ -31,6 +33,9 @@ class CFavoritesDlg : public CDialog {
     void OnManualAdd();
     void OnKillGently();
     void UpdateArrowButtons();
+    bool IsListed(const std::string& name) const;
+
+    std::vector<std::string> m_listedNames; // upper-cased
 
     DECLARE_COMMAND_MAP()
 };

@@ -2,6 +2,7 @@
 #include "app/Vantrel.h"
 #include "procs/VantrelView.h"
 #include "res/resource.h"
+#include "settings/SettingNames.h"
 
 #include <commctrl.h>
 #include <cstdio>
@@ -11,8 +12,6 @@ namespace {
 int NinetyFivePercent(int n) {
     return int(double(n) * double(0.95f));
 }
-
-const char kScreen[] = "Screen";
 } // namespace
 
 bool IsPlacementUsable(const WindowPlacement& p, int W, int H) {
@@ -32,6 +31,14 @@ WindowPlacement DefaultPlacement(int W, int H) {
 }
 
 CMainFrame::CMainFrame() : m_bSavePlacement(0) {}
+
+void CMainFrame::StorePlacement(const WindowPlacement& p) {
+    const CRegSettings& settings = VantrelApp()->m_settings;
+    settings.SetInt(kSectionScreen, kValueX, p.x);
+    settings.SetInt(kSectionScreen, kValueY, p.y);
+    settings.SetInt(kSectionScreen, kValueCx, p.cx);
+    settings.SetInt(kSectionScreen, kValueCy, p.cy);
+}
 
 CMainFrame::~CMainFrame() {
     m_wndToolBar.DestroyWindow();
@@ -54,14 +61,12 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
     int W = 0, H = 0;
     GetWorkAreaSize(&W, &H);
     const CRegSettings& settings = VantrelApp()->m_settings;
-    WindowPlacement p = {settings.GetInt(kScreen, "x", 0), settings.GetInt(kScreen, "y", 0),
-                         settings.GetInt(kScreen, "cx", 0), settings.GetInt(kScreen, "cy", 0)};
+    WindowPlacement p = {
+        settings.GetInt(kSectionScreen, kValueX, 0), settings.GetInt(kSectionScreen, kValueY, 0),
+        settings.GetInt(kSectionScreen, kValueCx, 0), settings.GetInt(kSectionScreen, kValueCy, 0)};
     if (!IsPlacementUsable(p, W, H)) {
         p = DefaultPlacement(W, H);
-        settings.SetInt(kScreen, "x", p.x);
-        settings.SetInt(kScreen, "y", p.y);
-        settings.SetInt(kScreen, "cx", p.cx);
-        settings.SetInt(kScreen, "cy", p.cy);
+        StorePlacement(p);
     }
     cs.x = p.x;
     cs.y = p.y;
@@ -116,11 +121,7 @@ void CMainFrame::OnWindowPosChanged(const WINDOWPOS* pPos) {
     if (y < 0) y = 0;
     if (cx > W) cx = W;
     if (cy > H) cy = H;
-    const CRegSettings& settings = VantrelApp()->m_settings;
-    settings.SetInt(kScreen, "x", x);
-    settings.SetInt(kScreen, "y", y);
-    settings.SetInt(kScreen, "cx", cx);
-    settings.SetInt(kScreen, "cy", cy);
+    StorePlacement({x, y, cx, cy});
 }
 
 void CMainFrame::OnClose() {
@@ -137,9 +138,7 @@ void CMainFrame::SaveColumnWidths() {
         HDITEMA item = {};
         item.mask = HDI_WIDTH;
         ::SendMessageA(hHeader, HDM_GETITEMA, WPARAM(i), reinterpret_cast<LPARAM>(&item));
-        char name[8];
-        snprintf(name, sizeof name, "col%d", i);
-        VantrelApp()->m_settings.SetInt("Grid", name, item.cxy);
+        VantrelApp()->m_settings.SetInt(kSectionGrid, ColumnValueName(i).c_str(), item.cxy);
     }
 }
 

@@ -36,6 +36,7 @@ class CMainFrame : public CFrameWnd {
     void OnWindowPosChanged(const WINDOWPOS* pPos);
     void OnTimer(UINT_PTR nIDEvent);
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    void StorePlacement(const WindowPlacement& p);
     // The width and height of the desktop's work area (a seam for tests).
     virtual void GetWorkAreaSize(int* pWidth, int* pHeight) const;
 };

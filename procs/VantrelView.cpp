@@ -4,11 +4,9 @@
 #include "favorites/Favorites.h"
 #include "frame/MainFrm.h"
 #include "res/resource.h"
+#include "settings/SettingNames.h"
 
-#include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -23,42 +21,8 @@ const char* const kColumnTitles[kColumnCount] = {"Process", "PID", "Base Priorit
                                                  "FullPath"};
 } // namespace
 
-std::string UpperCase(std::string text) {
-    if (!text.empty()) CharUpperBuffA(&text[0], DWORD(text.size()));
-    return text;
-}
-
-std::string FormatPid(DWORD dwPID) {
-    char text[16];
-    snprintf(text, sizeof text, "%lX", static_cast<unsigned long>(dwPID));
-    return text;
-}
-
-std::string FormatBasePriority(LONG lBasePriority, DWORD dwPriorityClass) {
-    const char* label = nullptr;
-    switch (dwPriorityClass) {
-    case NORMAL_PRIORITY_CLASS:
-        label = "Normal";
-        break;
-    case IDLE_PRIORITY_CLASS:
-        label = "Idle";
-        break;
-    case HIGH_PRIORITY_CLASS:
-        label = "High";
-        break;
-    case REALTIME_PRIORITY_CLASS:
-        label = "Real Time";
-        break;
-    }
-    char text[48];
-    if (label)
-        snprintf(text, sizeof text, "%ld  (%s)", static_cast<long>(lBasePriority), label);
-    else
-        snprintf(text, sizeof text, "%ld", static_cast<long>(lBasePriority));
-    return text;
-}
-
-CVantrelView::CVantrelView(CToolHelp* pToolHelp) : CProcessSnapshot(pToolHelp), m_bGentle(0) {}
+CVantrelView::CVantrelView(CToolHelp* pToolHelp)
+    : m_core(pToolHelp), m_bNT(m_core.m_bNT), m_bGentle(0) {}
 
 BOOL CVantrelView::Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nID) {
     // Report mode, sorted by the first column; several rows may be selected.
@@ -69,7 +33,7 @@ BOOL CVantrelView::Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT n
 void CVantrelView::OnInitialUpdate() {
     CListView::OnInitialUpdate();
     BuildColumns();
-    m_bGentle = VantrelApp()->m_settings.GetInt("Setting", "Gentle", 0);
+    m_bGentle = VantrelApp()->m_settings.GetInt(kSectionSetting, kValueGentle, 0);
     // From now on the frame keeps its placement, and the first listing follows shortly.
     if (CMainFrame* pFrame = static_cast<CMainFrame*>(AfxGetMainWnd())) {
         pFrame->m_bSavePlacement = 1;
@@ -86,9 +50,7 @@ void CVantrelView::BuildColumns() {
     long long sum = 0;
     bool usable = true;
     for (int i = 0; i < kColumnCount; ++i) {
-        char name[8];
-        snprintf(name, sizeof name, "col%d", i);
-        widths[i] = VantrelApp()->m_settings.GetInt("Grid", name, D);
+        widths[i] = VantrelApp()->m_settings.GetInt(kSectionGrid, ColumnValueName(i).c_str(), D);
         // A width is usable when the column can be seen and fits the view.
         if (widths[i] <= 0 || widths[i] > W) usable = false;
         sum += widths[i];
@@ -114,7 +76,11 @@ int CVantrelView::RefreshList() {
     // (Switching it on shows a window, so a hidden list is left as it is.)
     const bool bShown = (GetWindowLongPtrA(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
     if (bShown) SendMessage(WM_SETREDRAW, FALSE);
-    const int result = CProcessSnapshot::RefreshList();
+    GetListCtrl().DeleteAllItems();
+    CProcessCore::BindResult bind = CProcessCore::Bound;
+    const int result =
+        m_core.ListProcesses([this](VN_PROCINFO& info) { AddProcessRow(info); }, &bind);
+    if (bind != CProcessCore::Bound) OnBindFailure(bind);
     // The window may have gone while a message box was up (a failed binding).
     if (bShown && m_hWnd) {
         SendMessage(WM_SETREDRAW, TRUE);
@@ -180,12 +146,12 @@ int CVantrelView::FindRowByName(std::string name) {
 
 int CVantrelView::StartupRefresh() {
     const CRegSettings& settings = VantrelApp()->m_settings;
-    if (settings.GetInt("Newbie", "Start", 1)) {
+    if (settings.GetInt(kSectionNewbie, kValueStart, 1)) {
         AfxMessageBox(kFirstRunWarning, MB_OK);
         // Closed while the warning was up: it was not read, so it is shown again next time,
         // and there is no list left to fill.
         if (!m_hWnd) return 0;
-        settings.SetInt("Newbie", "Start", 0);
+        settings.SetInt(kSectionNewbie, kValueStart, 0);
     }
     return RefreshList();
 }
@@ -194,71 +160,15 @@ void CVantrelView::OnRefresh() {
     RefreshList();
 }
 
-bool ParsePidText(const std::string& text, DWORD* pdwPID) {
-    // Read as "0x" + text with a hexadecimal conversion: at least one hex digit must follow,
-    // and anything after the digits is ignored.
-    const std::string hex = "0x" + text;
-    if (!isxdigit(static_cast<unsigned char>(hex[2]))) return false;
-    errno = 0;
-    const unsigned long long value = strtoull(hex.c_str(), nullptr, 16);
-    if (errno == ERANGE || value > 0xFFFFFFFFull) return false;
-    *pdwPID = DWORD(value);
-    return true;
-}
-
-bool CVantrelView::IsProcessNamed(DWORD pid, const std::string& name) {
-    CToolHelp& th = ToolHelp();
-    HANDLE hSnapshot = th.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (hSnapshot == INVALID_HANDLE_VALUE) return false;
-    const std::string wanted = UpperCase(name);
-    PROCESSENTRY32 entry;
-    memset(&entry, 0, sizeof entry);
-    entry.dwSize = sizeof entry;
-    bool found = false;
-    for (BOOL more = th.Process32First(hSnapshot, &entry); more && !found;
-         more = th.Process32Next(hSnapshot, &entry)) {
-        if (entry.th32ProcessID != pid) continue;
-        // The row shows the executable's file name (or, on the 95/98 family, the module
-        // name); some systems report the full path here, so compare the last part too.
-        const std::string exe = UpperCase(
-            std::string(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile)));
-        const size_t slash = exe.find_last_of("\\/");
-        const std::string base = slash == std::string::npos ? exe : exe.substr(slash + 1);
-        found = exe == wanted || base == wanted ||
-                (base.size() > wanted.size() && base.compare(0, wanted.size(), wanted) == 0 &&
-                 base[wanted.size()] == '.');
-    }
-    th.CloseHandle(hSnapshot);
-    return found;
-}
-
 void CVantrelView::KillRow(int row, BOOL refreshAfter) {
     DWORD pid = 0;
     if (!ParsePidText(GetListCtrl().GetItemText(row, 1), &pid)) return;
     // Process ids are reused quickly: kill only while the id still belongs to a process of
     // the row's name, never whatever took the id over after the listed process ended.
-    if (!IsProcessNamed(pid, GetListCtrl().GetItemText(row, 0))) return;
-    int result = 0;
-    if (m_bNT) {
-        if (m_pfnKill) // never call into a library that is not bound
-            result = m_pfnKill(pid, m_bGentle, 1);
-    } else {
-        result = ForceKill(pid);
-    }
-    if (!result) return;
+    if (!m_core.IsProcessNamed(pid, GetListCtrl().GetItemText(row, 0))) return;
+    if (!m_core.Kill(pid, m_bGentle)) return;
     GetListCtrl().DeleteItem(row);
     if (refreshAfter) RefreshList();
-}
-
-BOOL CVantrelView::ForceKill(DWORD pid) {
-    // SYNCHRONIZE besides the terminate right, so that the wait below really waits for the
-    // end where the system checks access rights.
-    HANDLE hProcess = ToolHelp().OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-    if (!hProcess) return FALSE;
-    const BOOL ok = TerminateProcess(hProcess, 0xFFFFFFFF);
-    if (ok) WaitForSingleObject(hProcess, INFINITE);
-    ToolHelp().CloseHandle(hProcess);
-    return ok;
 }
 
 int CVantrelView::KillFavorites() {
@@ -297,24 +207,27 @@ void CVantrelView::OnKillFavoritesAndExit() {
 }
 
 void CVantrelView::OnEditFavorites() {
-    CFavoritesDlg dlg;
+    std::vector<std::string> listed;
+    for (int row = 0; row < GetListCtrl().GetItemCount(); ++row)
+        listed.push_back(GetListCtrl().GetItemText(row, 0));
+    CFavoritesDlg dlg(listed);
     dlg.m_bGentle = m_bGentle;
     if (dlg.DoModal() != IDOK) return;
     // The favourites were stored by the dialog; the kill mode is stored here.
-    VantrelApp()->m_settings.SetInt("Setting", "Gentle", dlg.m_bGentle);
+    VantrelApp()->m_settings.SetInt(kSectionSetting, kValueGentle, dlg.m_bGentle);
     m_bGentle = dlg.m_bGentle;
 }
 
-void CVantrelView::DeleteAllRows() {
-    GetListCtrl().DeleteAllItems();
+int CVantrelView::BindLibrary() {
+    const CProcessCore::BindResult result = m_core.BindLibrary();
+    if (result != CProcessCore::Bound) OnBindFailure(result);
+    return result == CProcessCore::Bound ? 1 : 0;
 }
 
-void CVantrelView::ShowLoadFailure() {
-    AfxMessageBox(kLoadFailureText, MB_OK);
-}
-
-void CVantrelView::PostCloseRequest() {
-    CFrameWnd* pFrame = AfxGetMainWnd();
+void CVantrelView::OnBindFailure(CProcessCore::BindResult result) {
+    if (result == CProcessCore::LoadFailed) AfxMessageBox(kLoadFailureText, MB_OK);
+    // The list stays empty: the records could not be completed, and the window closes.
+    CWnd* pFrame = AfxGetMainWnd();
     if (pFrame && pFrame->m_hWnd) pFrame->PostMessage(WM_CLOSE); // not when already closed
 }
 

@@ -1,25 +1,30 @@
-// CVantrelView: the process list. Turns process records into sorted rows, finds rows by
-// name, and holds the gentle-kill choice and the companion library binding.
+// CVantrelView: the process list. Shows the records of its process core as sorted rows, finds
+// rows by name, runs the kill commands and holds the gentle-kill choice.
 #pragma once
 
 #include "fw/View.h"
-#include "procs/ProcessSnapshot.h"
+#include "procs/ProcessCore.h"
+#include "procs/ProcessText.h"
 
 #include <string>
 
-class CMainFrame;
-
-class CVantrelView : public CListView, public CProcessSnapshot {
+class CVantrelView : public CListView {
   public:
+    // pToolHelp, when given, stands in for the system's process calls (tests).
     explicit CVantrelView(CToolHelp* pToolHelp = nullptr);
 
     BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nID) override;
     void OnInitialUpdate() override;
     void BuildColumns();
 
-    // The snapshot's refresh, with the list drawn once when all rows are in.
-    int RefreshList() override;
-    int AddProcessRow(VN_PROCINFO& info) override;
+    // Empties the list and fills it from one walk of the processes, drawn once when all rows
+    // are in. A library that cannot be bound is reported (when it could not be loaded at all)
+    // and closes the program. Non-zero when the processes were walked.
+    int RefreshList();
+    // Binds the core's library with the same reactions to a failure; 1 when bound.
+    int BindLibrary();
+    void ReleaseLibrary() { m_core.ReleaseLibrary(); }
+    int AddProcessRow(VN_PROCINFO& info);
     int IsRowListed(std::string name, std::string path);
     int FindRowByName(std::string name);
     // The first-run warning when it is due, then the first listing.
@@ -27,10 +32,7 @@ class CVantrelView : public CListView, public CProcessSnapshot {
 
     // Killing: the selected row, or every favourite.
     void KillRow(int row, BOOL refreshAfter);
-    BOOL ForceKill(DWORD pid);
     int KillFavorites();
-    // Whether process pid still runs under the name a row shows for it.
-    bool IsProcessNamed(DWORD pid, const std::string& name);
 
     void OnKillSelected();
     void OnUpdateKillSelected(CCmdUI* pCmdUI);
@@ -39,6 +41,13 @@ class CVantrelView : public CListView, public CProcessSnapshot {
     void OnEditFavorites();
     void OnRefresh();
 
+    CProcessCore& Core() { return m_core; }
+
+  private:
+    CProcessCore m_core;
+
+  public:
+    int& m_bNT; // the core's platform family: 0 on 95/98/Me
     int m_bGentle;
 
     DECLARE_COMMAND_MAP()
@@ -46,21 +55,10 @@ class CVantrelView : public CListView, public CProcessSnapshot {
   protected:
     // Whether the text of a cell, upper-cased, equals upper (an upper-case text).
     bool CellEquals(int row, int col, const std::string& upper) const;
-    void DeleteAllRows() override;
-    void ShowLoadFailure() override;
-    void PostCloseRequest() override;
+    // Shows kLoadFailureText when the library could not be loaded, and asks the main window to
+    // close for any failed binding.
+    void OnBindFailure(CProcessCore::BindResult result);
 };
-
-// Upper-cases text in the ANSI code page, multi-byte aware.
-std::string UpperCase(std::string text);
-
-// The texts of a record's columns 1 to 4: PID, base priority with class, threads, path.
-std::string FormatPid(DWORD dwPID);
-std::string FormatBasePriority(LONG lBasePriority, DWORD dwPriorityClass);
-
-// The process id a row shows: its PID text read as hexadecimal. False when the text holds
-// no hexadecimal number or one beyond 32 bits.
-bool ParsePidText(const std::string& text, DWORD* pdwPID);
 
 extern const char kFirstRunWarning[];
 extern const char kNoFavoritesMessage[];

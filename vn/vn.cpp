@@ -1,6 +1,7 @@
 // VN.DLL: process details and kills for the program on the NT family.
 #include "vn/vn.h"
 #include "VantrelVersion.h"
+#include "win/Handles.h"
 
 #include <psapi.h>
 #include <cstdio>
@@ -107,27 +108,23 @@ BOOL CALLBACK VisitWindow(HWND hWnd, LPARAM lParam) {
 }
 
 int ForcedKill(DWORD dwPID, int bWait) {
-    HANDLE hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, dwPID);
-    if (!hProcess) return 0;
-    BOOL bTerminated = TerminateProcess(hProcess, 0xFFFFFFFF);
+    CHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, dwPID));
+    if (!process.IsValid()) return 0;
+    BOOL bTerminated = TerminateProcess(process, 0xFFFFFFFF);
     // The termination cannot be undone once accepted; the wait only lets a refresh that
     // follows no longer see the process.
-    if (bTerminated && bWait) WaitForSingleObject(hProcess, VN_FORCED_WAIT_MS);
-    CloseHandle(hProcess);
+    if (bTerminated && bWait) WaitForSingleObject(process, VN_FORCED_WAIT_MS);
     return bTerminated ? 1 : 0;
 }
 
 int GentleKill(DWORD dwPID, int bWait) {
     // Held before the windows are asked, so that the wait is for this very process.
-    HANDLE hProcess = OpenProcess(SYNCHRONIZE, FALSE, dwPID);
-    if (!hProcess) return 0;
+    CHandle process(OpenProcess(SYNCHRONIZE, FALSE, dwPID));
+    if (!process.IsValid()) return 0;
     WindowSearch search = {dwPID, false, false, nullptr, 0};
     EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&search));
-    int nEnded = 0;
-    if (search.nPosted > 0)
-        nEnded = WaitForSingleObject(hProcess, bWait ? VN_GENTLE_WAIT_MS : 0) == WAIT_OBJECT_0;
-    CloseHandle(hProcess);
-    return nEnded;
+    if (search.nPosted == 0) return 0;
+    return WaitForSingleObject(process, bWait ? VN_GENTLE_WAIT_MS : 0) == WAIT_OBJECT_0;
 }
 
 } // namespace
@@ -137,8 +134,9 @@ extern "C" {
 
 int WINAPI VN_QXT(void* pBuffer) {
     if (pBuffer) snprintf(static_cast<char*>(pBuffer), VN_QXT_BUFFER_SIZE, "%s", kVersionText);
-    HANDLE hToken = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &hToken))
+    CHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
+                          token.Receive()))
         return 0;
     TOKEN_PRIVILEGES privileges;
     privileges.PrivilegeCount = 1;
@@ -146,10 +144,9 @@ int WINAPI VN_QXT(void* pBuffer) {
     int bEnabled = 0;
     if (LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &privileges.Privileges[0].Luid)) {
         // Succeeds with ERROR_NOT_ALL_ASSIGNED when the token does not hold the privilege.
-        bEnabled = AdjustTokenPrivileges(hToken, FALSE, &privileges, 0, nullptr, nullptr) &&
+        bEnabled = AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
                    GetLastError() == ERROR_SUCCESS;
     }
-    CloseHandle(hToken);
     return bEnabled;
 }
 
@@ -159,12 +156,15 @@ int WINAPI VN_GETPI(VN_PROCINFO* pInfo) {
     // The least access that answers every question: limited information where the system
     // knows it (with QueryFullProcessImageNameA), else information and memory reading for
     // GetModuleFileNameExA, else information alone (class and base priority, no path).
-    HANDLE hProcess = nullptr;
-    if (pfnQuery) hProcess = OpenProcess(kQueryLimitedInformation, FALSE, pInfo->dwPID);
-    if (!hProcess)
-        hProcess = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pInfo->dwPID);
-    if (!hProcess) hProcess = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pInfo->dwPID);
-    if (!hProcess) return 0;
+    CHandle process;
+    if (pfnQuery) process.Attach(OpenProcess(kQueryLimitedInformation, FALSE, pInfo->dwPID));
+    if (!process.IsValid())
+        process.Attach(
+            OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pInfo->dwPID));
+    if (!process.IsValid())
+        process.Attach(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pInfo->dwPID));
+    if (!process.IsValid()) return 0;
+    HANDLE hProcess = process;
 
     DWORD dwClass = GetPriorityClass(hProcess);
     if (dwClass) pInfo->dwPriorityClass = dwClass;
@@ -174,7 +174,6 @@ int WINAPI VN_GETPI(VN_PROCINFO* pInfo) {
     else if (UsualBasePriority(dwClass))
         pInfo->lBasePriority = UsualBasePriority(dwClass);
     ImagePath(hProcess, pfnQuery, pInfo->szFullPath);
-    CloseHandle(hProcess);
     return 1;
 }
 

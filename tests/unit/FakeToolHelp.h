@@ -2,7 +2,7 @@
 // the failures it asks for, and a record of what the snapshot did with them.
 #pragma once
 
-#include "procs/ProcessSnapshot.h"
+#include "procs/ToolHelp.h"
 
 #include <map>
 #include <set>

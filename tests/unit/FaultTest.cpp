@@ -6,7 +6,9 @@
 #include "procs/VantrelView.h"
 #include "res/resource.h"
 #include "unit/AppTestEnv.h"
+#include "unit/SnapshotRecorder.h"
 #include "unit/Victim.h"
+#include "settings/SettingNames.h"
 
 #include <commctrl.h>
 #include <cstring>
@@ -14,24 +16,11 @@
 
 namespace {
 
-// The view with its binding in the test's reach and, when asked, another library file.
+// The view with the calls a stand-in library counted within the test's reach.
 class FaultView : public CVantrelView {
   public:
-    using CProcessSnapshot::m_bNT;
-    using CProcessSnapshot::m_hLibrary;
-    using CProcessSnapshot::m_pfnKill;
-    std::string strLibrary;
-    int FakeCalls(const char* pszEntry) const {
-        typedef int (*PFN_CALLS)(const char*);
-        PFN_CALLS pfn = m_hLibrary ? reinterpret_cast<PFN_CALLS>(reinterpret_cast<void*>(
-                                         GetProcAddress(m_hLibrary, "FakeVn_Calls")))
-                                   : nullptr;
-        return pfn ? pfn(pszEntry) : -1;
-    }
-
-  protected:
-    const char* LibraryFileName() const override {
-        return strLibrary.empty() ? CVantrelView::LibraryFileName() : strLibrary.c_str();
+    int FakeCalls(const char* pszEntry) {
+        return SnapshotRecorder::FakeVnCalls(Core().LibraryHandle(), pszEntry);
     }
 };
 
@@ -61,7 +50,7 @@ class FaultTest : public AppTest {
 TEST_F(FaultTest, GarbageFromTheLibraryIsNeverReadPastItsFieldsAndKillsNothing) {
     Victim victim;
     ASSERT_TRUE(victim.StartConsole(0));
-    view->strLibrary = TestProgramDir() + "fake_vn_garbage.dll";
+    view->Core().SetLibraryFile(TestProgramDir() + "fake_vn_garbage.dll");
     ASSERT_EQ(1, view->RefreshList());
     ASSERT_GT(Rows(), 0);
     EXPECT_GT(view->FakeCalls("VN_GETPI"), 0);
@@ -84,7 +73,7 @@ TEST_F(FaultTest, GarbageFromTheLibraryIsNeverReadPastItsFieldsAndKillsNothing) 
     view->m_bNT = 1;
     EXPECT_EQ(0, view->FakeCalls("VN_KILL"));
     // The favourites' own refresh lists garbage again, so not even the victim's name is found.
-    theApp.m_settings.SetString("Settings", "Fav0", victim.ExeName());
+    theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(0).c_str(), victim.ExeName());
     EXPECT_EQ(1, view->KillFavorites());
     EXPECT_EQ(0, view->FakeCalls("VN_KILL"));
     EXPECT_TRUE(victim.Running());
@@ -110,7 +99,7 @@ TEST_F(FaultTest, AVictimThatEndsBetweenListingAndKillIsLeftAloneAndNothingElseI
         EXPECT_EQ(row, view->FindRowByName(goes.ExeName()));
     }
     view->m_bNT = 1;
-    theApp.m_settings.SetString("Settings", "Fav0", goes.ExeName());
+    theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(0).c_str(), goes.ExeName());
     EXPECT_EQ(1, view->KillFavorites());
     EXPECT_EQ(-1, view->FindRowByName(goes.ExeName())) << "the favourites' refresh drops it";
     EXPECT_TRUE(stays.Running());
@@ -139,7 +128,7 @@ TEST_F(FaultTest, AProcessThatCannotBeOpenedKeepsItsRowAndRunsOn) {
         EXPECT_EQ(row, view->FindRowByName(locked.ExeName()));
     }
     view->m_bNT = 1;
-    theApp.m_settings.SetString("Settings", "Fav0", locked.ExeName());
+    theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(0).c_str(), locked.ExeName());
     EXPECT_EQ(1, view->KillFavorites());
     EXPECT_NE(-1, view->FindRowByName(locked.ExeName()));
     EXPECT_TRUE(locked.Running());
@@ -173,7 +162,8 @@ TEST_F(FaultTest, AThousandFavouritesAreStoredReadAndKilledInOrder) {
     // Two names over the thousand: the rest is blanked, and the two are what is read back.
     SaveFavorites(theApp.m_settings, {"A.EXE", "B.EXE"});
     EXPECT_EQ((std::vector<std::string>{"A.EXE", "B.EXE"}), LoadFavorites(theApp.m_settings));
-    EXPECT_EQ("", theApp.m_settings.GetString("Settings", "Fav999", "gone"));
+    EXPECT_EQ(
+        "", theApp.m_settings.GetString(kSectionFavorites, FavoriteValueName(999).c_str(), "gone"));
     EXPECT_TRUE(s_messages.empty());
 }
 
@@ -229,11 +219,12 @@ bool SetKeyAccess(HKEY root, const std::string& path, DWORD dwAccess) {
 TEST_F(FaultTest, ASettingsKeyThatCannotBeWrittenIsReadAndLeftAsItWas) {
     CRegSettings& s = theApp.m_settings;
     SaveFavorites(s, {"A.EXE", "B.EXE"});
-    s.SetInt("Setting", "Gentle", 1);
-    s.SetInt("Screen", "x", 5);
-    s.SetInt("Newbie", "Start", 0);
+    s.SetInt(kSectionSetting, kValueGentle, 1);
+    s.SetInt(kSectionScreen, kValueX, 5);
+    s.SetInt(kSectionNewbie, kValueStart, 0);
     const std::map<std::string, std::string> before = Dump(scratch.Root(), scratch.Path());
-    const char* sections[] = {"", "Settings", "Setting", "Screen", "Newbie"};
+    const char* sections[] = {"", kSectionFavorites, kSectionSetting, kSectionScreen,
+                              kSectionNewbie};
     const DWORD kReadOnly = KEY_READ | WRITE_DAC | DELETE;
     for (const char* section : sections) {
         const std::string path = *section ? scratch.Path() + "\\" + section : scratch.Path();
@@ -245,10 +236,10 @@ TEST_F(FaultTest, ASettingsKeyThatCannotBeWrittenIsReadAndLeftAsItWas) {
     if (enforced) {
         EXPECT_EQ(0, s.Open(scratch.Root(), scratch.Path()));
         // Everything stored reads as stored; every write fails quietly and changes nothing.
-        EXPECT_EQ(1, s.GetInt("Setting", "Gentle", 0));
+        EXPECT_EQ(1, s.GetInt(kSectionSetting, kValueGentle, 0));
         EXPECT_EQ((std::vector<std::string>{"A.EXE", "B.EXE"}), LoadFavorites(s));
-        EXPECT_EQ(0, s.SetInt("Setting", "Gentle", 0));
-        EXPECT_EQ(0, s.SetInt("Screen", "x", 9));
+        EXPECT_EQ(0, s.SetInt(kSectionSetting, kValueGentle, 0));
+        EXPECT_EQ(0, s.SetInt(kSectionScreen, kValueX, 9));
         SaveFavorites(s, {"C.EXE"});
         EXPECT_EQ((std::vector<std::string>{"A.EXE", "B.EXE"}), LoadFavorites(s));
         EXPECT_EQ(before, Dump(scratch.Root(), scratch.Path()));
@@ -272,8 +263,8 @@ TEST_F(FaultTest, ASettingsKeyThatCannotBeCreatedReadsDefaultsAndCreatesNothing)
     RegCloseKey(hVolatile);
     CRegSettings s;
     EXPECT_EQ(0, s.Open(scratch.Root(), parent + "\\Vantrel"));
-    EXPECT_EQ(1, s.GetInt("Newbie", "Start", 1));
-    EXPECT_EQ(0, s.SetInt("Newbie", "Start", 0));
+    EXPECT_EQ(1, s.GetInt(kSectionNewbie, kValueStart, 1));
+    EXPECT_EQ(0, s.SetInt(kSectionNewbie, kValueStart, 0));
     SaveFavorites(s, {"A.EXE"});
     EXPECT_TRUE(LoadFavorites(s).empty());
     EXPECT_FALSE(scratch.Exists("Volatile\\Vantrel"));

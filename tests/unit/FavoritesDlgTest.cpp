@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "unit/AppTestEnv.h"
 #include "unit/DialogDriver.h"
+#include "settings/SettingNames.h"
 
 #include <cstring>
 #include <map>
@@ -53,7 +54,7 @@ class FavoritesDlgTest : public AppTest {
     }
     void Store(const Names& favourites) {
         for (size_t i = 0; i < favourites.size(); ++i)
-            theApp.m_settings.SetString("Settings", ("Fav" + std::to_string(i)).c_str(),
+            theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(i).c_str(),
                                         favourites[i]);
     }
     // Every value of one section as raw data, to compare before and after.
@@ -83,6 +84,13 @@ class FavoritesDlgTest : public AppTest {
         EXPECT_FALSE(driver.TimedOut()) << "the dialog had to be cancelled by the deadline";
         EXPECT_TRUE(driver.Finished());
         return result;
+    }
+    // The names the process list shows, as the list hands them to the dialog.
+    Names Listed() {
+        Names names;
+        for (int row = 0; row < view->GetListCtrl().GetItemCount(); ++row)
+            names.push_back(view->GetListCtrl().GetItemText(row, 0));
+        return names;
     }
     static Names Candidates(HWND hDlg) { return ListItems(hDlg, IDC_CANDIDATES); }
     static Names Favourites(HWND hDlg) { return ListItems(hDlg, IDC_FAVORITES); }
@@ -116,7 +124,7 @@ TEST_F(FavoritesDlgTest, OpensWithTheStoredFavouritesAndTheOtherRowsAsCandidates
     AddRow("Beta.exe", "C:\\BETA.EXE");
     AddRow("gamma.exe", "C:\\GAMMA.EXE");
     Store({"beta.EXE", "GHOST.EXE", "gamma.exe", "gamma.exe"});
-    CFavoritesDlg dlg;
+    CFavoritesDlg dlg(Listed());
     dlg.m_bGentle = 1;
     DialogDriver driver;
     driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
@@ -139,7 +147,7 @@ TEST_F(FavoritesDlgTest, OpensWithTheStoredFavouritesAndTheOtherRowsAsCandidates
 TEST_F(FavoritesDlgTest, WithNothingStoredEveryRowIsACandidateAndNoArrowIsUsable) {
     AddRow("zeta.exe", "C:\\ZETA.EXE");
     AddRow("eta.exe", "C:\\ETA.EXE");
-    CFavoritesDlg dlg;
+    CFavoritesDlg dlg(Listed());
     DialogDriver driver;
     driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
         HWND hDlg = FindDialog(kCaption);
@@ -151,7 +159,7 @@ TEST_F(FavoritesDlgTest, WithNothingStoredEveryRowIsACandidateAndNoArrowIsUsable
     });
     EXPECT_EQ(IDOK, Run(dlg, driver));
     EXPECT_EQ(0, dlg.m_bGentle);
-    EXPECT_FALSE(scratch.Exists("Settings")) << "an empty list over nothing stores nothing";
+    EXPECT_FALSE(scratch.Exists(kSectionFavorites)) << "an empty list over nothing stores nothing";
 }
 
 TEST_F(FavoritesDlgTest, EachMoveClearsTheSelectionAndOkStoresTheSortedFavourites) {
@@ -160,7 +168,7 @@ TEST_F(FavoritesDlgTest, EachMoveClearsTheSelectionAndOkStoresTheSortedFavourite
     AddRow("alpha.exe", "C:\\ALPHA.EXE");
     AddRow("kept.exe", "C:\\KEPT.EXE");
     Store({"KEPT.EXE", "GHOST.EXE", "OLD2", "OLD3"});
-    CFavoritesDlg dlg;
+    CFavoritesDlg dlg(Listed());
     DialogDriver driver;
     driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
         HWND hDlg = FindDialog(kCaption);
@@ -210,7 +218,7 @@ TEST_F(FavoritesDlgTest, EachMoveClearsTheSelectionAndOkStoresTheSortedFavourite
 TEST_F(FavoritesDlgTest, AClickedArrowThatBecomesDisabledHandsTheFocusToItsList) {
     AddRow("alpha.exe", "C:\\ALPHA.EXE");
     Store({"KEPT.EXE"});
-    CFavoritesDlg dlg;
+    CFavoritesDlg dlg(Listed());
     DialogDriver driver;
     driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
         HWND hDlg = FindDialog(kCaption);
@@ -229,7 +237,7 @@ TEST_F(FavoritesDlgTest, VsmonIsMovedOnlyAfterAYes) {
     AddRow("other.exe", "C:\\OTHER.EXE");
     const char question[] = "The application VSMON.EXE does not shut down gracefully.\n\nAre you "
                             "sure you want to add it to your Favorites?";
-    CFavoritesDlg dlg;
+    CFavoritesDlg dlg(Listed());
     DialogDriver driver;
     driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([&] {
         HWND hDlg = FindDialog(kCaption);
@@ -272,7 +280,7 @@ void ManualAdd(DialogDriver& driver, const std::string& text, int nButton) {
 TEST_F(FavoritesDlgTest, ManualAddTakesNewNamesOnlyAndLeavesTheCandidates) {
     AddRow("alpha.exe", "C:\\ALPHA.EXE");
     Store({"BETA.EXE"});
-    CFavoritesDlg dlg;
+    CFavoritesDlg dlg(Listed());
     DialogDriver driver;
     driver.Until([] { return FindDialog(kCaption) != nullptr; });
     // A favourite typed in another case changes nothing.
@@ -305,7 +313,7 @@ TEST_F(FavoritesDlgTest, ManualAddTakesNewNamesOnlyAndLeavesTheCandidates) {
 
 TEST_F(FavoritesDlgTest, AnEmptyManualNameNeverReachesTheStore) {
     Store({"B.EXE", "C.EXE"});
-    CFavoritesDlg dlg;
+    CFavoritesDlg dlg(Listed());
     DialogDriver driver;
     driver.Until([] { return FindDialog(kCaption) != nullptr; });
     ManualAdd(driver, "", IDOK);
@@ -318,7 +326,7 @@ TEST_F(FavoritesDlgTest, AnEmptyManualNameNeverReachesTheStore) {
 
 TEST_F(FavoritesDlgTest, KillGentlyWarnsEachTimeItIsCheckedAndOkReturnsTheChoice) {
     const char warning[] = "While this is gentle it does not guarantee the process will be killed.";
-    CFavoritesDlg dlg;
+    CFavoritesDlg dlg(Listed());
     DialogDriver driver;
     driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([&] {
         HWND hDlg = FindDialog(kCaption);
@@ -332,17 +340,17 @@ TEST_F(FavoritesDlgTest, KillGentlyWarnsEachTimeItIsCheckedAndOkReturnsTheChoice
     });
     EXPECT_EQ(IDOK, Run(dlg, driver));
     EXPECT_EQ(1, dlg.m_bGentle);
-    EXPECT_FALSE(scratch.Exists("Setting")) << "the dialog itself does not store the choice";
+    EXPECT_FALSE(scratch.Exists(kSectionSetting)) << "the dialog itself does not store the choice";
 }
 
 TEST_F(FavoritesDlgTest, CancelAfterMovesStoresNothing) {
     AddRow("alpha.exe", "C:\\ALPHA.EXE");
     AddRow("beta.exe", "C:\\BETA.EXE");
     Store({"BETA.EXE", "GHOST.EXE"});
-    theApp.m_settings.SetInt("Setting", "Gentle", 0);
-    const auto settingsBefore = Section("Settings");
-    const auto settingBefore = Section("Setting");
-    CFavoritesDlg dlg;
+    theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 0);
+    const auto settingsBefore = Section(kSectionFavorites);
+    const auto settingBefore = Section(kSectionSetting);
+    CFavoritesDlg dlg(Listed());
     DialogDriver driver;
     driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
         HWND hDlg = FindDialog(kCaption);
@@ -359,15 +367,15 @@ TEST_F(FavoritesDlgTest, CancelAfterMovesStoresNothing) {
         PostMessageA(GetDlgItem(hDlg, IDC_FAVORITES), WM_KEYDOWN, VK_ESCAPE, 0);
     });
     EXPECT_EQ(IDCANCEL, Run(dlg, driver));
-    EXPECT_EQ(settingsBefore, Section("Settings"));
-    EXPECT_EQ(settingBefore, Section("Setting"));
+    EXPECT_EQ(settingsBefore, Section(kSectionFavorites));
+    EXPECT_EQ(settingBefore, Section(kSectionSetting));
 }
 
 TEST_F(FavoritesDlgTest, WithoutAMainWindowThereAreNoCandidatesAndRemovedNamesAreDropped) {
     AddRow("alpha.exe", "C:\\ALPHA.EXE");
     Store({"ALPHA.EXE", "BETA.EXE"});
     theApp.m_pMainWnd = nullptr;
-    CFavoritesDlg dlg;
+    CFavoritesDlg dlg; // opened without the list: no names shown
     DialogDriver driver;
     driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
         HWND hDlg = FindDialog(kCaption);

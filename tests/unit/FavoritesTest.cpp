@@ -2,6 +2,7 @@
 // blanking of stale entries on save, and that no empty name is ever stored.
 #include "favorites/Favorites.h"
 #include "unit/ScratchKey.h"
+#include "settings/SettingNames.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +12,18 @@ typedef std::vector<std::string> Names;
 
 class FavoritesStore : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_EQ(1, store.Open(scratch.Root(), scratch.Path()));
-    }
-    void Put(const char* value, const std::string& text) {
-        ASSERT_TRUE(scratch.Put("Settings", value, REG_SZ, text.c_str(), DWORD(text.size() + 1)));
+    void SetUp() override { ASSERT_EQ(1, store.Open(scratch.Root(), scratch.Path())); }
+    // Favourite `index` as raw registry data.
+    void Put(size_t index, const std::string& text) {
+        ASSERT_TRUE(scratch.Put(kSectionFavorites, FavoriteValueName(index).c_str(), REG_SZ,
+                                text.c_str(), DWORD(text.size() + 1)));
     }
     // The raw stored value: "<missing>", or its text when it is REG_SZ.
-    std::string Stored(const char* value) {
+    std::string Stored(size_t index) {
+        const std::string value = FavoriteValueName(index);
         DWORD type = 0;
         std::string data;
-        if (!scratch.Query("Settings", value, &type, &data)) return "<missing>";
+        if (!scratch.Query(kSectionFavorites, value.c_str(), &type, &data)) return "<missing>";
         if (type != REG_SZ) return "<type " + std::to_string(type) + ">";
         EXPECT_TRUE(!data.empty() && data.back() == '\0') << value << " ends with its NUL";
         return data.substr(0, data.find('\0'));
@@ -32,65 +34,66 @@ class FavoritesStore : public ::testing::Test {
 
 TEST_F(FavoritesStore, TheListIsTheRunOfNonEmptyValuesFromFav0) {
     EXPECT_EQ(Names{}, LoadFavorites(store)) << "no Settings section at all";
-    Put("Fav1", "CALC.EXE");
+    Put(1, "CALC.EXE");
     EXPECT_EQ(Names{}, LoadFavorites(store)) << "Fav0 missing hides Fav1";
-    Put("Fav0", "");
+    Put(0, "");
     EXPECT_EQ(Names{}, LoadFavorites(store)) << "Fav0 empty hides Fav1";
-    Put("Fav0", "notepad.exe");
-    Put("Fav2", "Mixed.Exe");
-    Put("Fav3", "");
-    Put("Fav4", "HIDDEN.EXE");
+    Put(0, "notepad.exe");
+    Put(2, "Mixed.Exe");
+    Put(3, "");
+    Put(4, "HIDDEN.EXE");
     EXPECT_EQ((Names{"NOTEPAD.EXE", "CALC.EXE", "MIXED.EXE"}), LoadFavorites(store));
 }
 
 TEST_F(FavoritesStore, DuplicatesLoadInTheirPlacesAndNamesKeepTheirBlanks) {
-    Put("Fav0", "a.exe");
-    Put("Fav1", " b.exe ");
-    Put("Fav2", "A.EXE");
-    Put("Fav3", "  ");
+    Put(0, "a.exe");
+    Put(1, " b.exe ");
+    Put(2, "A.EXE");
+    Put(3, "  ");
     EXPECT_EQ((Names{"A.EXE", " B.EXE ", "A.EXE", "  "}), LoadFavorites(store));
 }
 
 TEST_F(FavoritesStore, AValueTooLongForTheReadBufferEndsTheList) {
-    Put("Fav0", "ONE.EXE");
-    Put("Fav1", std::string(259, 'x'));
-    Put("Fav2", "THREE.EXE");
-    Put("Fav3", std::string(300, 'y'));
-    Put("Fav4", "FIVE.EXE");
+    Put(0, "ONE.EXE");
+    Put(1, std::string(259, 'x'));
+    Put(2, "THREE.EXE");
+    Put(3, std::string(300, 'y'));
+    Put(4, "FIVE.EXE");
     EXPECT_EQ((Names{"ONE.EXE", std::string(259, 'X'), "THREE.EXE"}), LoadFavorites(store));
 }
 
 TEST_F(FavoritesStore, SavingFewerNamesBlanksStaleEntriesUpToTheFirstGap) {
-    for (const char* v : {"Fav0", "Fav1", "Fav2", "Fav3", "Fav4"})
-        Put(v, std::string("OLD") + v);
-    Put("Fav6", "BEYOND.EXE");
+    for (size_t i = 0; i < 5; ++i)
+        Put(i, "OLD" + FavoriteValueName(i));
+    Put(6, "BEYOND.EXE");
     SaveFavorites(store, {"B.EXE", "a.exe"});
-    EXPECT_EQ("B.EXE", Stored("Fav0"));
-    EXPECT_EQ("a.exe", Stored("Fav1")) << "written as given";
-    EXPECT_EQ("", Stored("Fav2"));
-    EXPECT_EQ("", Stored("Fav3"));
-    EXPECT_EQ("", Stored("Fav4"));
-    EXPECT_EQ("<missing>", Stored("Fav5")) << "the gap is not filled";
-    EXPECT_EQ("BEYOND.EXE", Stored("Fav6")) << "entries beyond the gap stay";
+    EXPECT_EQ("B.EXE", Stored(0));
+    EXPECT_EQ("a.exe", Stored(1)) << "written as given";
+    EXPECT_EQ("", Stored(2));
+    EXPECT_EQ("", Stored(3));
+    EXPECT_EQ("", Stored(4));
+    EXPECT_EQ("<missing>", Stored(5)) << "the gap is not filled";
+    EXPECT_EQ("BEYOND.EXE", Stored(6)) << "entries beyond the gap stay";
     EXPECT_EQ((Names{"B.EXE", "A.EXE"}), LoadFavorites(store));
 }
 
 TEST_F(FavoritesStore, SavingAnEmptyListBlanksTheWholeList) {
-    Put("Fav0", "A.EXE");
-    Put("Fav1", "B.EXE");
-    Put("Fav2", "");
-    Put("Fav3", "C.EXE");
+    Put(0, "A.EXE");
+    Put(1, "B.EXE");
+    Put(2, "");
+    Put(3, "C.EXE");
     SaveFavorites(store, {});
-    EXPECT_EQ("", Stored("Fav0"));
-    EXPECT_EQ("", Stored("Fav1"));
-    EXPECT_EQ("C.EXE", Stored("Fav3")) << "the clean-up stops at the first empty value";
+    EXPECT_EQ("", Stored(0));
+    EXPECT_EQ("", Stored(1));
+    EXPECT_EQ("C.EXE", Stored(3))
+        << "the clean-up stops at the first empty value";
     EXPECT_EQ(Names{}, LoadFavorites(store));
 
     ScratchKey fresh;
     CRegSettings other;
     ASSERT_EQ(1, other.Open(fresh.Root(), fresh.Path()));
     SaveFavorites(other, {});
-    EXPECT_FALSE(fresh.Exists("Settings")) << "nothing to save: nothing written";
+    EXPECT_FALSE(fresh.Exists(kSectionFavorites)) << "nothing to save: nothing written";
 }
 
 TEST_F(FavoritesStore, DuplicatesAreStoredTwiceAndARoundTripKeepsTheOrder) {
@@ -100,13 +103,13 @@ TEST_F(FavoritesStore, DuplicatesAreStoredTwiceAndARoundTripKeepsTheOrder) {
 }
 
 TEST_F(FavoritesStore, EmptyNamesAreLeftOutSoTheyCannotHideTheNamesAfterThem) {
-    Put("Fav3", "OLD3");
-    Put("Fav4", "OLD4");
+    Put(3, "OLD3");
+    Put(4, "OLD4");
     SaveFavorites(store, {"", "A.EXE", "", "", "B.EXE", ""});
-    EXPECT_EQ("A.EXE", Stored("Fav0"));
-    EXPECT_EQ("B.EXE", Stored("Fav1"));
-    EXPECT_EQ("<missing>", Stored("Fav2"));
-    EXPECT_EQ("OLD3", Stored("Fav3")) << "beyond the first gap: untouched";
+    EXPECT_EQ("A.EXE", Stored(0));
+    EXPECT_EQ("B.EXE", Stored(1));
+    EXPECT_EQ("<missing>", Stored(2));
+    EXPECT_EQ("OLD3", Stored(3)) << "beyond the first gap: untouched";
     EXPECT_EQ((Names{"A.EXE", "B.EXE"}), LoadFavorites(store));
 }
 

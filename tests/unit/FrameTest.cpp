@@ -5,6 +5,7 @@
 #include "procs/VantrelView.h"
 #include "res/resource.h"
 #include "unit/AppTestEnv.h"
+#include "settings/SettingNames.h"
 
 #include <commctrl.h>
 
@@ -50,8 +51,10 @@ class FrameTest : public AppTest {
         if (frame && frame->m_hWnd) frame->DestroyWindow(); // the frame deletes itself
         AppTest::TearDown();
     }
-    int Stored(const char* value) { return theApp.m_settings.GetInt("Screen", value, -12345); }
-    void ForgetScreen() { DeleteKeyTree(scratch.Root(), scratch.Path() + "\\Screen"); }
+    int Stored(const char* value) {
+        return theApp.m_settings.GetInt(kSectionScreen, value, -12345);
+    }
+    void ForgetScreen() { DeleteKeyTree(scratch.Root(), scratch.Path() + "\\" + kSectionScreen); }
     TestFrame* Create() {
         frame = new TestFrame;
         EXPECT_TRUE(frame->LoadFrame(IDR_MAINFRAME, nullptr));
@@ -68,16 +71,16 @@ TEST_F(FrameTest, FirstStartStoresTheCentredPlacement) {
     EXPECT_EQ(18, cs.y);
     EXPECT_EQ(972, cs.cx);
     EXPECT_EQ(701, cs.cy);
-    EXPECT_EQ(4u, scratch.ValueCount("Screen"));
-    EXPECT_EQ(972, Stored("cx"));
-    EXPECT_EQ(18, Stored("y"));
+    EXPECT_EQ(4u, scratch.ValueCount(kSectionScreen));
+    EXPECT_EQ(972, Stored(kValueCx));
+    EXPECT_EQ(18, Stored(kValueY));
 }
 
 TEST_F(FrameTest, AUsableStoredPlacementIsKeptAndABadOneReset) {
-    theApp.m_settings.SetInt("Screen", "x", 1023);
-    theApp.m_settings.SetInt("Screen", "y", 5);
-    theApp.m_settings.SetInt("Screen", "cx", 1024);
-    theApp.m_settings.SetInt("Screen", "cy", 300);
+    theApp.m_settings.SetInt(kSectionScreen, kValueX, 1023);
+    theApp.m_settings.SetInt(kSectionScreen, kValueY, 5);
+    theApp.m_settings.SetInt(kSectionScreen, kValueCx, 1024);
+    theApp.m_settings.SetInt(kSectionScreen, kValueCy, 300);
     CREATESTRUCTA cs = {};
     TestFrame f;
     f.PreCreateWindow(cs);
@@ -85,46 +88,47 @@ TEST_F(FrameTest, AUsableStoredPlacementIsKeptAndABadOneReset) {
     EXPECT_EQ(1024, cs.cx);
     EXPECT_EQ(300, cs.cy);
 
-    theApp.m_settings.SetInt("Screen", "x", 1024);
+    theApp.m_settings.SetInt(kSectionScreen, kValueX, 1024);
     f.PreCreateWindow(cs);
     EXPECT_EQ(26, cs.x) << "a window wholly off-screen opens at the default placement";
-    theApp.m_settings.SetInt("Screen", "x", 1023);
+    theApp.m_settings.SetInt(kSectionScreen, kValueX, 1023);
 
-    theApp.m_settings.SetInt("Screen", "cx", 1025);
+    theApp.m_settings.SetInt(kSectionScreen, kValueCx, 1025);
     f.PreCreateWindow(cs);
     EXPECT_EQ(972, cs.cx);
-    EXPECT_EQ(26, Stored("x"));
+    EXPECT_EQ(26, Stored(kValueX));
 }
 
 TEST_F(FrameTest, MovesAreStoredOnlyAfterArmingClampedAndNotWhileMinimised) {
     Create();
     ForgetScreen();
     SetWindowPos(frame->m_hWnd, nullptr, 40, 50, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_FALSE(scratch.Exists("Screen")) << "nothing is stored before the start-up arming";
+    EXPECT_FALSE(scratch.Exists(kSectionScreen)) << "nothing is stored before the start-up arming";
 
     frame->m_bSavePlacement = 1;
     SetWindowPos(frame->m_hWnd, nullptr, -30, -40, 2000, 900, SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_EQ(0, Stored("x"));
-    EXPECT_EQ(0, Stored("y"));
-    EXPECT_EQ(1024, Stored("cx"));
-    EXPECT_EQ(738, Stored("cy"));
+    EXPECT_EQ(0, Stored(kValueX));
+    EXPECT_EQ(0, Stored(kValueY));
+    EXPECT_EQ(1024, Stored(kValueCx));
+    EXPECT_EQ(738, Stored(kValueCy));
 
     SetWindowPos(frame->m_hWnd, nullptr, 1100, 20, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_EQ(1100, Stored("x")) << "the left edge may lie beyond the work area";
+    EXPECT_EQ(1100, Stored(kValueX)) << "the left edge may lie beyond the work area";
 
     // A change that neither moves nor sizes (z-order only) carries no rectangle: the real one
     // is kept. The notification is sent as such, with the empty rectangle it may carry.
-    WINDOWPOS zOnly = {frame->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE};
+    WINDOWPOS zOnly = {
+        frame->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE};
     frame->SendMessage(WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&zOnly));
-    EXPECT_EQ(300, Stored("cx"));
-    EXPECT_EQ(1100, Stored("x"));
+    EXPECT_EQ(300, Stored(kValueCx));
+    EXPECT_EQ(1100, Stored(kValueX));
 
     frame->ShowWindow(SW_SHOWNOACTIVATE);
     ForgetScreen();
     frame->ShowWindow(SW_MINIMIZE);
-    EXPECT_FALSE(scratch.Exists("Screen")) << "minimising stores nothing";
+    EXPECT_FALSE(scratch.Exists(kSectionScreen)) << "minimising stores nothing";
     frame->ShowWindow(SW_RESTORE);
-    EXPECT_EQ(300, Stored("cx")) << "restoring stores the restored rectangle";
+    EXPECT_EQ(300, Stored(kValueCx)) << "restoring stores the restored rectangle";
 }
 
 CView* NewView() {
@@ -140,12 +144,12 @@ TEST_F(FrameTest, TheViewsInitialUpdateStartsStoringThePlacement) {
     theApp.m_pMainWnd = frame;
     ForgetScreen();
     SetWindowPos(frame->m_hWnd, nullptr, 30, 20, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_FALSE(scratch.Exists("Screen")) << "stored while the window was being made";
+    EXPECT_FALSE(scratch.Exists(kSectionScreen)) << "stored while the window was being made";
     frame->GetActiveView()->OnInitialUpdate();
     frame->KillTimer(kStartupTimerId);
     SetWindowPos(frame->m_hWnd, nullptr, 40, 50, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_EQ(40, Stored("x")) << "the end of the initial update turns placement saving on";
-    EXPECT_EQ(50, Stored("y"));
+    EXPECT_EQ(40, Stored(kValueX)) << "the end of the initial update turns placement saving on";
+    EXPECT_EQ(50, Stored(kValueY));
 }
 
 TEST_F(FrameTest, StatusPaneFitsItsTextPlusTwoPixels) {

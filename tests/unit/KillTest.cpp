@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "unit/AppTestEnv.h"
 #include "unit/Victim.h"
+#include "settings/SettingNames.h"
 
 #include <commctrl.h>
 #include <cstring>
@@ -12,12 +13,7 @@
 
 namespace {
 
-// The view with its platform flag and library binding within the test's reach.
-class TestView : public CVantrelView {
-  public:
-    using CProcessSnapshot::m_bNT;
-    using CProcessSnapshot::m_pfnKill;
-};
+typedef CVantrelView TestView;
 
 struct KillCall {
     DWORD pid;
@@ -78,7 +74,7 @@ TEST(PidText, IsReadAsHexadecimal) {
 }
 
 TEST_F(KillTest, AnUnreadablePidKillsNothing) {
-    view->m_pfnKill = RecordingKill;
+    view->Core().SetKillEntry(RecordingKill);
     g_killResult = 1;
     const int row = AddRow("SOME.EXE", 1);
     view->GetListCtrl().SetItemText(row, 1, "zz");
@@ -90,7 +86,7 @@ TEST_F(KillTest, AnUnreadablePidKillsNothing) {
 TEST_F(KillTest, TheLibraryGetsTheGentleFlagUnchangedAndOne) {
     Victim victim;
     ASSERT_TRUE(victim.StartConsole(0));
-    view->m_pfnKill = RecordingKill;
+    view->Core().SetKillEntry(RecordingKill);
     view->m_bGentle = 7;
     AddRow(victim.ExeName(), victim.Pid());
     AddRow("ZZ_OTHER.EXE", 4);
@@ -108,7 +104,7 @@ TEST_F(KillTest, TheLibraryGetsTheGentleFlagUnchangedAndOne) {
     EXPECT_EQ(2u, view->GetListCtrl().GetSelectedCount());
 
     // Without a bound kill entry nothing is called and nothing changes.
-    view->m_pfnKill = nullptr;
+    view->Core().SetKillEntry(nullptr);
     view->KillRow(row, FALSE);
     EXPECT_EQ(1u, g_calls.size());
     EXPECT_EQ(2, Rows());
@@ -143,7 +139,7 @@ TEST_F(KillTest, KillSelectedTakesTheTopmostSelectedRowAndRebuildsTheList) {
 TEST_F(KillTest, AReusedProcessIdIsNeverKilled) {
     Victim victim;
     ASSERT_TRUE(victim.StartConsole(0));
-    view->m_pfnKill = RecordingKill;
+    view->Core().SetKillEntry(RecordingKill);
     g_killResult = 1;
     // A row whose process ended and whose id now belongs to another program.
     const int row = AddRow("ENDED_LONG_AGO.EXE", victim.Pid());
@@ -179,11 +175,11 @@ TEST_F(KillTest, KillFavoritesKillsTheFirstMatchingRowOfEachName) {
     std::string lowerA = a.ExeName(), lowerB = b.ExeName();
     CharLowerBuffA(&lowerA[0], DWORD(lowerA.size()));
     CharLowerBuffA(&lowerB[0], DWORD(lowerB.size()));
-    s.SetString("Settings", "Fav0", lowerA);
-    s.SetString("Settings", "Fav1", "not_running_anywhere.exe");
-    s.SetString("Settings", "Fav2", lowerB);
-    s.SetString("Settings", "Fav3", "");
-    s.SetString("Settings", "Fav4", spare.ExeName());
+    s.SetString(kSectionFavorites, FavoriteValueName(0).c_str(), lowerA);
+    s.SetString(kSectionFavorites, FavoriteValueName(1).c_str(), "not_running_anywhere.exe");
+    s.SetString(kSectionFavorites, FavoriteValueName(2).c_str(), lowerB);
+    s.SetString(kSectionFavorites, FavoriteValueName(3).c_str(), "");
+    s.SetString(kSectionFavorites, FavoriteValueName(4).c_str(), spare.ExeName());
     view->m_bGentle = 0;
 
     EXPECT_EQ(1, view->KillFavorites());
@@ -211,8 +207,8 @@ TEST_F(KillTest, KillFavoritesNamesEachFavouriteInTheStatusBarThenBlanksIt) {
     g_paneTexts.clear();
     g_statusProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
         frame->m_wndStatusBar.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordPaneText)));
-    theApp.m_settings.SetString("Settings", "Fav0", "one.exe");
-    theApp.m_settings.SetString("Settings", "Fav1", "Two.EXE");
+    theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(0).c_str(), "one.exe");
+    theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(1).c_str(), "Two.EXE");
 
     EXPECT_EQ(1, view->KillFavorites());
     const std::vector<std::string> expected = {"Killing... ONE.EXE", "Killing... TWO.EXE", "     "};

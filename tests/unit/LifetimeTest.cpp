@@ -9,6 +9,7 @@
 #include "unit/AppTestEnv.h"
 #include "unit/DialogDriver.h"
 #include "unit/ResourceCount.h"
+#include "settings/SettingNames.h"
 
 #include <cstring>
 #include <vector>
@@ -132,14 +133,14 @@ TEST_F(LifetimeTest, ClosedWhileTheFirstRunWarningIsUpTheWarningIsDueAgainAndNot
     ASSERT_EQ(1u, s_messages.size());
     EXPECT_EQ(kFirstRunWarning, s_messages[0]);
     ExpectBothGoneUntouched();
-    EXPECT_EQ(1, theApp.m_settings.GetInt("Newbie", "Start", 1));
-    EXPECT_FALSE(scratch.Exists("Newbie")) << "the warning was not read: nothing stored";
-    EXPECT_TRUE(scratch.Exists("Grid")) << "the column widths are saved as on any close";
+    EXPECT_EQ(1, theApp.m_settings.GetInt(kSectionNewbie, kValueStart, 1));
+    EXPECT_FALSE(scratch.Exists(kSectionNewbie)) << "the warning was not read: nothing stored";
+    EXPECT_TRUE(scratch.Exists(kSectionGrid)) << "the column widths are saved as on any close";
 }
 
 TEST_F(LifetimeTest, ClosedWhileTheFavoritesDialogIsOpenTheCommandEndsWithoutTouchingTheView) {
     CreateMainWindow();
-    theApp.m_settings.SetInt("Setting", "Gentle", 0);
+    theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 0);
     HWND hFrame = frame->m_hWnd;
     DialogDriver driver;
     driver.Until([] { return FindDialog("Favorites") != nullptr; }).Then([hFrame] {
@@ -148,7 +149,8 @@ TEST_F(LifetimeTest, ClosedWhileTheFavoritesDialogIsOpenTheCommandEndsWithoutTou
     frame->SendCommand(ID_EDIT_FAVORITES);
     EXPECT_FALSE(IsWindow(hFrame));
     ExpectBothGoneUntouched();
-    EXPECT_EQ("0", theApp.m_settings.GetString("Setting", "Gentle", "")) << "nothing was stored";
+    EXPECT_EQ("0", theApp.m_settings.GetString(kSectionSetting, kValueGentle, ""))
+        << "nothing was stored";
 }
 
 TEST_F(LifetimeTest, ClosingAFrameGivesBackItsToolbarBitmap) {

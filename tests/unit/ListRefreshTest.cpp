@@ -10,12 +10,6 @@
 
 namespace {
 
-// A view that binds a library file that does not exist.
-class NoLibraryView : public CVantrelView {
-  protected:
-    const char* LibraryFileName() const override { return "no_such_vn_library.dll"; }
-};
-
 class ListRefreshTest : public AppTest {
   protected:
     void SetUp() override {
@@ -28,8 +22,8 @@ class ListRefreshTest : public AppTest {
         host.DestroyWindow();
         AppTest::TearDown();
     }
-    template <class View = CVantrelView> View* MakeView(bool bShown) {
-        View* view = new View;
+    CVantrelView* MakeView(bool bShown) {
+        CVantrelView* view = new CVantrelView;
         RECT rc = {0, 0, 880, 360};
         EXPECT_TRUE(view->Create(WS_CHILD | (bShown ? WS_VISIBLE : 0), rc, &host, 1));
         view->BuildColumns();
@@ -88,7 +82,8 @@ TEST_F(ListRefreshTest, AHiddenListStaysHidden) {
 }
 
 TEST_F(ListRefreshTest, AFailedBindingLeavesTheListDrawing) {
-    NoLibraryView* view = MakeView<NoLibraryView>(true);
+    CVantrelView* view = MakeView(true);
+    view->Core().SetLibraryFile("no_such_vn_library.dll");
     EXPECT_EQ(0, view->RefreshList());
     ASSERT_EQ(1u, s_messages.size());
     EXPECT_EQ(kLoadFailureText, s_messages[0]);

@@ -9,6 +9,7 @@
 #include "unit/IniModel.h"
 #include "unit/ResourceCount.h"
 #include "unit/Victim.h"
+#include "settings/SettingNames.h"
 
 #include <cstdio>
 #include <map>
@@ -148,7 +149,8 @@ TEST_F(LongAppTest, TwoHundredProcessesWhileTheFavouritesAreKilled) {
 }
 
 TEST_F(LongAppTest, AThousandRefreshesKeepHandleGdiAndUserCountsSteady) {
-    theApp.m_settings.SetString("Settings", "Fav0", "not_running_anywhere.exe");
+    theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(0).c_str(),
+                                "not_running_anywhere.exe");
     auto Round = [&](int i) {
         view->RefreshList();
         if (i % 10 == 0) view->KillFavorites(); // the status bar's texts, too

@@ -168,8 +168,8 @@ TEST(BindingTest, AMissingLibraryIsReportedOnceAndClosesTheProgram) {
     EXPECT_EQ(1, view.nLoadFailures);
     EXPECT_EQ(1, view.nCloseRequests);
     EXPECT_TRUE(view.rows.empty());
-    EXPECT_EQ(nullptr, view.m_hLibrary);
-    EXPECT_TRUE(view.NothingBound());
+    EXPECT_EQ(nullptr, view.LibraryHandle());
+    EXPECT_FALSE(view.IsBound());
 }
 
 TEST(BindingTest, AMissingEntryPointClosesWithoutMessageAndBindsNothing) {
@@ -187,9 +187,9 @@ TEST(BindingTest, AMissingEntryPointClosesWithoutMessageAndBindsNothing) {
         EXPECT_EQ(0, view.nLoadFailures);
         EXPECT_EQ(1, view.nCloseRequests);
         EXPECT_TRUE(view.rows.empty());
-        EXPECT_TRUE(view.NothingBound());
+        EXPECT_FALSE(view.IsBound());
         // The library stays loaded until the close; nothing but the start-up entry ran.
-        ASSERT_NE(nullptr, view.m_hLibrary);
+        ASSERT_NE(nullptr, view.LibraryHandle());
         EXPECT_EQ(c.nQxtCalls, view.FakeCalls("VN_QXT"));
         EXPECT_EQ(0, view.FakeCalls("VN_GETPI") + view.FakeCalls("VN_KILL") +
                          view.FakeCalls("VN_HWND"));
@@ -200,12 +200,12 @@ TEST(BindingTest, ReleaseUnloadsTheLibraryHoweverOftenItWasBound) {
     {
         SnapshotRecorder view;
         for (int i = 0; i < 3; ++i)
-            ASSERT_EQ(1, view.BindLibrary());
-        EXPECT_NE(nullptr, view.m_pfnKill);
-        EXPECT_EQ(view.m_hLibrary, GetModuleHandleA("VN.DLL"));
+            ASSERT_EQ(CProcessCore::Bound, view.BindLibrary());
+        EXPECT_TRUE(view.IsBound());
+        EXPECT_EQ(view.LibraryHandle(), GetModuleHandleA("VN.DLL"));
         view.ReleaseLibrary();
-        EXPECT_EQ(nullptr, view.m_hLibrary);
-        EXPECT_TRUE(view.NothingBound());
+        EXPECT_EQ(nullptr, view.LibraryHandle());
+        EXPECT_FALSE(view.IsBound());
         view.ReleaseLibrary(); // a second release does nothing
     }
     EXPECT_EQ(nullptr, GetModuleHandleA("VN.DLL"));
@@ -227,7 +227,7 @@ TEST(BindingTest, TheBindingMakesTheProgramsFolderTheDllDirectory) {
     GetWindowsDirectoryA(szWindows, MAX_PATH);
     ASSERT_TRUE(pfnSet(szWindows));
     SnapshotRecorder view;
-    ASSERT_EQ(1, view.BindLibrary());
+    ASSERT_EQ(CProcessCore::Bound, view.BindLibrary());
     char szDir[MAX_PATH] = "x";
     EXPECT_NE(0u, pfnGet(MAX_PATH, szDir));
     EXPECT_EQ(0, lstrcmpiA(TestProgramDir().c_str(), szDir)) << szDir;
@@ -264,7 +264,7 @@ TEST(BindingTest, ALibraryPlantedInTheCurrentDirectoryIsNotLoaded) {
         SnapshotRecorder view(nullptr, "VNPLANT.DLL");
         view.RefreshList();
         nLoadFailures = view.nLoadFailures;
-        hBound = view.m_hLibrary;
+        hBound = view.LibraryHandle();
     }
     pfnSet(nullptr);
     SetCurrentDirectoryA(szOld);

@@ -72,7 +72,7 @@ TEST_F(Snapshot9xTest, ARefreshListsEachProcessFromItsOwnModule) {
     EXPECT_EQ(0x1F0FFFu, fake.openAccess[0]);
     EXPECT_EQ(FALSE, fake.openInherit[0]);
     EXPECT_EQ(0, view.nLoadFailures + view.nCloseRequests);
-    EXPECT_EQ(nullptr, view.m_hLibrary);
+    EXPECT_EQ(nullptr, view.LibraryHandle());
     ExpectTidy();
 }
 

@@ -1,24 +1,30 @@
-// A process snapshot whose list is a vector: records what the snapshot hands to the view.
+// A process core whose records go into a vector: what a refresh would hand to the list, and
+// how the list would react to a failed binding.
 #pragma once
 
-#include "procs/ProcessSnapshot.h"
+#include "procs/ProcessCore.h"
 
 #include <string>
 #include <vector>
 
-class SnapshotRecorder : public CProcessSnapshot {
+class SnapshotRecorder : public CProcessCore {
   public:
     // strLibrary, when not empty, replaces "VN.DLL" as the library file the binding loads.
     explicit SnapshotRecorder(CToolHelp* pToolHelp = nullptr, const std::string& strLibrary = "")
-        : CProcessSnapshot(pToolHelp), m_strLibrary(strLibrary) {}
-    ~SnapshotRecorder() override { ReleaseLibrary(); }
+        : CProcessCore(pToolHelp, strLibrary.empty() ? kLibraryFileName : strLibrary.c_str()) {}
 
-    using CProcessSnapshot::m_bNT;
-    using CProcessSnapshot::m_hLibrary;
-    using CProcessSnapshot::m_pfnGetPi;
-    using CProcessSnapshot::m_pfnHwnd;
-    using CProcessSnapshot::m_pfnKill;
-    using CProcessSnapshot::m_pfnQxt;
+    // The list's refresh: emptied, then one walk; a failed binding is counted as the list
+    // reports it (a message only when the library could not be loaded, a close for both).
+    int RefreshList() {
+        rows.clear();
+        ++nDeleteAll;
+        BindResult bind = Bound;
+        const int result = ListProcesses(Sink(), &bind);
+        if (bind == LoadFailed) ++nLoadFailures;
+        if (bind != Bound) ++nCloseRequests;
+        return result;
+    }
+    int ListProcesses9x() { return CProcessCore::ListProcesses9x(Sink()); }
 
     bool Lists(DWORD dwPID) const {
         for (const VN_PROCINFO& row : rows)
@@ -26,35 +32,22 @@ class SnapshotRecorder : public CProcessSnapshot {
         return false;
     }
     // Calls counted by a stand-in library (tests/helpers/FakeVn.cpp); -1 when none is loaded.
-    int FakeCalls(const char* pszEntry) const {
+    int FakeCalls(const char* pszEntry) const { return FakeVnCalls(LibraryHandle(), pszEntry); }
+    static int FakeVnCalls(HMODULE hLibrary, const char* pszEntry) {
         typedef int (*PFN_CALLS)(const char*);
-        PFN_CALLS pfn = m_hLibrary ? reinterpret_cast<PFN_CALLS>(reinterpret_cast<void*>(
-                                         GetProcAddress(m_hLibrary, "FakeVn_Calls")))
-                                   : nullptr;
+        PFN_CALLS pfn = hLibrary ? reinterpret_cast<PFN_CALLS>(reinterpret_cast<void*>(
+                                       GetProcAddress(hLibrary, "FakeVn_Calls")))
+                                 : nullptr;
         return pfn ? pfn(pszEntry) : -1;
     }
-    bool NothingBound() const { return !m_pfnQxt && !m_pfnGetPi && !m_pfnKill && !m_pfnHwnd; }
 
     std::vector<VN_PROCINFO> rows;
     int nDeleteAll = 0;
     int nLoadFailures = 0;
     int nCloseRequests = 0;
 
-  protected:
-    void DeleteAllRows() override {
-        rows.clear();
-        ++nDeleteAll;
-    }
-    int AddProcessRow(VN_PROCINFO& info) override {
-        rows.push_back(info);
-        return int(rows.size()) - 1;
-    }
-    void ShowLoadFailure() override { ++nLoadFailures; }
-    void PostCloseRequest() override { ++nCloseRequests; }
-    const char* LibraryFileName() const override {
-        return m_strLibrary.empty() ? CProcessSnapshot::LibraryFileName() : m_strLibrary.c_str();
-    }
-
   private:
-    std::string m_strLibrary;
+    RecordSink Sink() {
+        return [this](VN_PROCINFO& info) { rows.push_back(info); };
+    }
 };

@@ -2,6 +2,7 @@
 // view control in a window on the virtual display.
 #include "procs/VantrelView.h"
 #include "unit/AppTestEnv.h"
+#include "settings/SettingNames.h"
 
 #include <cstring>
 
@@ -36,8 +37,7 @@ class ViewTest : public AppTest {
     }
     void StoreWidths(const std::vector<int>& widths) {
         for (int i = 0; i < 5; ++i)
-            theApp.m_settings.SetInt("Grid", ("col" + std::to_string(i)).c_str(),
-                                     widths[size_t(i)]);
+            theApp.m_settings.SetInt(kSectionGrid, ColumnValueName(i).c_str(), widths[size_t(i)]);
     }
     static VN_PROCINFO Record(const char* name, DWORD pid, const char* path = "", LONG base = 8,
                               DWORD cls = NORMAL_PRIORITY_CLASS, DWORD threads = 1) {
@@ -77,7 +77,7 @@ TEST_F(ViewTest, ColumnWidthsComeFromTheStoreOnlyAllTogether) {
         {500, {500, 0, 0, 0, 0}, {90, 90, 90, 90, 90}},
     };
     for (const Case& c : cases) {
-        DeleteKeyTree(scratch.Root(), scratch.Path() + "\\Grid");
+        DeleteKeyTree(scratch.Root(), scratch.Path() + "\\" + kSectionGrid);
         if (!c.stored.empty()) StoreWidths(c.stored);
         CVantrelView* view = MakeView(c.client);
         view->BuildColumns();

@@ -1,0 +1,88 @@
+// CProcessCore: the running processes and how they end. It walks the processes (Tool Help),
+// binds VN.DLL, which completes the records and ends processes on the NT family, ends processes
+// on the 95/98/Me family itself, and tells whether a process id still belongs to a process of
+// a name. No window code: the list view has one and shows what it reports.
+#pragma once
+
+#include "procs/ToolHelp.h"
+#include "vn/vn.h"
+#include "win/Handles.h"
+
+#include <functional>
+#include <string>
+
+// The message shown when VN.DLL cannot be loaded.
+extern const char kLoadFailureText[];
+// The library the core binds.
+extern const char kLibraryFileName[];
+
+class CProcessCore {
+  public:
+    // What a binding of the library came to.
+    enum BindResult {
+        Bound,        // every entry point is there
+        LoadFailed,   // the library could not be loaded at all
+        EntryMissing, // loaded, but an entry point is missing: nothing is bound
+    };
+
+    // Fixes the platform family (m_bNT) once. pToolHelp, when given, must outlive the object;
+    // pszLibraryFile replaces VN.DLL as the file the binding loads.
+    explicit CProcessCore(CToolHelp* pToolHelp = nullptr,
+                          const char* pszLibraryFile = kLibraryFileName);
+    CProcessCore(const CProcessCore&) = delete;
+    CProcessCore& operator=(const CProcessCore&) = delete;
+
+    // 0 on the Windows 95/98/Me family, 1 on every other platform.
+    int IsWinNT();
+    int m_bNT;
+
+    // Walks the processes once and hands each completed record to sink. On the NT family the
+    // library is bound first; *pBind (when given) tells how that went. Non-zero when the
+    // processes were walked.
+    typedef std::function<void(VN_PROCINFO&)> RecordSink;
+    int ListProcesses(const RecordSink& sink, BindResult* pBind = nullptr);
+    int ListProcessesNT(const RecordSink& sink, BindResult* pBind);
+    int ListProcesses9x(const RecordSink& sink);
+    // Copies up to dwSize bytes of the module entry of process dwPID whose module id is
+    // dwModuleID to pDest. Returns 1 when such a module exists, 0 otherwise.
+    int FindProcessModule(DWORD dwPID, DWORD dwModuleID, void* pDest, DWORD dwSize);
+
+    // Visits each process entry of one snapshot until visit returns false. Returns the number
+    // of entries visited, or -1 when no snapshot could be taken.
+    int WalkProcesses(const std::function<bool(const PROCESSENTRY32&)>& visit);
+    // Whether process pid still runs under the name a row shows for it.
+    bool IsProcessNamed(DWORD pid, const std::string& name);
+
+    // Loads the library, resolves VN_QXT and runs it, then resolves VN_GETPI, VN_KILL and
+    // VN_HWND. Bound only when all four are there; otherwise no entry point is bound. Every
+    // binding loads the library again; one reference is held.
+    BindResult BindLibrary();
+    // Frees the library if it is held; afterwards no entry point is bound.
+    void ReleaseLibrary();
+    bool IsBound() const { return m_pfnKill != nullptr; }
+    HMODULE LibraryHandle() const { return m_library; }
+
+    // Ends process pid and waits (bounded) for the end: through the library on the NT family
+    // (gently: its windows are asked to close), by TerminateProcess on 95/98/Me. Non-zero when
+    // the process was terminated or has ended; 0 when nothing could be done.
+    int Kill(DWORD pid, int bGentle);
+    BOOL ForceKill(DWORD pid);
+    // Another library file for the next binding (tests).
+    void SetLibraryFile(const std::string& strFile) { m_strLibraryFile = strFile; }
+    // A stand-in for the library's kill entry, for tests; it stays until the next binding.
+    void SetKillEntry(PFN_VN_KILL pfnKill) { m_pfnKill = pfnKill; }
+
+    // The system calls, real or a test's stand-in.
+    CToolHelp& ToolHelp() const { return *m_pToolHelp; }
+
+  private:
+    void ClearEntryPoints();
+
+    CToolHelp* m_pToolHelp;
+    std::string m_strLibraryFile;
+    CLibrary m_library;
+    PFN_VN_QXT m_pfnQxt;
+    PFN_VN_GETPI m_pfnGetPi;
+    PFN_VN_KILL m_pfnKill;
+    PFN_VN_HWND m_pfnHwnd;
+};

@@ -1,0 +1,58 @@
+#include "procs/ProcessText.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+std::string UpperCase(std::string text) {
+    if (!text.empty()) CharUpperBuffA(&text[0], DWORD(text.size()));
+    return text;
+}
+
+std::string FormatPid(DWORD dwPID) {
+    char text[16];
+    snprintf(text, sizeof text, "%lX", static_cast<unsigned long>(dwPID));
+    return text;
+}
+
+std::string FormatBasePriority(LONG lBasePriority, DWORD dwPriorityClass) {
+    const char* label = nullptr;
+    switch (dwPriorityClass) {
+    case NORMAL_PRIORITY_CLASS:
+        label = "Normal";
+        break;
+    case IDLE_PRIORITY_CLASS:
+        label = "Idle";
+        break;
+    case HIGH_PRIORITY_CLASS:
+        label = "High";
+        break;
+    case REALTIME_PRIORITY_CLASS:
+        label = "Real Time";
+        break;
+    }
+    char text[48];
+    if (label)
+        snprintf(text, sizeof text, "%ld  (%s)", static_cast<long>(lBasePriority), label);
+    else
+        snprintf(text, sizeof text, "%ld", static_cast<long>(lBasePriority));
+    return text;
+}
+
+bool ParsePidText(const std::string& text, DWORD* pdwPID) {
+    // Read as "0x" + text with a hexadecimal conversion: at least one hex digit must follow,
+    // and anything after the digits is ignored.
+    const std::string hex = "0x" + text;
+    if (!isxdigit(static_cast<unsigned char>(hex[2]))) return false;
+    errno = 0;
+    const unsigned long long value = strtoull(hex.c_str(), nullptr, 16);
+    if (errno == ERANGE || value > 0xFFFFFFFFull) return false;
+    *pdwPID = DWORD(value);
+    return true;
+}
+
+std::string FileNameOf(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
