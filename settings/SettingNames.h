@@ -8,29 +8,25 @@
 // Below HKEY_LOCAL_MACHINE; the application name follows.
 const char kSettingsKeyPrefix[] = "Software\\Trelmont Software\\";
 
-// The favourites: Fav0, Fav1, ... up to the first missing or empty value.
-const char kSectionFavorites[] = "Settings";
-inline std::string FavoriteValueName(size_t index) {
-    return "Fav" + std::to_string(index);
-}
+// The sections and what each holds.
+const char kSectionFavorites[] = "Settings"; // Fav0, Fav1, ... to the first missing or empty
+const char kSectionSetting[] = "Setting";    // Gentle
+const char kSectionScreen[] = "Screen";      // x, y, cx, cy: the main window's placement
+const char kSectionGrid[] = "Grid";          // col0 ... col4: the list's column widths
+const char kSectionNewbie[] = "Newbie";      // Start
 
-// The kill mode: Gentle, 0 forced (the default) or 1 gently.
-const char kSectionSetting[] = "Setting";
-const char kValueGentle[] = "Gentle";
-
-// The main window's placement.
-const char kSectionScreen[] = "Screen";
+// The values of fixed name.
+const char kValueGentle[] = "Gentle"; // 0 forced (the default), 1 gently
 const char kValueX[] = "x";
 const char kValueY[] = "y";
 const char kValueCx[] = "cx";
 const char kValueCy[] = "cy";
+const char kValueStart[] = "Start"; // non-zero while the first-run warning is due
 
-// The column widths of the process list: col0 ... col4.
-const char kSectionGrid[] = "Grid";
+// The numbered values.
+inline std::string FavoriteValueName(size_t index) {
+    return "Fav" + std::to_string(index);
+}
 inline std::string ColumnValueName(int index) {
     return "col" + std::to_string(index);
 }
-
-// The first-run flag: Start, non-zero while the first-run warning is due.
-const char kSectionNewbie[] = "Newbie";
-const char kValueStart[] = "Start";
