@@ -125,7 +125,14 @@ void CMainFrame::OnWindowPosChanged(const WINDOWPOS* pPos) {
 }
 
 void CMainFrame::OnClose() {
-    if (CVantrelView* pView = GetVantrelView()) pView->ReleaseLibrary();
+    if (CVantrelView* pView = GetVantrelView()) {
+        if (pView->IsKillPassRunning()) {
+            // Nothing is lost: the program closes when the pass has ended.
+            pView->CloseAfterKillPass();
+            return;
+        }
+        pView->ReleaseLibrary();
+    }
     SaveColumnWidths();
     CFrameWnd::OnClose();
 }

@@ -57,12 +57,60 @@ bool EntryIsNamed(const PROCESSENTRY32& entry, const std::string& wanted) {
             base[wanted.size()] == '.');
 }
 
+// ProcessBreakOnTermination: a process whose end stops the system.
+const int kProcessBreakOnTermination = 29;
+typedef LONG(WINAPI* PFN_NT_QUERY_PROCESS)(HANDLE, int, PVOID, ULONG, PULONG);
+typedef BOOL(WINAPI* PFN_IS_PROCESS_CRITICAL)(HANDLE, PBOOL);
+
+// Processes of the system folder that Windows cannot live without, for systems that cannot
+// tell themselves.
+const char* const kCriticalNames[] = {"CSRSS.EXE", "WININIT.EXE",  "SMSS.EXE",
+                                      "LSASS.EXE", "SERVICES.EXE", "WINLOGON.EXE"};
+
+bool InSystemFolder(const std::string& path) {
+    if (path.empty()) return true; // unknown: assume the worst
+    char szSystem[MAX_PATH + 1] = "";
+    const UINT len = GetSystemDirectoryA(szSystem, MAX_PATH);
+    if (len == 0 || len > MAX_PATH) return true;
+    const std::string folder = UpperCase(path.substr(0, path.size() - FileNameOf(path).size()));
+    return folder == UpperCase(std::string(szSystem) + "\\");
+}
+
 } // namespace
+
+int CProcessCore::QueryCriticalFromSystem(DWORD pid) {
+    // Looked up at run time: IsProcessCritical is new in Windows 8.1, and XP must still start.
+    static const PFN_IS_PROCESS_CRITICAL pfnIsCritical =
+        Resolve<PFN_IS_PROCESS_CRITICAL>(GetModuleHandleA("kernel32.dll"), "IsProcessCritical");
+    static const PFN_NT_QUERY_PROCESS pfnQuery =
+        Resolve<PFN_NT_QUERY_PROCESS>(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess");
+    if (!pfnIsCritical && !pfnQuery) return -1;
+    CHandle process(OpenProcess(0x1000 /* PROCESS_QUERY_LIMITED_INFORMATION */, FALSE, pid));
+    if (!process.IsValid()) process.Attach(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid));
+    if (!process.IsValid()) return -1;
+    BOOL bCritical = FALSE;
+    if (pfnIsCritical && pfnIsCritical(process, &bCritical)) return bCritical ? 1 : 0;
+    ULONG ulBreak = 0;
+    if (pfnQuery &&
+        pfnQuery(process, kProcessBreakOnTermination, &ulBreak, sizeof ulBreak, nullptr) == 0)
+        return ulBreak ? 1 : 0;
+    return -1;
+}
+
+bool CProcessCore::IsCritical(DWORD pid, const std::string& name, const std::string& path) {
+    const int answer = m_queryCritical ? m_queryCritical(pid) : -1;
+    if (answer >= 0) return answer == 1;
+    if (pid == 0 || pid == 4) return true; // the idle and system processes
+    const std::string upper = UpperCase(FileNameOf(name));
+    for (const char* pszCritical : kCriticalNames)
+        if (upper == pszCritical) return InSystemFolder(path);
+    return false;
+}
 
 CProcessCore::CProcessCore(CToolHelp* pToolHelp, const char* pszLibraryFile)
     : m_bNT(1), m_pToolHelp(pToolHelp ? pToolHelp : &CToolHelp::System()),
-      m_strLibraryFile(pszLibraryFile), m_pfnQxt(nullptr), m_pfnGetPi(nullptr), m_pfnKill(nullptr),
-      m_pfnHwnd(nullptr) {
+      m_queryCritical(QueryCriticalFromSystem), m_strLibraryFile(pszLibraryFile), m_pfnQxt(nullptr),
+      m_pfnGetPi(nullptr), m_pfnKill(nullptr), m_pfnHwnd(nullptr) {
     IsWinNT();
 }
 

@@ -62,6 +62,17 @@ class CProcessCore {
     bool IsBound() const { return m_pfnKill != nullptr; }
     HMODULE LibraryHandle() const { return m_library; }
 
+    // Whether the system cannot live without process pid: ending it would stop Windows. The
+    // system is asked where it can tell; where it cannot, the ids 0 and 4 and the session,
+    // logon and service processes of the system folder (name and path as listed; an unknown
+    // path counts as the system folder) are critical.
+    bool IsCritical(DWORD pid, const std::string& name, const std::string& path);
+    // The system's answer for one process: 1 critical, 0 not, -1 cannot tell. Tests stand in
+    // for the system, which marks nothing critical under Wine.
+    typedef std::function<int(DWORD pid)> CriticalQuery;
+    void SetCriticalQuery(CriticalQuery query) { m_queryCritical = std::move(query); }
+    static int QueryCriticalFromSystem(DWORD pid);
+
     // Ends process pid and waits (bounded) for the end: through the library on the NT family
     // (gently: its windows are asked to close), by TerminateProcess on 95/98/Me. Non-zero when
     // the process was terminated or has ended; 0 when nothing could be done.
@@ -79,6 +90,7 @@ class CProcessCore {
     void ClearEntryPoints();
 
     CToolHelp* m_pToolHelp;
+    CriticalQuery m_queryCritical;
     std::string m_strLibraryFile;
     CLibrary m_library;
     PFN_VN_QXT m_pfnQxt;

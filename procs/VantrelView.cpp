@@ -15,6 +15,8 @@ const char kFirstRunWarning[] = "Vantrel is for advanced users.\n\nTake care whe
 
 const char kNoFavoritesMessage[] = "Favorites List has no Contents - hit F2 to Edit";
 
+const char kCriticalProcessText[] = " is a critical system process. Ending it would stop Windows.";
+
 namespace {
 const int kColumnCount = 5;
 const char* const kColumnTitles[kColumnCount] = {"Process", "PID", "Base Priority", "Num. Threads",
@@ -22,7 +24,9 @@ const char* const kColumnTitles[kColumnCount] = {"Process", "PID", "Base Priorit
 } // namespace
 
 CVantrelView::CVantrelView(CToolHelp* pToolHelp)
-    : m_core(pToolHelp), m_bNT(m_core.m_bNT), m_bGentle(0) {}
+    : m_core(pToolHelp), m_bCloseAfterPass(false), m_bNT(m_core.m_bNT), m_bGentle(0) {}
+
+CVantrelView::~CVantrelView() {}
 
 BOOL CVantrelView::Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nID) {
     // Report mode, sorted by the first column; several rows may be selected.
@@ -160,17 +164,6 @@ void CVantrelView::OnRefresh() {
     RefreshList();
 }
 
-void CVantrelView::KillRow(int row, BOOL refreshAfter) {
-    DWORD pid = 0;
-    if (!ParsePidText(GetListCtrl().GetItemText(row, 1), &pid)) return;
-    // Process ids are reused quickly: kill only while the id still belongs to a process of
-    // the row's name, never whatever took the id over after the listed process ended.
-    if (!m_core.IsProcessNamed(pid, GetListCtrl().GetItemText(row, 0))) return;
-    if (!m_core.Kill(pid, m_bGentle)) return;
-    GetListCtrl().DeleteItem(row);
-    if (refreshAfter) RefreshList();
-}
-
 int CVantrelView::KillFavorites() {
     RefreshList();
     const std::vector<std::string> names = LoadFavorites(VantrelApp()->m_settings);
@@ -178,23 +171,42 @@ int CVantrelView::KillFavorites() {
         AfxMessageBox(kNoFavoritesMessage, MB_OK);
         return 0;
     }
-    CMainFrame* pFrame = static_cast<CMainFrame*>(AfxGetMainWnd());
-    for (const std::string& name : names) {
-        if (pFrame) pFrame->SetStatusPaneText(1, ("Killing... " + name).c_str());
-        const int row = FindRowByName(name);
-        if (row != -1) KillRow(row, FALSE);
-    }
-    if (pFrame) pFrame->SetStatusPaneText(1, "     ");
+    StartKillPass(CKillPass::ForFavorites(m_core, names, m_bGentle));
     return 1;
 }
 
 void CVantrelView::OnKillSelected() {
-    const int row = GetListCtrl().GetNextItem(-1, LVNI_SELECTED);
-    if (row != -1) KillRow(row, TRUE);
+    const CListCtrl& list = GetListCtrl();
+    std::vector<CKillPass::Target> targets;
+    bool bSelf = false;
+    for (int row = list.GetNextItem(-1, LVNI_SELECTED); row != -1;
+         row = list.GetNextItem(row, LVNI_SELECTED)) {
+        CKillPass::Target target = {0, list.GetItemText(row, 0), list.GetItemText(row, 4)};
+        if (!ParsePidText(list.GetItemText(row, 1), &target.dwPID)) continue;
+        if (target.dwPID == GetCurrentProcessId()) {
+            bSelf = true; // the program's own row: it closes the normal way, after the others
+            continue;
+        }
+        if (m_core.IsCritical(target.dwPID, target.strName, target.strPath)) {
+            AfxMessageBox(target.strName + kCriticalProcessText, MB_OK | MB_ICONSTOP);
+            return; // nothing of the selection is ended
+        }
+        targets.push_back(target);
+    }
+    if (targets.empty()) {
+        if (bSelf) CloseMainWindow();
+        return;
+    }
+    m_bCloseAfterPass = bSelf;
+    StartKillPass(CKillPass::ForTargets(m_core, targets, m_bGentle));
 }
 
 void CVantrelView::OnUpdateKillSelected(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(GetListCtrl().GetSelectedCount() > 0);
+    pCmdUI->Enable(!IsKillPassRunning() && GetListCtrl().GetSelectedCount() > 0);
+}
+
+void CVantrelView::OnUpdateNotDuringKillPass(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(!IsKillPassRunning());
 }
 
 void CVantrelView::OnKillFavorites() {
@@ -203,7 +215,60 @@ void CVantrelView::OnKillFavorites() {
 
 void CVantrelView::OnKillFavoritesAndExit() {
     if (!KillFavorites()) return; // an empty list leaves the program open
-    if (CFrameWnd* pFrame = AfxGetMainWnd()) pFrame->PostMessage(WM_CLOSE, 0, 0);
+    m_bCloseAfterPass = true;     // the program closes when the pass has ended
+    if (!IsKillPassRunning()) CloseMainWindow();
+}
+
+void CVantrelView::StartKillPass(CKillPass pass) {
+    m_pPass.reset(new CKillPass(std::move(pass)));
+    // The pass runs on a thread of its own and reports through messages to this window, so
+    // that the window keeps answering; no window is touched from that thread.
+    const HWND hWnd = m_hWnd;
+    const bool bStarted = m_pPass->Start(
+        [hWnd](size_t nIndex) { ::PostMessageA(hWnd, kMsgKillProgress, WPARAM(nIndex), 0); },
+        [hWnd] { ::PostMessageA(hWnd, kMsgKillDone, 0, 0); });
+    if (bStarted) return;
+    // No thread: the pass runs here, the window waiting for it as it must.
+    m_pPass->Run([this](size_t nIndex) { OnKillProgress(nIndex); });
+    OnKillDone();
+}
+
+void CVantrelView::OnKillProgress(size_t nIndex) {
+    if (!m_pPass || nIndex >= m_pPass->Names().size()) return;
+    if (CMainFrame* pFrame = static_cast<CMainFrame*>(AfxGetMainWnd()))
+        pFrame->SetStatusPaneText(1, ("Killing... " + m_pPass->Names()[nIndex]).c_str());
+}
+
+void CVantrelView::OnKillDone() {
+    if (!m_pPass) return;
+    m_pPass->Join();
+    const bool bFavorites = !m_pPass->Names().empty();
+    m_pPass.reset();
+    if (bFavorites)
+        if (CMainFrame* pFrame = static_cast<CMainFrame*>(AfxGetMainWnd()))
+            pFrame->SetStatusPaneText(1, "     ");
+    RefreshList();
+    if (m_bCloseAfterPass) {
+        m_bCloseAfterPass = false;
+        CloseMainWindow();
+    }
+}
+
+void CVantrelView::CloseMainWindow() {
+    CWnd* pFrame = AfxGetMainWnd();
+    if (pFrame && pFrame->m_hWnd) pFrame->PostMessage(WM_CLOSE); // as Exit does
+}
+
+LRESULT CVantrelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case kMsgKillProgress:
+        OnKillProgress(size_t(wp));
+        return 0;
+    case kMsgKillDone:
+        OnKillDone();
+        return 0;
+    }
+    return CListView::WindowProc(msg, wp, lp);
 }
 
 void CVantrelView::OnEditFavorites() {
@@ -227,15 +292,18 @@ int CVantrelView::BindLibrary() {
 void CVantrelView::OnBindFailure(CProcessCore::BindResult result) {
     if (result == CProcessCore::LoadFailed) AfxMessageBox(kLoadFailureText, MB_OK);
     // The list stays empty: the records could not be completed, and the window closes.
-    CWnd* pFrame = AfxGetMainWnd();
-    if (pFrame && pFrame->m_hWnd) pFrame->PostMessage(WM_CLOSE); // not when already closed
+    CloseMainWindow();
 }
 
 BEGIN_COMMAND_MAP(CVantrelView, CListView)
 ON_COMMAND(ID_KILL_SELECTED, OnKillSelected)
 ON_UPDATE_COMMAND_UI(ID_KILL_SELECTED, OnUpdateKillSelected)
 ON_COMMAND(ID_KILL_FAVORITES, OnKillFavorites)
+ON_UPDATE_COMMAND_UI(ID_KILL_FAVORITES, OnUpdateNotDuringKillPass)
 ON_COMMAND(ID_KILL_FAVORITES_EXIT, OnKillFavoritesAndExit)
+ON_UPDATE_COMMAND_UI(ID_KILL_FAVORITES_EXIT, OnUpdateNotDuringKillPass)
 ON_COMMAND(ID_EDIT_FAVORITES, OnEditFavorites)
+ON_UPDATE_COMMAND_UI(ID_EDIT_FAVORITES, OnUpdateNotDuringKillPass)
 ON_COMMAND(ID_VIEW_REFRESH, OnRefresh)
+ON_UPDATE_COMMAND_UI(ID_VIEW_REFRESH, OnUpdateNotDuringKillPass)
 END_COMMAND_MAP()

@@ -3,15 +3,18 @@
 #pragma once
 
 #include "fw/View.h"
+#include "procs/KillPass.h"
 #include "procs/ProcessCore.h"
 #include "procs/ProcessText.h"
 
+#include <memory>
 #include <string>
 
 class CVantrelView : public CListView {
   public:
     // pToolHelp, when given, stands in for the system's process calls (tests).
     explicit CVantrelView(CToolHelp* pToolHelp = nullptr);
+    ~CVantrelView() override;
 
     BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nID) override;
     void OnInitialUpdate() override;
@@ -30,12 +33,18 @@ class CVantrelView : public CListView {
     // The first-run warning when it is due, then the first listing.
     int StartupRefresh();
 
-    // Killing: the selected row, or every favourite.
-    void KillRow(int row, BOOL refreshAfter);
+    // Starts a pass over every running process of every favourite; 0 (with a message) when
+    // there are no favourites. The list is refreshed before and once the pass has ended.
     int KillFavorites();
+    // Whether a kill pass runs: the commands that would start another or change the list
+    // are disabled meanwhile, and a close request waits for its end.
+    bool IsKillPassRunning() const { return m_pPass != nullptr; }
+    void CloseAfterKillPass() { m_bCloseAfterPass = true; }
 
+    // Ends the process of every selected row, then refreshes the list once.
     void OnKillSelected();
     void OnUpdateKillSelected(CCmdUI* pCmdUI);
+    void OnUpdateNotDuringKillPass(CCmdUI* pCmdUI);
     void OnKillFavorites();
     void OnKillFavoritesAndExit();
     void OnEditFavorites();
@@ -44,7 +53,20 @@ class CVantrelView : public CListView {
     CProcessCore& Core() { return m_core; }
 
   private:
+    void StartKillPass(CKillPass pass);
+    void OnKillProgress(size_t nIndex);
+    void OnKillDone();
+    // Asks the main window to close, as Exit does.
+    void CloseMainWindow();
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+    // What a running kill pass reports to this window.
+    static const UINT kMsgKillProgress = WM_APP + 1; // wParam: the favourite's index
+    static const UINT kMsgKillDone = WM_APP + 2;
+
     CProcessCore m_core;
+    std::unique_ptr<CKillPass> m_pPass; // the running pass; goes (and is joined) before the core
+    bool m_bCloseAfterPass;
 
   public:
     int& m_bNT; // the core's platform family: 0 on 95/98/Me
@@ -62,3 +84,5 @@ class CVantrelView : public CListView {
 
 extern const char kFirstRunWarning[];
 extern const char kNoFavoritesMessage[];
+// Follows the name of a process that must not be ended.
+extern const char kCriticalProcessText[];

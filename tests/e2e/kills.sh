@@ -48,8 +48,8 @@ vdrive wait-gone "E2E_FB_$tag.EXE" 3000 || fail "the second favourite's row stay
 [ "$(vdrive status 1)" = "[     ]" ] || fail "status pane after F9: $(vdrive status 1)"
 
 # Gentle: a window that honours WM_CLOSE ends, one that ignores it survives with its row.
-# While the ignoring one is waited for, the window is busy; the screenshot taken then shows
-# the status bar naming it (the texts themselves are checked by the unit tests).
+# While the ignoring one is waited for, the window goes on answering; the screenshot taken
+# then shows the status bar naming it (the texts themselves are checked by the unit tests).
 wrun reg add "$KEY\\Setting" /v Gentle /d 1 /f >/dev/null
 close_vantrel
 start_victim window "e2e_gh_$tag.exe" honour
@@ -63,7 +63,8 @@ vdrive wait-row "E2E_GI_$tag.EXE" 10000 || fail "gentle victims not listed"
 keys F9
 wait_until 5000 not running "$gh" || true
 shot gentle-wait
-[ "$(vdrive status 1)" = "[     ]" ] || fail "status pane after the gentle kills: $(vdrive status 1)"
+pass_over() { [ "$(vdrive status 1)" = "[     ]" ]; }
+wait_until 10000 pass_over || fail "status pane after the gentle kills: $(vdrive status 1)"
 running "$gh" && fail "the gentle kill did not end the window that honours WM_CLOSE"
 running "$gi" || fail "the gentle kill ended the window that ignores WM_CLOSE"
 vdrive wait-row "E2E_GI_$tag.EXE" 100 || fail "the survivor's row was removed"
@@ -75,6 +76,61 @@ wrun reg delete "$KEY\\Settings" /v Fav1 /f >/dev/null
 keys F10
 wait_exit
 running "$gi" || fail "F10 killed a process that is not a favourite"
+
+# Kill Favorites passes over Vantrel itself and ends the rest; F10 with the same list ends
+# the rest and closes Vantrel the normal way, storing its column widths.
+wrun reg add "$KEY\\Setting" /v Gentle /d 0 /f >/dev/null
+wrun reg add "$KEY\\Settings" /v Fav0 /d VANTREL.EXE /f >/dev/null
+for round in F9 F10; do
+    start_victim console "e2e_self_${round}_$tag.exe" 0
+    other=$VICTIM_PID
+    wrun reg add "$KEY\\Settings" /v Fav1 /d "E2E_SELF_${round}_$tag.EXE" /f >/dev/null
+    wrun reg delete "$KEY\\Grid" /f >/dev/null 2>&1 || true
+    start_vantrel
+    vdrive wait-row "E2E_SELF_${round}_$tag.EXE" 10000 || fail "victim not listed ($round)"
+    keys "$round"
+    wait_until 5000 not running "$other" || fail "$round left the other favourite running"
+    if [ "$round" = F9 ]; then
+        vdrive wait-gone "E2E_SELF_${round}_$tag.EXE" 5000 || fail "F9 did not refresh after"
+        vdrive wait-main 1000 >/dev/null || fail "F9 ended Vantrel itself"
+        close_vantrel
+    else
+        wait_exit
+        [ "$(exit_status)" = 0 ] || fail "F10 did not close Vantrel normally"
+        for i in 0 1 2 3 4; do
+            [ -n "$(reg_value Grid col$i)" ] || fail "F10 did not store Grid\\col$i"
+        done
+    fi
+done
+
+# Gently, three programs that ignore the close request: the pass takes one wait, not three,
+# and the list answers another program meanwhile.
+wrun reg add "$KEY\\Setting" /v Gentle /d 1 /f >/dev/null
+wrun reg delete "$KEY\\Settings" /f >/dev/null
+stubborn=()
+for i in 0 1 2; do
+    start_victim window "e2e_stub${i}_$tag.exe" ignore
+    stubborn+=("$VICTIM_PID")
+    wrun reg add "$KEY\\Settings" /v "Fav$i" /d "E2E_STUB${i}_$tag.EXE" /f >/dev/null
+done
+start_vantrel
+vdrive wait-row "E2E_STUB2_$tag.EXE" 10000 || fail "stubborn victims not listed"
+favourites_enabled() { [ "$(vdrive toolbar 32777)" = enabled ]; }
+wait_until 3000 favourites_enabled || fail "Kill Favorites is not enabled"
+start_ms=$(date +%s%3N)
+keys F9
+wait_until 3000 not favourites_enabled || fail "Kill Favorites stayed enabled during the pass"
+sleep 1
+read -r answer_ms rows < <(vdrive ask-rows) || fail "the list did not answer during the pass"
+shot gentle-pass
+wait_until 15000 favourites_enabled || fail "the gentle pass did not end"
+elapsed=$(($(date +%s%3N) - start_ms))
+echo "gentle pass of three stubborn programs: ${elapsed} ms; the list answered in ${answer_ms} ms"
+[ "$answer_ms" -lt 1000 ] || fail "the list took ${answer_ms} ms to answer during the pass"
+[ "$rows" -gt 0 ] || fail "the list answered with no rows"
+[ "$elapsed" -lt 8000 ] || fail "the gentle pass took ${elapsed} ms"
+for p in "${stubborn[@]}"; do running "$p" || fail "a stubborn program was forced"; done
+close_vantrel
 
 # F10 with an empty list: the message, and the program stays open.
 wrun reg delete "$KEY\\Settings" /f >/dev/null

@@ -33,6 +33,8 @@
 //   vdrive select-index N          selects row N (and only it)
 //   vdrive wait-start MS           wait until the first-run warning is up or the list has rows;
 //                                  prints "warning" or "rows"
+//   vdrive ask-rows                asks the list for its row count (waiting 10 s at most);
+//                                  prints the milliseconds the answer took and the count
 #include <windows.h>
 #include <commctrl.h>
 
@@ -393,6 +395,15 @@ int main(int argc, char** argv) {
     if (cmd == "close") return PostMessageA(hMain, WM_CLOSE, 0, 0) ? 0 : 1;
     if (cmd == "command")
         return PostMessageA(hMain, WM_COMMAND, WPARAM(atoi(arg(2).c_str())), 0) ? 0 : 1;
+    if (cmd == "ask-rows") {
+        DWORD_PTR nRows = 0;
+        const DWORD t0 = GetTickCount();
+        const bool answered = SendMessageTimeoutA(ListOf(hMain), LVM_GETITEMCOUNT, 0, 0,
+                                                  SMTO_NORMAL, 10000, &nRows) != 0;
+        printf("%lu %lu\n", static_cast<unsigned long>(GetTickCount() - t0),
+               static_cast<unsigned long>(nRows));
+        return answered ? 0 : 1;
+    }
     if (cmd == "wait-rows")
         return WaitFor([&] { return SendMessageA(ListOf(hMain), LVM_GETITEMCOUNT, 0, 0) > 0; },
                        ms(2))

@@ -1,4 +1,6 @@
 #include "unit/AppTestEnv.h"
+#include "procs/VantrelView.h"
+#include "res/resource.h"
 
 CVantrelApp theApp;
 
@@ -30,4 +32,13 @@ void AppTest::PumpMessages() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+}
+
+bool AppTest::WaitForKillPass(CVantrelView* view, DWORD dwMilliseconds) {
+    return PumpUntil([view] { return !view->IsKillPassRunning(); }, dwMilliseconds);
+}
+
+void AppTest::KillSelected(CVantrelView* view) {
+    view->SendCommand(ID_KILL_SELECTED);
+    EXPECT_TRUE(WaitForKillPass(view));
 }

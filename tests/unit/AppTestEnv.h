@@ -10,6 +10,7 @@
 #include <vector>
 
 extern CVantrelApp theApp;
+class CVantrelView;
 
 class AppTest : public ::testing::Test {
   protected:
@@ -31,6 +32,12 @@ class AppTest : public ::testing::Test {
         }
         return true;
     }
+
+    // Waits (handling messages) until the view's kill pass has ended and the list was
+    // refreshed; false on time-out.
+    static bool WaitForKillPass(CVantrelView* view, DWORD dwMilliseconds = 15000);
+    // Kill Selected on the view's selected rows, as F8 runs it, to the end of its pass.
+    static void KillSelected(CVantrelView* view);
 
     // Every message box shown during the test, and the answer the next ones get.
     static std::vector<std::string> s_messages;

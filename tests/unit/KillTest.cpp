@@ -9,6 +9,7 @@
 
 #include <commctrl.h>
 #include <cstring>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -20,11 +21,15 @@ struct KillCall {
     int gentle;
     int wait;
 };
+// Gentle kills run side by side on threads of their own: the record is shared.
+CRITICAL_SECTION g_callsLock;
 std::vector<KillCall> g_calls;
 int g_killResult = 0;
 
 int WINAPI RecordingKill(DWORD pid, int gentle, int wait) {
+    EnterCriticalSection(&g_callsLock);
     g_calls.push_back({pid, gentle, wait});
+    LeaveCriticalSection(&g_callsLock);
     return g_killResult;
 }
 
@@ -32,6 +37,7 @@ class KillTest : public AppTest {
   protected:
     void SetUp() override {
         AppTest::SetUp();
+        InitializeCriticalSection(&g_callsLock);
         g_calls.clear();
         g_killResult = 0;
         host.CreateEx(0, "VantrelTestHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 900, 400, nullptr,
@@ -44,6 +50,12 @@ class KillTest : public AppTest {
     void TearDown() override {
         host.DestroyWindow();
         AppTest::TearDown();
+        DeleteCriticalSection(&g_callsLock);
+    }
+    void KillOnly(int row) {
+        view->GetListCtrl().SetItemState(-1, 0, LVIS_SELECTED);
+        Select(row);
+        KillSelected(view);
     }
     // A row for a process as the snapshot would list it.
     int AddRow(const std::string& name, DWORD pid) {
@@ -78,62 +90,66 @@ TEST_F(KillTest, AnUnreadablePidKillsNothing) {
     g_killResult = 1;
     const int row = AddRow("SOME.EXE", 1);
     view->GetListCtrl().SetItemText(row, 1, "zz");
-    view->KillRow(row, FALSE);
+    KillOnly(row);
     EXPECT_TRUE(g_calls.empty());
-    EXPECT_EQ(1, Rows());
+    EXPECT_EQ(1, Rows()) << "nothing to end: no pass, no refresh";
 }
 
-TEST_F(KillTest, TheLibraryGetsTheGentleFlagUnchangedAndOne) {
-    Victim victim;
-    ASSERT_TRUE(victim.StartConsole(0));
-    view->Core().SetKillEntry(RecordingKill);
-    view->m_bGentle = 7;
-    AddRow(victim.ExeName(), victim.Pid());
-    AddRow("ZZ_OTHER.EXE", 4);
-    const int row = view->FindRowByName(victim.ExeName());
-    Select(row);
-    Select(view->FindRowByName("ZZ_OTHER.EXE"));
-
-    // A refused kill leaves the list and its selection as they were.
-    view->SendCommand(ID_KILL_SELECTED);
-    ASSERT_EQ(1u, g_calls.size());
-    EXPECT_EQ(victim.Pid(), g_calls[0].pid) << "the first selected row from the top";
-    EXPECT_EQ(7, g_calls[0].gentle);
-    EXPECT_EQ(1, g_calls[0].wait);
-    EXPECT_EQ(2, Rows());
-    EXPECT_EQ(2u, view->GetListCtrl().GetSelectedCount());
-
-    // Without a bound kill entry nothing is called and nothing changes.
-    view->Core().SetKillEntry(nullptr);
-    view->KillRow(row, FALSE);
-    EXPECT_EQ(1u, g_calls.size());
-    EXPECT_EQ(2, Rows());
-    EXPECT_TRUE(victim.Running());
-}
-
-TEST_F(KillTest, KillSelectedTakesTheTopmostSelectedRowAndRebuildsTheList) {
+TEST_F(KillTest, EverySelectedRowGoesToTheLibraryWithTheGentleFlagUnchangedAndOne) {
     Victim first, second;
     ASSERT_TRUE(first.StartConsole(0));
     ASSERT_TRUE(second.StartConsole(0));
+    view->Core().SetKillEntry(RecordingKill);
+    view->m_bGentle = 7;
+    Select(AddRow(first.ExeName(), first.Pid()));
+    Select(AddRow(second.ExeName(), second.Pid()));
+
+    // Refused kills: both asked, side by side, and the list refreshed once.
+    KillSelected(view);
+    ASSERT_EQ(2u, g_calls.size());
+    std::vector<DWORD> pids = {g_calls[0].pid, g_calls[1].pid};
+    std::sort(pids.begin(), pids.end());
+    std::vector<DWORD> expected = {first.Pid(), second.Pid()};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, pids);
+    for (const KillCall& call : g_calls) {
+        EXPECT_EQ(7, call.gentle);
+        EXPECT_EQ(1, call.wait);
+    }
+    EXPECT_TRUE(first.Running() && second.Running());
+    EXPECT_NE(-1, view->FindRowByName(first.ExeName())) << "a refused kill leaves its row";
+
+    // Without a bound kill entry nothing is called and nothing changes.
+    view->Core().SetKillEntry(nullptr);
+    KillOnly(view->FindRowByName(first.ExeName()));
+    EXPECT_EQ(2u, g_calls.size());
+    EXPECT_TRUE(first.Running());
+}
+
+TEST_F(KillTest, KillSelectedEndsEverySelectedRowAndRebuildsTheList) {
+    Victim first, second, spared;
+    ASSERT_TRUE(first.StartConsole(0));
+    ASSERT_TRUE(second.StartConsole(0));
+    ASSERT_TRUE(spared.StartConsole(0));
     view->m_bNT = 0; // the forced kill of the 95/98 path, on real processes
     view->m_bGentle = 1;
     AddRow(first.ExeName(), first.Pid());
     AddRow(second.ExeName(), second.Pid());
-    AddRow("ZZZ_NOT_A_PROCESS.EXE", 4);
+    AddRow(spared.ExeName(), spared.Pid());
+    AddRow("ZZZ_NOT_A_PROCESS.EXE", 0x7FFFFFF0);
     Select(view->FindRowByName(first.ExeName()));
     Select(view->FindRowByName(second.ExeName()));
-    const std::string topName =
-        first.ExeName() < second.ExeName() ? first.ExeName() : second.ExeName();
-    Victim& top = topName == first.ExeName() ? first : second;
-    Victim& other = topName == first.ExeName() ? second : first;
+    Select(view->FindRowByName("ZZZ_NOT_A_PROCESS.EXE"));
 
-    view->OnKillSelected();
-    EXPECT_TRUE(top.WaitForExit(0)) << "the kill waits for the end";
-    EXPECT_EQ(0xFFFFFFFFu, top.ExitCode()) << "forced, whatever the gentle flag";
-    EXPECT_TRUE(other.Running());
+    KillSelected(view);
+    for (Victim* victim : {&first, &second}) {
+        EXPECT_TRUE(victim->WaitForExit(0)) << "the pass waits for the end";
+        EXPECT_EQ(0xFFFFFFFFu, victim->ExitCode()) << "forced, whatever the gentle flag";
+    }
+    EXPECT_TRUE(spared.Running());
     // The list was rebuilt from a new snapshot: the made-up row is gone.
     EXPECT_EQ(-1, view->FindRowByName("ZZZ_NOT_A_PROCESS.EXE"));
-    EXPECT_EQ(-1, view->FindRowByName(topName));
+    EXPECT_TRUE(s_messages.empty());
 }
 
 TEST_F(KillTest, AReusedProcessIdIsNeverKilled) {
@@ -141,35 +157,33 @@ TEST_F(KillTest, AReusedProcessIdIsNeverKilled) {
     ASSERT_TRUE(victim.StartConsole(0));
     view->Core().SetKillEntry(RecordingKill);
     g_killResult = 1;
-    // A row whose process ended and whose id now belongs to another program.
-    const int row = AddRow("ENDED_LONG_AGO.EXE", victim.Pid());
-    Select(row);
-    view->OnKillSelected();
-    EXPECT_TRUE(g_calls.empty());
-    EXPECT_EQ(1, Rows());
-    EXPECT_EQ(1u, view->GetListCtrl().GetSelectedCount());
-
-    view->m_bNT = 0;
-    view->KillRow(row, FALSE);
-    EXPECT_TRUE(victim.Running());
-    EXPECT_EQ(1, Rows());
+    // A row whose process ended and whose id now belongs to another program, on both paths.
+    for (int bNT : {1, 0}) {
+        view->m_bNT = bNT;
+        KillOnly(AddRow("ENDED_LONG_AGO.EXE", victim.Pid()));
+        EXPECT_TRUE(g_calls.empty());
+        EXPECT_TRUE(victim.Running());
+    }
+    view->m_bNT = 1;
 
     // An id that no process has any more.
     const DWORD pid = victim.Pid();
     const std::string name = victim.ExeName();
     victim.Kill();
-    view->m_bNT = 1;
-    const int gone = AddRow(name, pid);
-    view->KillRow(gone, FALSE);
+    view->Core().SetKillEntry(RecordingKill);
+    KillOnly(AddRow(name, pid));
     EXPECT_TRUE(g_calls.empty());
-    EXPECT_EQ(2, Rows());
 }
 
-TEST_F(KillTest, KillFavoritesKillsTheFirstMatchingRowOfEachName) {
+TEST_F(KillTest, KillFavoritesEndsEveryRunningProcessOfEachName) {
     Victim a, b, spare;
     ASSERT_TRUE(a.StartConsole(0));
     ASSERT_TRUE(b.StartConsole(0));
     ASSERT_TRUE(spare.StartConsole(0));
+    // Two more of a's name: one from the same file, one from another folder.
+    Victim aSame, aElsewhere;
+    ASSERT_TRUE(aSame.StartSameName(a, false));
+    ASSERT_TRUE(aElsewhere.StartSameName(a, true));
     // Stored in lower case; the list ends at the first empty value.
     CRegSettings& s = theApp.m_settings;
     std::string lowerA = a.ExeName(), lowerB = b.ExeName();
@@ -183,11 +197,13 @@ TEST_F(KillTest, KillFavoritesKillsTheFirstMatchingRowOfEachName) {
     view->m_bGentle = 0;
 
     EXPECT_EQ(1, view->KillFavorites());
-    EXPECT_TRUE(a.WaitForExit(5000));
-    EXPECT_TRUE(b.WaitForExit(5000));
-    EXPECT_TRUE(spare.Running()) << "names after a gap are not favourites";
-    EXPECT_EQ(-1, view->FindRowByName(a.ExeName())) << "killed rows are removed";
+    EXPECT_TRUE(view->IsKillPassRunning());
     EXPECT_NE(-1, view->FindRowByName(spare.ExeName())) << "the list was refreshed first";
+    ASSERT_TRUE(WaitForKillPass(view));
+    for (Victim* victim : {&a, &aSame, &aElsewhere, &b})
+        EXPECT_TRUE(victim->WaitForExit(0)) << victim->ExePath();
+    EXPECT_TRUE(spare.Running()) << "names after a gap are not favourites";
+    EXPECT_EQ(-1, view->FindRowByName(a.ExeName())) << "the list was refreshed after";
     EXPECT_TRUE(s_messages.empty());
 }
 
@@ -211,6 +227,7 @@ TEST_F(KillTest, KillFavoritesNamesEachFavouriteInTheStatusBarThenBlanksIt) {
     theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(1).c_str(), "Two.EXE");
 
     EXPECT_EQ(1, view->KillFavorites());
+    EXPECT_TRUE(WaitForKillPass(view));
     const std::vector<std::string> expected = {"Killing... ONE.EXE", "Killing... TWO.EXE", "     "};
     EXPECT_EQ(expected, g_paneTexts) << "also for names that are not running";
 

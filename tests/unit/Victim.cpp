@@ -28,7 +28,21 @@ Victim::~Victim() {
     Kill();
     for (HANDLE h : {m_hProcess, m_hReady, m_hCloseSeen})
         if (h) CloseHandle(h);
-    if (!m_strExePath.empty()) DeleteFileA(m_strExePath.c_str());
+    if (m_bOwnsFile) DeleteFileA(m_strExePath.c_str());
+}
+
+bool Victim::StartSameName(const Victim& other, bool bOtherFolder) {
+    if (!bOtherFolder) return Start("", "vsam", "0", false, other.ExePath());
+    char szFolder[32];
+    static unsigned s_nFolder;
+    snprintf(szFolder, sizeof szFolder, "f%lu_%u\\", GetCurrentProcessId(), ++s_nFolder);
+    const std::string dir = VictimDir() + szFolder;
+    CreateDirectoryA(dir.c_str(), nullptr);
+    const std::string path = dir + other.ExeName();
+    if (!CopyFileA(other.ExePath().c_str(), path.c_str(), FALSE)) return false;
+    m_bOwnsFile = true; // the copy goes with this victim, even if it does not start
+    m_strExePath = path;
+    return Start("", "vsam", "0", false, path);
 }
 
 bool Victim::StartConsole(int nExtraThreads) {
@@ -44,17 +58,24 @@ bool Victim::StartWindow(bool bHonourClose) {
 }
 
 bool Victim::Start(const char* pszProgram, const char* pszPrefix, const std::string& strArgs,
-                   bool bUnopenable) {
+                   bool bUnopenable, const std::string& strExePath) {
     if (m_hProcess) return false;
     static unsigned s_nCounter;
     char szUnique[64];
     snprintf(szUnique, sizeof szUnique, "%s_%lu_%u_%lu", pszPrefix, GetCurrentProcessId(),
              ++s_nCounter, GetTickCount() % 100000);
-    m_strExeName = std::string(szUnique) + ".exe";
-    m_strExePath = VictimDir() + m_strExeName;
-    if (!CopyFileA((TestProgramDir() + pszProgram).c_str(), m_strExePath.c_str(), FALSE)) {
-        m_strExePath.clear();
-        return false;
+    if (!strExePath.empty()) {
+        // An existing file: the name is its own.
+        m_strExePath = strExePath;
+        m_strExeName = strExePath.substr(strExePath.find_last_of("\\/") + 1);
+    } else {
+        m_strExeName = std::string(szUnique) + ".exe";
+        m_strExePath = VictimDir() + m_strExeName;
+        if (!CopyFileA((TestProgramDir() + pszProgram).c_str(), m_strExePath.c_str(), FALSE)) {
+            m_strExePath.clear();
+            return false;
+        }
+        m_bOwnsFile = true;
     }
 
     m_strEvent = std::string("VantrelVictim_") + szUnique;

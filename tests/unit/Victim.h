@@ -20,6 +20,9 @@ class Victim {
     // A process with one visible top-level window that closes on WM_CLOSE when bHonourClose
     // is set (exit code 0) and ignores it otherwise.
     bool StartWindow(bool bHonourClose);
+    // Another console process under the same file name as console victim `other`: the same
+    // file, or (bOtherFolder) a copy of it in a folder of its own.
+    bool StartSameName(const Victim& other, bool bOtherFolder);
 
     DWORD Pid() const { return m_dwPid; }
     HANDLE Process() const { return m_hProcess; }
@@ -39,7 +42,7 @@ class Victim {
 
   private:
     bool Start(const char* pszProgram, const char* pszPrefix, const std::string& strArgs,
-               bool bUnopenable = false);
+               bool bUnopenable = false, const std::string& strExePath = "");
 
     DWORD m_dwPid = 0;
     HANDLE m_hProcess = nullptr;
@@ -48,6 +51,7 @@ class Victim {
     std::string m_strEvent;
     std::string m_strExeName;
     std::string m_strExePath;
+    bool m_bOwnsFile = false; // the file was copied for this victim and goes with it
 };
 
 // The folder of the running test program, with a trailing backslash.

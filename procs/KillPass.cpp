@@ -1,0 +1,130 @@
+#include "procs/KillPass.h"
+#include "procs/ProcessText.h"
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// One gentle kill on a thread of its own: the close request and the bounded wait for the end.
+struct GentleKill {
+    CProcessCore* pCore;
+    DWORD dwPID;
+    int bGentle; // handed to the library as it was chosen
+    int nResult;
+    CHandle thread;
+};
+
+DWORD WINAPI RunGentleKill(void* pParam) {
+    GentleKill* pKill = static_cast<GentleKill*>(pParam);
+    pKill->nResult = pKill->pCore->Kill(pKill->dwPID, pKill->bGentle);
+    return 0;
+}
+
+} // namespace
+
+CKillPass CKillPass::ForFavorites(CProcessCore& core, const std::vector<std::string>& names,
+                                  int bGentle) {
+    CKillPass pass(core, bGentle);
+    pass.m_bByName = true;
+    for (const std::string& name : names)
+        pass.m_names.push_back(UpperCase(name));
+    return pass;
+}
+
+CKillPass CKillPass::ForTargets(CProcessCore& core, std::vector<Target> targets, int bGentle) {
+    CKillPass pass(core, bGentle);
+    pass.m_targets = std::move(targets);
+    for (Target& target : pass.m_targets)
+        target.strName = UpperCase(target.strName);
+    return pass;
+}
+
+CKillPass::~CKillPass() {
+    Join();
+}
+
+CKillPass::Result CKillPass::Check(const Target& target) {
+    if (target.dwPID == GetCurrentProcessId()) return SkippedSelf;
+    if (m_pCore->IsCritical(target.dwPID, target.strName, target.strPath)) return SkippedCritical;
+    // Process ids are reused quickly: only while the id still belongs to a process of the
+    // listed name, never whatever took the id over after that process ended.
+    if (!m_pCore->IsProcessNamed(target.dwPID, target.strName)) return Gone;
+    return Ended; // may be ended
+}
+
+void CKillPass::Run(const Progress& progress) {
+    m_outcomes.clear();
+    std::vector<std::vector<Target>> groups;
+    if (m_bByName) {
+        // One walk finds every process of every favourite; a row stands for all processes of
+        // its name and path, so the rows are not enough.
+        groups.resize(m_names.size());
+        m_pCore->WalkProcesses([&](const PROCESSENTRY32& entry) {
+            const std::string exe = UpperCase(
+                std::string(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile)));
+            const std::string base = FileNameOf(exe);
+            for (size_t i = 0; i < m_names.size(); ++i)
+                if (m_names[i] == base || m_names[i] == exe) {
+                    groups[i].push_back({entry.th32ProcessID, m_names[i], std::string()});
+                    break; // a name listed twice is worked through once
+                }
+            return true;
+        });
+    } else {
+        groups.push_back(m_targets);
+    }
+
+    // Gentle kills wait side by side: each on a thread of its own, all joined at the end.
+    std::vector<std::unique_ptr<GentleKill>> gentle;
+    std::vector<size_t> gentleOutcome;
+    for (size_t i = 0; i < groups.size(); ++i) {
+        if (progress) progress(i);
+        for (const Target& target : groups[i]) {
+            Outcome outcome = {target.dwPID, target.strName, Check(target)};
+            if (outcome.result == Ended) {
+                if (m_bGentle && m_pCore->m_bNT) {
+                    std::unique_ptr<GentleKill> kill(
+                        new GentleKill{m_pCore, target.dwPID, m_bGentle, 0, {}});
+                    kill->thread.Attach(
+                        CreateThread(nullptr, 0, RunGentleKill, kill.get(), 0, nullptr));
+                    if (!kill->thread.IsValid()) RunGentleKill(kill.get());
+                    gentleOutcome.push_back(m_outcomes.size());
+                    gentle.push_back(std::move(kill));
+                } else {
+                    outcome.result = m_pCore->Kill(target.dwPID, m_bGentle) ? Ended : StillRunning;
+                }
+            }
+            m_outcomes.push_back(outcome);
+        }
+    }
+    for (size_t k = 0; k < gentle.size(); ++k) {
+        if (gentle[k]->thread.IsValid()) WaitForSingleObject(gentle[k]->thread, INFINITE);
+        m_outcomes[gentleOutcome[k]].result = gentle[k]->nResult ? Ended : StillRunning;
+    }
+}
+
+bool CKillPass::AllEnded() const {
+    for (const Outcome& outcome : m_outcomes)
+        if (outcome.result == StillRunning) return false;
+    return true;
+}
+
+DWORD WINAPI CKillPass::ThreadMain(void* pParam) {
+    CKillPass* pPass = static_cast<CKillPass*>(pParam);
+    pPass->Run(pPass->m_progress);
+    if (pPass->m_done) pPass->m_done();
+    return 0;
+}
+
+bool CKillPass::Start(Progress progress, std::function<void()> done) {
+    m_progress = std::move(progress);
+    m_done = std::move(done);
+    m_thread.Attach(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
+    return m_thread.IsValid();
+}
+
+void CKillPass::Join() {
+    if (m_thread.IsValid()) WaitForSingleObject(m_thread, INFINITE);
+    m_thread.Close();
+}

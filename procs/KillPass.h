@@ -1,0 +1,79 @@
+// CKillPass: ends a set of processes - every running process whose name is a favourite, or the
+// processes of chosen rows - with the rules every kill follows: never the program itself, never
+// a process the system cannot live without, and only while a process id still belongs to a
+// process of the expected name. Gentle kills run side by side, so a pass with several programs
+// that ignore the close request takes one wait, not one each. A pass runs on the calling thread
+// (Run) or on a thread of its own (Start); it knows no window.
+#pragma once
+
+#include "procs/ProcessCore.h"
+#include "win/Handles.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class CKillPass {
+  public:
+    // A process to end, and the name it must still have.
+    struct Target {
+        DWORD dwPID;
+        std::string strName;
+        std::string strPath; // empty when unknown
+    };
+    // What became of one process.
+    enum Result {
+        Ended,           // terminated, or ended after its windows were asked to close
+        StillRunning,    // refused, access denied, or ignored a gentle close
+        SkippedCritical, // the system cannot live without it
+        SkippedSelf,     // the program itself
+        Gone,            // its id no longer belongs to a process of its name: left alone
+    };
+    struct Outcome {
+        DWORD dwPID;
+        std::string strName; // upper case
+        Result result;
+    };
+
+    // Every running process named one of names (upper-cased here), found by one walk of the
+    // processes when the pass runs; the names are worked through in their order.
+    static CKillPass ForFavorites(CProcessCore& core, const std::vector<std::string>& names,
+                                  int bGentle);
+    // The given processes, each under the name it was listed with.
+    static CKillPass ForTargets(CProcessCore& core, std::vector<Target> targets, int bGentle);
+
+    CKillPass(CKillPass&&) = default;
+    ~CKillPass();
+
+    // Called on the pass's thread as it reaches group nIndex (a favourite's name, or the
+    // single group of a pass over targets).
+    typedef std::function<void(size_t nIndex)> Progress;
+    // Runs the pass on this thread.
+    void Run(const Progress& progress);
+    // Runs the pass on a thread of its own; done is called on that thread at the end. False
+    // when no thread could be started (then nothing was done).
+    bool Start(Progress progress, std::function<void()> done);
+    // Waits for a started pass to end.
+    void Join();
+
+    const std::vector<std::string>& Names() const { return m_names; }
+    const std::vector<Outcome>& Outcomes() const { return m_outcomes; }
+    // Whether every process the pass tried to end has ended.
+    bool AllEnded() const;
+
+  private:
+    CKillPass(CProcessCore& core, int bGentle) : m_pCore(&core), m_bGentle(bGentle) {}
+    void EndGroup(const std::vector<Target>& targets);
+    Result Check(const Target& target);
+    static DWORD WINAPI ThreadMain(void* pParam);
+
+    CProcessCore* m_pCore;
+    int m_bGentle;
+    bool m_bByName = false;
+    std::vector<std::string> m_names; // by name: the favourites
+    std::vector<Target> m_targets;    // by target: the processes
+    std::vector<Outcome> m_outcomes;  // filled by the pass
+    Progress m_progress;              // for Start
+    std::function<void()> m_done;     // for Start
+    CHandle m_thread;
+};

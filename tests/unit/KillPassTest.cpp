@@ -1,0 +1,212 @@
+// The rules every kill pass follows, and a main window that keeps answering while one runs:
+// never the program itself, never a process the system cannot live without, gentle kills side
+// by side, and a close request that waits for the end of the pass.
+#include "fw/DocTemplate.h"
+#include "frame/MainFrm.h"
+#include "procs/VantrelView.h"
+#include "res/resource.h"
+#include "settings/SettingNames.h"
+#include "unit/AppTestEnv.h"
+#include "unit/Victim.h"
+
+#include <commctrl.h>
+
+namespace {
+
+TEST(CriticalProcess, TheSystemsAnswerHoldsAndWithoutOneTheKnownProcessesAreCritical) {
+    CProcessCore core;
+    char szSystem[MAX_PATH];
+    GetSystemDirectoryA(szSystem, MAX_PATH);
+    const std::string system = std::string(szSystem) + "\\";
+
+    core.SetCriticalQuery([](DWORD) { return -1; }); // the system cannot tell
+    EXPECT_TRUE(core.IsCritical(0, "[System Process]", ""));
+    EXPECT_TRUE(core.IsCritical(4, "System", ""));
+    for (const char* name :
+         {"csrss.exe", "WININIT.EXE", "smss.exe", "lsass.exe", "services.exe", "winlogon.exe"}) {
+        EXPECT_TRUE(core.IsCritical(1000, name, system + name)) << name;
+        EXPECT_TRUE(core.IsCritical(1000, name, "")) << name << ": an unknown path counts";
+        EXPECT_FALSE(core.IsCritical(1000, name, "C:\\Games\\" + std::string(name))) << name;
+    }
+    EXPECT_FALSE(core.IsCritical(1000, "notepad.exe", system + "notepad.exe"));
+
+    core.SetCriticalQuery([](DWORD pid) { return pid == 1234 ? 1 : 0; }); // the system tells
+    EXPECT_TRUE(core.IsCritical(1234, "MINE.EXE", "C:\\MINE.EXE"));
+    EXPECT_FALSE(core.IsCritical(4, "System", "")) << "the system's own answer holds";
+    EXPECT_FALSE(core.IsCritical(1000, "csrss.exe", system + "csrss.exe"));
+}
+
+TEST(CriticalProcess, AProcessTheSystemMarksCriticalIsReportedSo) {
+    // Wine lets nothing be marked critical; where a process can be marked, the system's own
+    // answer must reach the check.
+    Victim victim;
+    ASSERT_TRUE(victim.StartConsole(0));
+    typedef LONG(WINAPI * PFN_SET)(HANDLE, int, PVOID, ULONG);
+    PFN_SET pfnSet = reinterpret_cast<PFN_SET>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtSetInformationProcess")));
+    ULONG ulOn = 1, ulOff = 0;
+    const int kBreakOnTermination = 29;
+    if (!pfnSet || pfnSet(victim.Process(), kBreakOnTermination, &ulOn, sizeof ulOn) != 0 ||
+        CProcessCore::QueryCriticalFromSystem(victim.Pid()) != 1) {
+        EXPECT_NE(1, CProcessCore::QueryCriticalFromSystem(victim.Pid()));
+        GTEST_SKIP() << "this system does not let a test mark a process critical";
+    }
+    CProcessCore core;
+    EXPECT_TRUE(core.IsCritical(victim.Pid(), victim.ExeName(), victim.ExePath()));
+    pfnSet(victim.Process(), kBreakOnTermination, &ulOff, sizeof ulOff);
+}
+
+// A question to the list from another thread, one second after it starts.
+struct Ask {
+    HWND hList;
+    DWORD_PTR nRows;
+    DWORD dwAnswerMs;
+};
+DWORD WINAPI AskOneSecondIn(void* pParam) {
+    Ask* pAsk = static_cast<Ask*>(pParam);
+    Sleep(1000);
+    const DWORD t0 = GetTickCount();
+    SendMessageTimeoutA(pAsk->hList, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 5000, &pAsk->nRows);
+    pAsk->dwAnswerMs = GetTickCount() - t0;
+    return 0;
+}
+
+CView* NewView() {
+    return new CVantrelView;
+}
+
+// The main window with its list, as the program has them.
+class KillPassTest : public AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        CCreateContext context;
+        context.pTemplate = &tmpl;
+        frame = new CMainFrame;
+        ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, &context));
+        theApp.m_pMainWnd = frame;
+        view = frame->GetVantrelView();
+        ASSERT_NE(nullptr, view);
+        view->BuildColumns();
+        hFrame = frame->m_hWnd;
+    }
+    void TearDown() override {
+        theApp.m_pMainWnd = nullptr;
+        if (IsWindow(hFrame)) {
+            WaitForKillPass(view);
+            frame->DestroyWindow();
+        }
+        AppTest::TearDown();
+    }
+    void Favourites(const std::vector<std::string>& names) {
+        for (size_t i = 0; i < names.size(); ++i)
+            theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(i).c_str(), names[i]);
+    }
+    void SelectOnly(const std::string& name) {
+        view->GetListCtrl().SetItemState(-1, 0, LVIS_SELECTED);
+        const int row = view->FindRowByName(name);
+        ASSERT_NE(-1, row) << name;
+        view->GetListCtrl().SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    static std::string ThisProgram() {
+        char path[MAX_PATH];
+        const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+        const std::string full(path, n);
+        return full.substr(full.find_last_of("\\/") + 1);
+    }
+    // Whether a command is enabled as the frame sees it (menu, key and toolbar alike).
+    bool Enabled(UINT nID) {
+        CCmdUI probe;
+        probe.m_nID = nID;
+        frame->UpdateCmdUI(&probe);
+        return probe.m_bEnabled != FALSE;
+    }
+
+    CSingleDocTemplate tmpl{IDR_MAINFRAME, nullptr, nullptr, NewView};
+    CMainFrame* frame = nullptr;
+    CVantrelView* view = nullptr;
+    HWND hFrame = nullptr;
+};
+
+TEST_F(KillPassTest, KillFavoritesLeavesTheProgramItselfAndEndsTheRest) {
+    Victim other;
+    ASSERT_TRUE(other.StartConsole(0));
+    Favourites({ThisProgram(), other.ExeName()});
+    frame->SendCommand(ID_KILL_FAVORITES);
+    ASSERT_TRUE(WaitForKillPass(view));
+    EXPECT_TRUE(other.WaitForExit(0)) << "the favourite after the program's own name";
+    EXPECT_TRUE(IsWindow(hFrame));
+    EXPECT_NE(-1, view->FindRowByName(ThisProgram()));
+}
+
+TEST_F(KillPassTest, KillSelectedOnTheProgramsOwnRowClosesItAsExitDoes) {
+    view->RefreshList();
+    SelectOnly(ThisProgram());
+    frame->SendCommand(ID_KILL_SELECTED);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hFrame); }));
+    EXPECT_TRUE(scratch.Exists(kSectionGrid)) << "the column widths were saved";
+}
+
+TEST_F(KillPassTest, KillSelectedOnACriticalRowSaysSoAndEndsNothing) {
+    Victim victim, other;
+    ASSERT_TRUE(victim.StartConsole(0));
+    ASSERT_TRUE(other.StartConsole(0));
+    const DWORD critical = victim.Pid();
+    view->Core().SetCriticalQuery([critical](DWORD pid) { return pid == critical ? 1 : 0; });
+    view->RefreshList();
+    SelectOnly(other.ExeName());
+    view->GetListCtrl().SetItemState(view->FindRowByName(victim.ExeName()), LVIS_SELECTED,
+                                     LVIS_SELECTED);
+    frame->SendCommand(ID_KILL_SELECTED);
+    EXPECT_FALSE(view->IsKillPassRunning());
+    ASSERT_EQ(1u, s_messages.size());
+    EXPECT_EQ(UpperCase(victim.ExeName()) +
+                  " is a critical system process. Ending it would stop Windows.",
+              s_messages[0]);
+    EXPECT_TRUE(victim.Running());
+    EXPECT_TRUE(other.Running()) << "nothing of the selection was ended";
+
+    // Kill Favorites passes over it and goes on with the rest.
+    Favourites({victim.ExeName(), other.ExeName()});
+    frame->SendCommand(ID_KILL_FAVORITES);
+    ASSERT_TRUE(WaitForKillPass(view));
+    EXPECT_TRUE(victim.Running());
+    EXPECT_TRUE(other.WaitForExit(0));
+}
+
+TEST_F(KillPassTest, GentleKillsWaitSideBySideWhileTheWindowAnswersAndHoldsItsCommands) {
+    Victim stubborn[3];
+    std::vector<std::string> names;
+    for (Victim& victim : stubborn) {
+        ASSERT_TRUE(victim.StartWindow(false));
+        names.push_back(victim.ExeName());
+    }
+    Favourites(names);
+    view->m_bGentle = 1;
+    const DWORD start = GetTickCount();
+    frame->SendCommand(ID_KILL_FAVORITES);
+    ASSERT_TRUE(view->IsKillPassRunning());
+    for (UINT nID : {ID_VIEW_REFRESH, ID_KILL_SELECTED, ID_KILL_FAVORITES, ID_KILL_FAVORITES_EXIT,
+                     ID_EDIT_FAVORITES})
+        EXPECT_FALSE(Enabled(nID)) << nID << " during the pass";
+
+    // Another thread asks the list for its rows while the pass waits: the answer comes.
+    Ask ask = {view->m_hWnd, 0, 0};
+    HANDLE hThread = CreateThread(nullptr, 0, AskOneSecondIn, &ask, 0, nullptr);
+    // A close request during the pass waits for its end.
+    PostMessageA(hFrame, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitForKillPass(view, 20000));
+    const DWORD elapsed = GetTickCount() - start;
+    WaitForSingleObject(hThread, 10000);
+    CloseHandle(hThread);
+    EXPECT_LT(elapsed, 8000u) << "three stubborn programs, one wait";
+    EXPECT_LT(ask.dwAnswerMs, 1000u);
+    EXPECT_GT(ask.nRows, 0u);
+    for (Victim& victim : stubborn) {
+        EXPECT_TRUE(victim.WaitForCloseRequest(0)) << "asked to close";
+        EXPECT_TRUE(victim.Running()) << "never forced";
+    }
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hFrame); })) << "closed after the pass";
+}
+
+} // namespace
