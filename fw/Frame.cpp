@@ -200,6 +200,9 @@ void CFrameWnd::OnMenuSelect(UINT nID, UINT nFlags, HMENU hMenu) {
 }
 
 LRESULT CFrameWnd::OnNotify(NMHDR* pnmh) {
+    // A control of ours that handles its own notifications (the list's column clicks).
+    LRESULT result = 0;
+    if (ReflectToChild(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(pnmh), &result)) return result;
     if (pnmh->code == TTN_GETDISPINFOA) {
         // Toolbar tooltips: the part of the command's string after the newline.
         NMTTDISPINFOA* pInfo = reinterpret_cast<NMTTDISPINFOA*>(pnmh);

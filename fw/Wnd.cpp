@@ -156,7 +156,9 @@ LRESULT CWnd::Default() {
 }
 
 bool CWnd::ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT* pResult) {
-    HWND hChild = reinterpret_cast<HWND>(lp);
+    // A notification names its sender inside; the other messages carry the control's window.
+    HWND hChild = msg == WM_NOTIFY ? reinterpret_cast<const NMHDR*>(lp)->hwndFrom
+                                   : reinterpret_cast<HWND>(lp);
     CWnd* pChild = FromHandlePermanent(hChild);
     return pChild && pChild != this && pChild->OnChildNotify(msg, wp, lp, pResult);
 }

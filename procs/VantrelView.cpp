@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "settings/SettingNames.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -29,8 +30,9 @@ CVantrelView::CVantrelView(CToolHelp* pToolHelp)
 CVantrelView::~CVantrelView() {}
 
 BOOL CVantrelView::Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nID) {
-    // Report mode, sorted by the first column; several rows may be selected.
-    dwStyle |= LVS_REPORT | LVS_SORTASCENDING | LVS_ALIGNLEFT;
+    // Report mode; several rows may be selected. The view sorts the rows itself, by the column
+    // the user chose (the name at first).
+    dwStyle |= LVS_REPORT | LVS_ALIGNLEFT;
     return CListView::Create(dwStyle, rect, pParent, nID);
 }
 
@@ -80,10 +82,20 @@ int CVantrelView::RefreshList() {
     // (Switching it on shows a window, so a hidden list is left as it is.)
     const bool bShown = (GetWindowLongPtrA(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
     if (bShown) SendMessage(WM_SETREDRAW, FALSE);
-    GetListCtrl().DeleteAllItems();
+    const ListState kept = KeepListState();
+    ClearRows();
+    // The records are gathered first (one row per name and path, decided by their keys, never
+    // by reading the control back), then put in once, in the chosen order.
     CProcessCore::BindResult bind = CProcessCore::Bound;
-    const int result =
-        m_core.ListProcesses([this](VN_PROCINFO& info) { AddProcessRow(info); }, &bind);
+    const int result = m_core.ListProcesses([this](VN_PROCINFO& info) { AddRecord(info); }, &bind);
+    std::vector<size_t> order(m_rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [this](size_t a, size_t b) { return RowBefore(LPARAM(a), LPARAM(b)); });
+    for (size_t i = 0; i < order.size(); ++i)
+        InsertRow(int(i), order[i]);
+    RestoreListState(kept);
     if (bind != CProcessCore::Bound) OnBindFailure(bind);
     // The window may have gone while a message box was up (a failed binding).
     if (bShown && m_hWnd) {
@@ -93,31 +105,173 @@ int CVantrelView::RefreshList() {
     return result;
 }
 
-int CVantrelView::AddProcessRow(VN_PROCINFO& info) {
-    const std::string name =
-        UpperCase(std::string(info.szName, strnlen(info.szName, sizeof info.szName)));
-    memcpy(info.szName, name.c_str(), name.size());
-    const std::string path =
+void CVantrelView::ClearRows() {
+    GetListCtrl().DeleteAllItems();
+    m_rows.clear();
+    m_keys.clear();
+}
+
+bool CVantrelView::AddRecord(VN_PROCINFO& info) {
+    Row row;
+    row.name = UpperCase(std::string(info.szName, strnlen(info.szName, sizeof info.szName)));
+    memcpy(info.szName, row.name.c_str(), row.name.size());
+    row.path =
         UpperCase(std::string(info.szFullPath, strnlen(info.szFullPath, sizeof info.szFullPath)));
+    // One row per name and path: the first process met keeps it.
+    if (!m_keys.insert(row.name + '\n' + row.path).second) return false;
+    row.dwPID = info.dwPID;
+    row.lBasePriority = info.lBasePriority;
+    row.dwPriorityClass = info.dwPriorityClass;
+    row.dwThreads = info.dwThreadCount;
+    m_rows.push_back(row);
+    return true;
+}
+
+int CVantrelView::InsertRow(int nIndex, size_t nRow) {
+    const Row& row = m_rows[nRow];
     char threads[16];
-    snprintf(threads, sizeof threads, "%d", int(info.dwThreadCount));
+    snprintf(threads, sizeof threads, "%d", int(row.dwThreads));
     const std::string texts[kColumnCount] = {
-        name, FormatPid(info.dwPID), FormatBasePriority(info.lBasePriority, info.dwPriorityClass),
-        threads, path};
-    if (IsRowListed(name, path)) return 1; // one row per name and path
+        row.name, FormatPid(row.dwPID), FormatBasePriority(row.lBasePriority, row.dwPriorityClass),
+        threads, row.path};
     LVITEMA item = {};
-    item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
-    item.pszText = const_cast<char*>(name.c_str());
-    const int row = GetListCtrl().InsertItem(&item);
-    if (row == -1) return 0;
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = nIndex;
+    item.pszText = const_cast<char*>(texts[0].c_str());
+    item.lParam = LPARAM(nRow);
+    const int index = GetListCtrl().InsertItem(&item);
+    if (index == -1) return -1;
     for (int col = 1; col < kColumnCount; ++col)
-        GetListCtrl().SetItemText(row, col, texts[col].c_str());
-    return 1;
+        GetListCtrl().SetItemText(index, col, texts[col].c_str());
+    return index;
+}
+
+int CVantrelView::AddProcessRow(VN_PROCINFO& info) {
+    if (!AddRecord(info)) return 1; // one row per name and path
+    // In its place in the chosen order: after the last row that comes before it.
+    const size_t nRow = m_rows.size() - 1;
+    int lo = 0, hi = GetListCtrl().GetItemCount();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (RowBefore(LPARAM(nRow), RowParam(mid)))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return InsertRow(lo, nRow) == -1 ? 0 : 1;
+}
+
+LPARAM CVantrelView::RowParam(int nIndex) const {
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = nIndex;
+    GetListCtrl().SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return item.lParam;
+}
+
+bool CVantrelView::RowBefore(LPARAM a, LPARAM b) const {
+    if (size_t(a) >= m_rows.size() || size_t(b) >= m_rows.size()) return a < b;
+    const Row& x = m_rows[size_t(a)];
+    const Row& y = m_rows[size_t(b)];
+    int order = 0;
+    switch (m_nSortColumn) {
+    case 1:
+        order = x.dwPID < y.dwPID ? -1 : x.dwPID > y.dwPID;
+        break;
+    case 2:
+        order = x.lBasePriority < y.lBasePriority ? -1 : x.lBasePriority > y.lBasePriority;
+        break;
+    case 3:
+        order = x.dwThreads < y.dwThreads ? -1 : x.dwThreads > y.dwThreads;
+        break;
+    case 4:
+        order = lstrcmpiA(x.path.c_str(), y.path.c_str());
+        break;
+    default:
+        order = lstrcmpiA(x.name.c_str(), y.name.c_str());
+        break;
+    }
+    if (m_bSortDescending) order = -order;
+    // Equal rows keep the order in which they were listed.
+    return order != 0 ? order < 0 : a < b;
+}
+
+int CALLBACK CVantrelView::CompareRows(LPARAM a, LPARAM b, LPARAM lParamSort) {
+    const CVantrelView* pView = reinterpret_cast<const CVantrelView*>(lParamSort);
+    return pView->RowBefore(a, b) ? -1 : pView->RowBefore(b, a) ? 1 : 0;
+}
+
+void CVantrelView::SortBy(int nColumn) {
+    if (nColumn < 0 || nColumn >= kColumnCount) return;
+    // A second click on the same column reverses the order.
+    m_bSortDescending = nColumn == m_nSortColumn ? !m_bSortDescending : false;
+    m_nSortColumn = nColumn;
+    GetListCtrl().SendMessage(LVM_SORTITEMS, reinterpret_cast<WPARAM>(this),
+                              reinterpret_cast<LPARAM>(&CompareRows));
+    ShowSortArrow();
+}
+
+void CVantrelView::ShowSortArrow() {
+    const HWND hHeader = GetListCtrl().GetHeaderCtrl();
+    for (int col = 0; col < kColumnCount; ++col) {
+        HDITEMA item = {};
+        item.mask = HDI_FORMAT;
+        ::SendMessageA(hHeader, HDM_GETITEMA, WPARAM(col), reinterpret_cast<LPARAM>(&item));
+        item.fmt &= ~(kHeaderSortUp | kHeaderSortDown);
+        if (col == m_nSortColumn) item.fmt |= m_bSortDescending ? kHeaderSortDown : kHeaderSortUp;
+        ::SendMessageA(hHeader, HDM_SETITEMA, WPARAM(col), reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+bool CVantrelView::OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* pResult) {
+    const NMHDR* pnmh = reinterpret_cast<const NMHDR*>(lp);
+    if (msg == WM_NOTIFY && pnmh->hwndFrom == m_hWnd && pnmh->code == LVN_COLUMNCLICK) {
+        SortBy(reinterpret_cast<const NMLISTVIEW*>(lp)->iSubItem);
+        *pResult = 0;
+        return true;
+    }
+    return CListView::OnChildNotify(msg, wp, lp, pResult);
+}
+
+CVantrelView::ListState CVantrelView::KeepListState() const {
+    ListState state;
+    const CListCtrl& list = GetListCtrl();
+    auto key = [&](int row) { return list.GetItemText(row, 1) + '\n' + list.GetItemText(row, 0); };
+    for (int row = list.GetNextItem(-1, LVNI_SELECTED); row != -1;
+         row = list.GetNextItem(row, LVNI_SELECTED))
+        state.selected.insert(key(row));
+    const int focused = list.GetNextItem(-1, LVNI_FOCUSED);
+    if (focused != -1) state.focused = key(focused);
+    const int top = int(list.SendMessage(LVM_GETTOPINDEX));
+    if (top >= 0 && top < list.GetItemCount()) state.top = key(top);
+    return state;
+}
+
+void CVantrelView::RestoreListState(const ListState& state) {
+    // A row is the same when its process is: the same id under the same name.
+    CListCtrl& list = GetListCtrl();
+    if (state.selected.empty() && state.focused.empty() && state.top.empty()) return;
+    int top = -1;
+    for (int row = 0; row < list.GetItemCount(); ++row) {
+        const Row& data = m_rows[size_t(RowParam(row))];
+        const std::string key = FormatPid(data.dwPID) + '\n' + data.name;
+        UINT nState = 0;
+        if (state.selected.count(key)) nState |= LVIS_SELECTED;
+        if (key == state.focused) nState |= LVIS_FOCUSED;
+        if (nState) list.SetItemState(row, nState, nState);
+        if (key == state.top) top = row;
+    }
+    const int now = int(list.SendMessage(LVM_GETTOPINDEX));
+    if (top >= 0 && top != now) {
+        // Scrolled (from wherever the new rows left it) so that the same row is at the top.
+        RECT rc = {LVIR_BOUNDS, 0, 0, 0};
+        list.SendMessage(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
+        list.SendMessage(LVM_SCROLL, 0, LPARAM((top - now) * (rc.bottom - rc.top)));
+    }
 }
 
 bool CVantrelView::CellEquals(int row, int col, const std::string& upper) const {
-    // Every added row is compared with every listed one, so this runs some ten thousand times
-    // per refresh of a few hundred processes: the text is read into a buffer on the stack, and
+    // Look-ups by name read every row: the text is read into a buffer on the stack, and
     // upper-casing, which keeps the length, is skipped for a text of another length.
     char buffer[512];
     LVITEMA item = {};

@@ -8,7 +8,10 @@
 #include "procs/ProcessText.h"
 
 #include <memory>
+#include <set>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 class CVantrelView : public CListView {
   public:
@@ -27,7 +30,12 @@ class CVantrelView : public CListView {
     // Binds the core's library with the same reactions to a failure; 1 when bound.
     int BindLibrary();
     void ReleaseLibrary() { m_core.ReleaseLibrary(); }
+    // Adds one record's row in its place in the order shown (one row per name and path).
     int AddProcessRow(VN_PROCINFO& info);
+    // Sorts the rows by a column (0 name ... 4 path); the column already sorted by is reversed.
+    void SortBy(int nColumn);
+    int SortColumn() const { return m_nSortColumn; }
+    bool IsSortDescending() const { return m_bSortDescending; }
     int IsRowListed(std::string name, std::string path);
     int FindRowByName(std::string name);
     // The first-run warning when it is due, then the first listing.
@@ -53,6 +61,39 @@ class CVantrelView : public CListView {
     CProcessCore& Core() { return m_core; }
 
   private:
+    // One row's data: what it shows and what it sorts by. A row's item data is its index here.
+    struct Row {
+        std::string name, path; // upper case
+        DWORD dwPID;
+        LONG lBasePriority;
+        DWORD dwPriorityClass;
+        DWORD dwThreads;
+    };
+    // What a refresh keeps of the list: rows by process id and name.
+    struct ListState {
+        std::set<std::string> selected;
+        std::string focused, top;
+    };
+    void ClearRows();
+    // Adds a record to the rows unless its name and path are listed already.
+    bool AddRecord(VN_PROCINFO& info);
+    int InsertRow(int nIndex, size_t nRow);
+    LPARAM RowParam(int nIndex) const;
+    bool RowBefore(LPARAM a, LPARAM b) const;
+    static int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM lParamSort);
+    void ShowSortArrow();
+    bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* pResult) override;
+    ListState KeepListState() const;
+    void RestoreListState(const ListState& state);
+
+    // The header's sort arrows (common controls 6; older ones ignore them).
+    static const int kHeaderSortDown = 0x0200, kHeaderSortUp = 0x0400;
+
+    std::vector<Row> m_rows;
+    std::unordered_set<std::string> m_keys; // name + '\n' + path of every row
+    int m_nSortColumn = 0;
+    bool m_bSortDescending = false;
+
     void StartKillPass(CKillPass pass);
     void OnKillProgress(size_t nIndex);
     void OnKillDone();

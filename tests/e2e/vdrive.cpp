@@ -33,6 +33,8 @@
 //   vdrive select-index N          selects row N (and only it)
 //   vdrive wait-start MS           wait until the first-run warning is up or the list has rows;
 //                                  prints "warning" or "rows"
+//   vdrive header-point N          prints the screen point (x y) in the middle of column N's
+//                                  header, for a real click
 //   vdrive ask-rows                asks the list for its row count (waiting 10 s at most);
 //                                  prints the milliseconds the answer took and the count
 #include <windows.h>
@@ -373,6 +375,19 @@ int main(int argc, char** argv) {
             printf("%s%d", c ? " " : "",
                    int(SendMessageA(hList, LVM_GETCOLUMNWIDTH, WPARAM(c), 0)));
         printf("\n");
+        return 0;
+    }
+    if (cmd == "header-point") {
+        HWND hList = ListOf(hMain);
+        HWND hHeader = reinterpret_cast<HWND>(SendMessageA(hList, LVM_GETHEADER, 0, 0));
+        RECT rc;
+        if (!hHeader || !GetWindowRect(hHeader, &rc)) return 1;
+        const int n = atoi(arg(2).c_str());
+        int x = rc.left;
+        for (int c = 0; c < n; ++c)
+            x += int(SendMessageA(hList, LVM_GETCOLUMNWIDTH, WPARAM(c), 0));
+        x += int(SendMessageA(hList, LVM_GETCOLUMNWIDTH, WPARAM(n), 0)) / 2;
+        printf("%d %d\n", x, int((rc.top + rc.bottom) / 2));
         return 0;
     }
     if (cmd == "bars") {

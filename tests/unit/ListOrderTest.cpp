@@ -1,0 +1,140 @@
+// The order of the list and what a refresh keeps: sorting by any column (numbers as numbers),
+// and the selection, focus and top row kept over a refresh while their processes live.
+#include "procs/VantrelView.h"
+#include "res/resource.h"
+#include "unit/AppTestEnv.h"
+#include "unit/Victim.h"
+
+#include <commctrl.h>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+class ListOrderTest : public AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        host.CreateEx(0, "VantrelTestHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 900, 300, nullptr,
+                      nullptr);
+        view = new CVantrelView;
+        RECT rc = {0, 0, 880, 260};
+        ASSERT_TRUE(view->Create(WS_CHILD | WS_VISIBLE, rc, &host, 1));
+        view->BuildColumns();
+    }
+    void TearDown() override {
+        host.DestroyWindow();
+        AppTest::TearDown();
+    }
+    void Add(const char* name, DWORD pid, LONG base, DWORD threads, const char* path) {
+        VN_PROCINFO info;
+        memset(&info, 0, sizeof info);
+        strcpy(info.szName, name);
+        strcpy(info.szFullPath, path);
+        info.dwPID = pid;
+        info.lBasePriority = base;
+        info.dwThreadCount = threads;
+        ASSERT_EQ(1, view->AddProcessRow(info));
+    }
+    std::vector<std::string> Column(int col) {
+        std::vector<std::string> texts;
+        for (int row = 0; row < view->GetListCtrl().GetItemCount(); ++row)
+            texts.push_back(view->GetListCtrl().GetItemText(row, col));
+        return texts;
+    }
+    std::vector<std::string> SelectedNames() {
+        std::vector<std::string> names;
+        const CListCtrl& list = view->GetListCtrl();
+        for (int row = list.GetNextItem(-1, LVNI_SELECTED); row != -1;
+             row = list.GetNextItem(row, LVNI_SELECTED))
+            names.push_back(list.GetItemText(row, 0));
+        return names;
+    }
+
+    CWnd host;
+    CVantrelView* view = nullptr;
+};
+
+typedef std::vector<std::string> Texts;
+
+TEST_F(ListOrderTest, EachColumnSortsByItsValueAndASecondClickReverses) {
+    Add("beta.exe", 0xA0, 13, 12, "C:\\Z\\BETA.EXE");
+    Add("Alpha.exe", 0x100, 4, 3, "c:\\y\\alpha.exe");
+    Add("gamma.exe", 0x9F, 8, 100, "C:\\X\\GAMMA.EXE");
+    EXPECT_EQ((Texts{"ALPHA.EXE", "BETA.EXE", "GAMMA.EXE"}), Column(0)) << "by name at first";
+    EXPECT_EQ(0, view->SortColumn());
+    EXPECT_FALSE(view->IsSortDescending());
+
+    view->SortBy(1);
+    EXPECT_EQ((Texts{"9F", "A0", "100"}), Column(1)) << "ids as numbers, not as text";
+    view->SortBy(1);
+    EXPECT_EQ((Texts{"100", "A0", "9F"}), Column(1)) << "the second click reverses";
+    view->SortBy(3);
+    EXPECT_EQ((Texts{"3", "12", "100"}), Column(3)) << "another column starts ascending";
+    view->SortBy(2);
+    EXPECT_EQ((Texts{"ALPHA.EXE", "GAMMA.EXE", "BETA.EXE"}), Column(0)) << "base priority 4, 8, 13";
+    view->SortBy(4);
+    EXPECT_EQ((Texts{"GAMMA.EXE", "ALPHA.EXE", "BETA.EXE"}), Column(0)) << "paths, any case";
+
+    // A row added later goes to its place in the chosen order; so do a refresh's rows.
+    view->SortBy(1);
+    view->SortBy(1);
+    Add("delta.exe", 0xFF, 8, 1, "C:\\DELTA.EXE");
+    EXPECT_EQ((Texts{"100", "FF", "A0", "9F"}), Column(1));
+    view->SendCommand(ID_VIEW_REFRESH);
+    std::vector<DWORD> pids;
+    for (const std::string& text : Column(1)) {
+        DWORD pid = 0;
+        ASSERT_TRUE(ParsePidText(text, &pid));
+        pids.push_back(pid);
+    }
+    ASSERT_GT(pids.size(), 1u);
+    EXPECT_TRUE(std::is_sorted(pids.rbegin(), pids.rend())) << "F5 keeps the order";
+}
+
+TEST_F(ListOrderTest, TheSelectionSurvivesARefreshWhileItsProcessesLive) {
+    Victim first, second, third;
+    ASSERT_TRUE(first.StartConsole(0));
+    ASSERT_TRUE(second.StartConsole(0));
+    ASSERT_TRUE(third.StartConsole(0));
+    ASSERT_EQ(1, view->RefreshList());
+    CListCtrl& list = view->GetListCtrl();
+    for (Victim* victim : {&first, &second})
+        list.SetItemState(view->FindRowByName(victim->ExeName()), LVIS_SELECTED, LVIS_SELECTED);
+    const int focused = view->FindRowByName(second.ExeName());
+    list.SetItemState(focused, LVIS_FOCUSED, LVIS_FOCUSED);
+    Texts expected = {UpperCase(first.ExeName()), UpperCase(second.ExeName())};
+    std::sort(expected.begin(), expected.end());
+
+    view->SendCommand(ID_VIEW_REFRESH);
+    EXPECT_EQ(expected, SelectedNames());
+    EXPECT_EQ(view->FindRowByName(second.ExeName()), list.GetNextItem(-1, LVNI_FOCUSED));
+
+    first.Kill();
+    view->SendCommand(ID_VIEW_REFRESH);
+    EXPECT_EQ((Texts{UpperCase(second.ExeName())}), SelectedNames())
+        << "an ended process's row is gone and nothing else is selected in its place";
+    EXPECT_EQ(-1, view->FindRowByName(first.ExeName()));
+}
+
+TEST_F(ListOrderTest, TheTopRowStaysAtTheTopOverARefresh) {
+    Victim victim;
+    ASSERT_TRUE(victim.StartConsole(0));
+    // A list that shows a few rows only, scrolled so that a row further down is at the top.
+    MoveWindow(view->m_hWnd, 0, 0, 880, 90, TRUE);
+    ASSERT_EQ(1, view->RefreshList());
+    CListCtrl& list = view->GetListCtrl();
+    ASSERT_GT(list.GetItemCount(), 6);
+    RECT rc = {LVIR_BOUNDS, 0, 0, 0};
+    list.SendMessage(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
+    list.SendMessage(LVM_SCROLL, 0, LPARAM(3 * (rc.bottom - rc.top)));
+    const int top = int(list.SendMessage(LVM_GETTOPINDEX));
+    ASSERT_EQ(3, top);
+    const std::string topRow = list.GetItemText(top, 0) + " " + list.GetItemText(top, 1);
+
+    view->SendCommand(ID_VIEW_REFRESH);
+    const int after = int(list.SendMessage(LVM_GETTOPINDEX));
+    EXPECT_EQ(topRow, list.GetItemText(after, 0) + " " + list.GetItemText(after, 1));
+}
+
+} // namespace
