@@ -95,8 +95,7 @@ int CWinApp::Run() {
             DispatchMessageA(&msg);
         }
     }
-    int rc = ExitInstance();
-    return rc ? rc : int(msg.wParam);
+    return int(msg.wParam);
 }
 
 int AfxWinMain(HINSTANCE hInstance) {
@@ -105,9 +104,6 @@ int AfxWinMain(HINSTANCE hInstance) {
     pApp->m_hInstance = hInstance;
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
-    if (!pApp->InitInstance()) {
-        pApp->ExitInstance();
-        return 0;
-    }
+    if (!pApp->InitInstance()) return 0;
     return pApp->Run();
 }

@@ -17,7 +17,6 @@ class CWinApp : public CCmdTarget {
     ~CWinApp() override;
 
     virtual BOOL InitInstance() { return TRUE; }
-    virtual int ExitInstance() { return 0; }
     // The message loop: accelerators of the main window, idle updates of its toolbar.
     virtual int Run();
     virtual BOOL OnIdle(LONG lCount);

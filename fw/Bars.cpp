@@ -91,18 +91,14 @@ int CStatusBar::TextWidth(const std::string& text) const {
 
 BOOL CStatusBar::SetIndicators(const UINT* pIDs, int nCount) {
     m_panes.clear();
+    std::vector<std::string> texts;
     for (int i = 0; i < nCount; ++i) {
-        Pane p = {pIDs[i], 0, 0, ""};
-        if (pIDs[i] != 0) {
-            p.text = AfxLoadString(pIDs[i]);
-            p.cxText = TextWidth(p.text);
-        }
-        m_panes.push_back(p);
+        texts.push_back(pIDs[i] != 0 ? AfxLoadString(pIDs[i]) : std::string());
+        m_panes.push_back({pIDs[i], 0, pIDs[i] != 0 ? TextWidth(texts.back()) : 0});
     }
-    UpdateParts();
+    UpdateParts(); // the parts exist before their texts are set
     for (int i = 0; i < nCount; ++i)
-        SendMessage(SB_SETTEXTA, WPARAM(i),
-                    reinterpret_cast<LPARAM>(m_panes[size_t(i)].text.c_str()));
+        SendMessage(SB_SETTEXTA, WPARAM(i), reinterpret_cast<LPARAM>(texts[size_t(i)].c_str()));
     return TRUE;
 }
 
@@ -123,16 +119,10 @@ void CStatusBar::SetPaneInfo(int nIndex, UINT nID, UINT nStyle, int cxWidth) {
 
 BOOL CStatusBar::SetPaneText(int nIndex, const char* pszText, BOOL bUpdate) {
     if (nIndex < 0 || size_t(nIndex) >= m_panes.size()) return FALSE;
-    m_panes[size_t(nIndex)].text = pszText ? pszText : "";
     BOOL ok = SendMessage(SB_SETTEXTA, WPARAM(nIndex),
-                          reinterpret_cast<LPARAM>(m_panes[size_t(nIndex)].text.c_str())) != 0;
+                          reinterpret_cast<LPARAM>(pszText ? pszText : "")) != 0;
     if (bUpdate) UpdateWindow(m_hWnd);
     return ok;
-}
-
-std::string CStatusBar::GetPaneText(int nIndex) const {
-    if (nIndex < 0 || size_t(nIndex) >= m_panes.size()) return std::string();
-    return m_panes[size_t(nIndex)].text;
 }
 
 void CStatusBar::UpdateParts() {

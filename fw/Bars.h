@@ -42,8 +42,6 @@ class CStatusBar : public CWnd {
     void GetPaneInfo(int nIndex, UINT& nID, UINT& nStyle, int& cxWidth) const;
     void SetPaneInfo(int nIndex, UINT nID, UINT nStyle, int cxWidth);
     BOOL SetPaneText(int nIndex, const char* pszText, BOOL bUpdate = TRUE);
-    std::string GetPaneText(int nIndex) const;
-    int GetPaneCount() const { return int(m_panes.size()); }
     // Sets the parts from the pane widths for the current client width.
     void UpdateParts();
     int CalcHeight() const;
@@ -55,7 +53,6 @@ class CStatusBar : public CWnd {
         UINT nID;
         UINT nStyle;
         int cxText; // width of the pane's text area; ignored for the stretching pane 0
-        std::string text;
     };
     std::vector<Pane> m_panes;
 };

@@ -11,8 +11,7 @@ namespace {
 const char kFrameClass[] = "VantrelFrame";
 }
 
-CFrameWnd::CFrameWnd()
-    : m_hAccelTable(nullptr), m_nIDResource(0), m_pViewActive(nullptr), m_pContext(nullptr) {}
+CFrameWnd::CFrameWnd() : m_hAccelTable(nullptr), m_pViewActive(nullptr), m_pContext(nullptr) {}
 
 BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&) {
     return TRUE;
@@ -20,7 +19,6 @@ BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&) {
 
 BOOL CFrameWnd::LoadFrame(UINT nIDResource, CCreateContext* pContext) {
     HINSTANCE hInst = AfxGetInstanceHandle();
-    m_nIDResource = nIDResource;
     // The window title is the first part of the document string.
     std::string docString = AfxLoadString(nIDResource);
     m_strTitle = docString.substr(0, docString.find('\n'));
@@ -79,7 +77,6 @@ int CFrameWnd::OnCreate(CREATESTRUCTA*) {
             delete pView;
             return -1;
         }
-        if (m_pContext->pDocument) m_pContext->pDocument->AddView(pView);
         m_pViewActive = pView;
     }
     return 0;
@@ -222,7 +219,6 @@ LRESULT CFrameWnd::OnNotify(NMHDR* pnmh) {
 }
 
 void CFrameWnd::OnClose() {
-    if (CDocument* pDoc = GetActiveDocument()) pDoc->OnCloseDocument();
     DestroyWindow();
 }
 

@@ -21,12 +21,11 @@ class CFrameWnd : public CWnd {
     CFrameWnd();
 
     // Creates the frame from resource nIDResource (menu, accelerators, icon, title from the
-    // document string). The view is created inside it by OnCreate through m_pfnCreateView.
+    // document string). OnCreate creates the view inside it from pContext's template.
     BOOL LoadFrame(UINT nIDResource, CCreateContext* pContext);
     virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
 
     CView* GetActiveView() const { return m_pViewActive; }
-    void SetActiveView(CView* pView) { m_pViewActive = pView; }
     CDocument* GetActiveDocument() const;
 
     // Places toolbar (top), status bar (bottom) and the view between them.
@@ -37,7 +36,6 @@ class CFrameWnd : public CWnd {
     bool UpdateCmdUI(CCmdUI* pCmdUI);
 
     HACCEL m_hAccelTable;
-    UINT m_nIDResource;
 
   protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -75,12 +75,6 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle,
     return TRUE;
 }
 
-HWND CWnd::Detach() {
-    HWND h = m_hWnd;
-    m_hWnd = nullptr;
-    return h;
-}
-
 BOOL CWnd::SubclassWindow(HWND hWnd) {
     if (!hWnd || FromHandlePermanent(hWnd)) return FALSE;
     m_hWnd = hWnd;

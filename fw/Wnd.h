@@ -115,7 +115,6 @@ class CWnd : public CCmdTarget {
                   int y, int cx, int cy, HWND hParent, HMENU hMenuOrId);
     // Wraps a window without taking it over (dialog controls): no messages come to us.
     void Attach(HWND hWnd) { m_hWnd = hWnd; }
-    HWND Detach();
     // Takes over a dialog's control: our WindowProc sees its messages first.
     BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
     BOOL SubclassWindow(HWND hWnd);
@@ -128,7 +127,6 @@ class CWnd : public CCmdTarget {
         return ::PostMessageA(m_hWnd, msg, wp, lp);
     }
     std::string GetWindowText() const;
-    void SetWindowText(const char* psz) { ::SetWindowTextA(m_hWnd, psz); }
     HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
     BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
     BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }

@@ -175,7 +175,6 @@ TEST_F(FrameTest, StatusPaneFitsItsTextPlusTwoPixels) {
         EXPECT_TRUE(frame->SetStatusPaneText(1, text));
         frame->m_wndStatusBar.GetPaneInfo(1, id, style, width);
         EXPECT_EQ(extent(text) + 2, width) << text;
-        EXPECT_EQ(text, frame->m_wndStatusBar.GetPaneText(1));
         char shown[128] = "";
         frame->m_wndStatusBar.SendMessage(SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(shown));
         EXPECT_STREQ(text, shown);
