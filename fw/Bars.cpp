@@ -4,11 +4,9 @@
 
 #include <commctrl.h>
 
-BOOL CToolBar::CreateEx(CWnd* pParent, DWORD dwCtrlStyle, DWORD dwStyle, UINT nID) {
-    // The bar-placement bits of the style (top, gripper, fly-by) are the frame's business;
-    // the control gets the window bits and its own control style.
-    DWORD style = (dwStyle & (WS_CHILD | WS_VISIBLE)) | dwCtrlStyle | CCS_TOP | CCS_NODIVIDER;
-    if (dwStyle & CBRS_TOOLTIPS) style |= TBSTYLE_TOOLTIPS;
+BOOL CToolBar::Create(CWnd* pParent, DWORD dwCtrlStyle, UINT nID) {
+    // The frame places the bar itself (RecalcLayout).
+    const DWORD style = WS_CHILD | WS_VISIBLE | CCS_TOP | CCS_NODIVIDER | dwCtrlStyle;
     if (!CWnd::CreateEx(0, TOOLBARCLASSNAMEA, "", style, 0, 0, 0, 0, pParent->m_hWnd,
                         reinterpret_cast<HMENU>(UINT_PTR(nID))))
         return FALSE;
@@ -70,10 +68,10 @@ int CToolBar::CalcHeight() const {
     return rc.bottom - rc.top;
 }
 
-BOOL CStatusBar::Create(CWnd* pParent, DWORD dwStyle, UINT nID) {
+BOOL CStatusBar::Create(CWnd* pParent, UINT nID) {
     // CCS_BOTTOM and a size grip are what a status bar at the bottom of a frame looks like;
     // the frame places it itself.
-    DWORD style = (dwStyle & (WS_CHILD | WS_VISIBLE)) | CCS_BOTTOM | SBARS_SIZEGRIP;
+    const DWORD style = WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP;
     return CWnd::CreateEx(0, STATUSCLASSNAMEA, "", style, 0, 0, 0, 0, pParent->m_hWnd,
                           reinterpret_cast<HMENU>(UINT_PTR(nID)));
 }

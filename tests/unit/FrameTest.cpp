@@ -182,6 +182,19 @@ TEST_F(FrameTest, StatusPaneFitsItsTextPlusTwoPixels) {
     EXPECT_EQ(UINT(ID_INDICATOR_ACTIVITY), id);
 }
 
+TEST_F(FrameTest, TheBarsAreVisibleChildrenAFlatToolBarWithTipsAndAStatusBarWithAGrip) {
+    Create();
+    const LONG_PTR kWindowBits = WS_CHILD | WS_VISIBLE | WS_POPUP;
+    const LONG_PTR toolBar = frame->m_wndToolBar.GetStyle();
+    EXPECT_EQ(WS_CHILD | WS_VISIBLE, toolBar & kWindowBits);
+    EXPECT_TRUE(toolBar & TBSTYLE_FLAT);
+    EXPECT_TRUE(toolBar & TBSTYLE_TOOLTIPS);
+    EXPECT_NE(0, frame->m_wndToolBar.SendMessage(TB_GETTOOLTIPS)) << "the tip window exists";
+    const LONG_PTR statusBar = frame->m_wndStatusBar.GetStyle();
+    EXPECT_EQ(WS_CHILD | WS_VISIBLE, statusBar & kWindowBits);
+    EXPECT_TRUE(statusBar & SBARS_SIZEGRIP);
+}
+
 TEST_F(FrameTest, CommandsWithoutHandlersAreDisabledAndBarTogglesAreChecked) {
     Create();
     auto state = [&](UINT id, BOOL* enabled) {
