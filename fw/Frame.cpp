@@ -186,14 +186,15 @@ void CFrameWnd::OnMenuSelect(UINT nID, UINT nFlags, HMENU hMenu) {
         SetMessageText(AfxLoadString(AFX_IDS_IDLEMESSAGE)); // the menu closed
         return;
     }
-    if (nFlags & (MF_POPUP | MF_SEPARATOR))
+    if (nFlags & (MF_POPUP | MF_SEPARATOR)) {
         SetMessageText("");
-    else if (nFlags & MF_SYSMENU)
-        // System commands (SC_SIZE 0xF000, SC_MOVE 0xF010, ...) have their prompts at
-        // 0xEF00 upward, one per command.
-        SetMessageText(nID >= 0xF000 ? PromptOf(0xEF00 + ((nID & 0xFFF0) - 0xF000) / 16) : "");
-    else
+    } else if (nFlags & MF_SYSMENU) {
+        // System commands (SC_SIZE, SC_MOVE, ... 16 apart) have one prompt each, in order.
+        const UINT nPrompt = AFX_IDS_SCFIRST + ((nID & 0xFFF0) - SC_SIZE) / 16;
+        SetMessageText(nID >= SC_SIZE ? PromptOf(nPrompt) : "");
+    } else {
         SetMessageText(PromptOf(nID));
+    }
 }
 
 LRESULT CFrameWnd::OnNotify(NMHDR* pnmh) {

@@ -195,6 +195,37 @@ TEST_F(FrameTest, TheBarsAreVisibleChildrenAFlatToolBarWithTipsAndAStatusBarWith
     EXPECT_TRUE(statusBar & SBARS_SIZEGRIP);
 }
 
+TEST_F(FrameTest, MenuItemsShowTheirPromptsInTheFirstStatusPane) {
+    Create();
+    auto shown = [&] {
+        char text[256] = "";
+        frame->m_wndStatusBar.SendMessage(SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        return std::string(text);
+    };
+    const LPARAM sysMenu = reinterpret_cast<LPARAM>(GetSystemMenu(frame->m_hWnd, FALSE));
+    const struct {
+        UINT command, prompt;
+    } system[] = {{SC_SIZE, AFX_IDS_SCSIZE},         {SC_MOVE, AFX_IDS_SCMOVE},
+                  {SC_MINIMIZE, AFX_IDS_SCMINIMIZE}, {SC_MAXIMIZE, AFX_IDS_SCMAXIMIZE},
+                  {SC_CLOSE, AFX_IDS_SCCLOSE},       {SC_RESTORE, AFX_IDS_SCRESTORE},
+                  {SC_TASKLIST, AFX_IDS_SCTASKLIST}};
+    for (const auto& c : system) {
+        frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(c.command, MF_SYSMENU), sysMenu);
+        EXPECT_FALSE(shown().empty()) << std::hex << c.command;
+        EXPECT_EQ(AfxLoadString(c.prompt), shown()) << std::hex << c.command;
+    }
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(SC_MOVE, MF_SYSMENU), sysMenu);
+    EXPECT_EQ("Move the window", shown());
+
+    const LPARAM menuBar = reinterpret_cast<LPARAM>(GetMenu(frame->m_hWnd));
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_APP_EXIT, 0), menuBar);
+    EXPECT_EQ("Quit the application", shown()) << "the prompt ends at the newline";
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP), menuBar);
+    EXPECT_EQ("", shown()) << "a sub-menu has no prompt";
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_EQ("Ready", shown()) << "a closed menu leaves the idle message";
+}
+
 TEST_F(FrameTest, CommandsWithoutHandlersAreDisabledAndBarTogglesAreChecked) {
     Create();
     auto state = [&](UINT id, BOOL* enabled) {
