@@ -68,6 +68,15 @@ int CToolBar::CalcHeight() const {
     return rc.bottom - rc.top;
 }
 
+void CToolCmdUI::Enable(BOOL bOn) {
+    CCmdUI::Enable(bOn);
+    m_pToolBar->SendMessage(TB_ENABLEBUTTON, m_nID, MAKELPARAM(bOn ? TRUE : FALSE, 0));
+}
+
+void CToolCmdUI::SetCheck(int nCheck) {
+    m_pToolBar->SendMessage(TB_CHECKBUTTON, m_nID, MAKELPARAM(nCheck ? TRUE : FALSE, 0));
+}
+
 BOOL CStatusBar::Create(CWnd* pParent, UINT nID) {
     // CCS_BOTTOM and a size grip are what a status bar at the bottom of a frame looks like;
     // the frame places it itself.

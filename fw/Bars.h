@@ -26,6 +26,17 @@ class CToolBar : public CWnd {
     CGdiObject<HBITMAP> m_bitmap;
 };
 
+// A command's state shown on its toolbar button.
+class CToolCmdUI : public CCmdUI {
+  public:
+    CToolCmdUI(CToolBar* pToolBar, UINT nID) : m_pToolBar(pToolBar) { m_nID = nID; }
+    void Enable(BOOL bOn) override;
+    void SetCheck(int nCheck) override;
+
+  private:
+    CToolBar* m_pToolBar;
+};
+
 class CStatusBar : public CWnd {
   public:
     // Creates the status bar control, with a size grip, as a visible child of pParent.

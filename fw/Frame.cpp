@@ -143,15 +143,33 @@ BOOL CFrameWnd::OnCommand(WPARAM wp, LPARAM lp) {
     return TRUE;
 }
 
+namespace {
+// A command's state shown on its item of a popup menu.
+class CMenuCmdUI : public CCmdUI {
+  public:
+    CMenuCmdUI(HMENU hMenu, UINT nIndex, UINT nID) : m_hMenu(hMenu), m_nIndex(nIndex) {
+        m_nID = nID;
+    }
+    void Enable(BOOL bOn) override {
+        CCmdUI::Enable(bOn);
+        EnableMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (bOn ? MF_ENABLED : MF_GRAYED));
+    }
+    void SetCheck(int nCheck) override {
+        CheckMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
+    }
+
+  private:
+    HMENU m_hMenu;
+    UINT m_nIndex; // the item's position in the popup
+};
+} // namespace
+
 void CFrameWnd::OnInitMenuPopup(HMENU hMenu) {
     const int count = GetMenuItemCount(hMenu);
     for (int i = 0; i < count; ++i) {
         UINT id = GetMenuItemID(hMenu, i);
         if (id == 0 || id == UINT(-1)) continue; // separators and sub-menus
-        CCmdUI ui;
-        ui.m_nID = id;
-        ui.m_hMenu = hMenu;
-        ui.m_nIndex = UINT(i);
+        CMenuCmdUI ui(hMenu, UINT(i), id);
         UpdateCmdUI(&ui);
     }
 }
@@ -162,9 +180,7 @@ void CFrameWnd::OnIdleUpdateCmdUI() {
     for (int i = 0; i < pBar->GetButtonCount(); ++i) {
         UINT id = pBar->GetItemID(i);
         if (id == 0) continue;
-        CCmdUI ui;
-        ui.m_nID = id;
-        ui.m_pToolBar = pBar;
+        CToolCmdUI ui(pBar, id);
         UpdateCmdUI(&ui);
     }
 }

@@ -1,8 +1,5 @@
 #include "fw/Wnd.h"
 #include "fw/App.h"
-#include "fw/Bars.h"
-
-#include <commctrl.h>
 
 #include <mutex>
 #include <unordered_map>
@@ -182,19 +179,4 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     return Default();
-}
-
-void CCmdUI::Enable(BOOL bOn) {
-    m_bEnabled = bOn;
-    if (m_hMenu)
-        EnableMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (bOn ? MF_ENABLED : MF_GRAYED));
-    else if (m_pToolBar)
-        m_pToolBar->SendMessage(TB_ENABLEBUTTON, m_nID, MAKELPARAM(bOn ? TRUE : FALSE, 0));
-}
-
-void CCmdUI::SetCheck(int nCheck) {
-    if (m_hMenu)
-        CheckMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
-    else if (m_pToolBar)
-        m_pToolBar->SendMessage(TB_CHECKBUTTON, m_nID, MAKELPARAM(nCheck ? TRUE : FALSE, 0));
 }

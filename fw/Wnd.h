@@ -53,20 +53,17 @@ class CCmdTarget {
     virtual BOOL OnCmdMsg(UINT nID, UINT nCode, bool bNotify, CCmdUI* pCmdUI);
 };
 
-class CToolBar;
-
-// The state of one user-interface item of a command: a menu item or a toolbar button.
+// The state of one command as its update handlers set it. This class only records whether
+// the command is enabled (a probe); subclasses show the state on a menu item or a button.
 class CCmdUI {
   public:
+    virtual ~CCmdUI() {}
     UINT m_nID = 0;
-    HMENU m_hMenu = nullptr; // menu item: the popup and the item's position
-    UINT m_nIndex = 0;
-    CToolBar* m_pToolBar = nullptr; // toolbar button
-    BOOL m_bEnabled = TRUE;         // result of the last Enable, for probes
+    BOOL m_bEnabled = TRUE; // result of the last Enable
     bool m_bHandled = false;
 
-    void Enable(BOOL bOn = TRUE);
-    void SetCheck(int nCheck = 1);
+    virtual void Enable(BOOL bOn) { m_bEnabled = bOn; }
+    virtual void SetCheck(int) {}
 };
 
 template <class T>

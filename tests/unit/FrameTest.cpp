@@ -226,6 +226,42 @@ TEST_F(FrameTest, MenuItemsShowTheirPromptsInTheFirstStatusPane) {
     EXPECT_EQ("Ready", shown()) << "a closed menu leaves the idle message";
 }
 
+TEST_F(FrameTest, IdleTimeEnablesEachToolbarButtonAsItsCommandAllows) {
+    CSingleDocTemplate tmpl(IDR_MAINFRAME, nullptr, nullptr, NewView);
+    CCreateContext context;
+    context.pTemplate = &tmpl;
+    frame = new TestFrame;
+    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, &context));
+    theApp.m_pMainWnd = frame;
+    frame->ShowWindow(SW_SHOWNOACTIVATE);
+    CToolBar& bar = frame->m_wndToolBar;
+    auto enabled = [&](UINT id) { return bar.SendMessage(TB_ISBUTTONENABLED, id) != 0; };
+    ASSERT_TRUE(enabled(ID_KILL_SELECTED)) << "buttons start enabled";
+
+    theApp.OnIdle(0);
+    EXPECT_FALSE(enabled(ID_FILE_SAVE)) << "no document to save";
+    EXPECT_FALSE(enabled(ID_KILL_SELECTED)) << "no row selected";
+    EXPECT_TRUE(enabled(ID_KILL_FAVORITES)) << "a command of the view";
+    EXPECT_TRUE(enabled(ID_APP_ABOUT)) << "a command of the application";
+
+    CListCtrl& list = frame->GetVantrelView()->GetListCtrl();
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.pszText = const_cast<char*>("a.exe");
+    ASSERT_EQ(0, list.InsertItem(&item));
+    list.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    theApp.OnIdle(1);
+    EXPECT_FALSE(enabled(ID_KILL_SELECTED)) << "only the first idle call of a pause updates";
+    theApp.OnIdle(0);
+    EXPECT_TRUE(enabled(ID_KILL_SELECTED)) << "a row is selected";
+
+    frame->SendCommand(ID_VIEW_TOOLBAR);
+    ASSERT_FALSE(bar.IsWindowVisible());
+    list.SetItemState(0, 0, LVIS_SELECTED);
+    theApp.OnIdle(0);
+    EXPECT_TRUE(enabled(ID_KILL_SELECTED)) << "a hidden toolbar is left as it is";
+}
+
 TEST_F(FrameTest, CommandsWithoutHandlersAreDisabledAndBarTogglesAreChecked) {
     Create();
     auto state = [&](UINT id, BOOL* enabled) {
