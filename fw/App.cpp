@@ -65,15 +65,7 @@ ON_COMMAND(ID_FILE_NEW, OnFileNew)
 END_COMMAND_MAP()
 
 BOOL CWinApp::PreTranslateMessage(MSG* pMsg) {
-    if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST && m_pMainWnd &&
-        m_pMainWnd->m_hWnd) {
-        // Only for the main window and its children: a modal dialog runs its own loop.
-        HWND hTop = GetAncestor(pMsg->hwnd, GA_ROOT);
-        if (hTop == m_pMainWnd->m_hWnd && m_pMainWnd->m_hAccelTable &&
-            TranslateAcceleratorA(m_pMainWnd->m_hWnd, m_pMainWnd->m_hAccelTable, pMsg))
-            return TRUE;
-    }
-    return FALSE;
+    return m_pMainWnd && m_pMainWnd->m_hWnd && m_pMainWnd->PreTranslateMessage(pMsg);
 }
 
 BOOL CWinApp::OnIdle(LONG lCount) {

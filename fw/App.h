@@ -17,7 +17,8 @@ class CWinApp : public CCmdTarget {
     ~CWinApp() override;
 
     virtual BOOL InitInstance() { return TRUE; }
-    // The message loop: accelerators of the main window, idle updates of its toolbar.
+    // The message loop: the main window sees each message first and updates itself when
+    // the queue runs empty.
     virtual int Run();
     virtual BOOL OnIdle(LONG lCount);
     virtual BOOL PreTranslateMessage(MSG* pMsg);

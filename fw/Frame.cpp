@@ -174,6 +174,13 @@ void CFrameWnd::OnInitMenuPopup(HMENU hMenu) {
     }
 }
 
+BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg) {
+    if (pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST || !m_hAccelTable) return FALSE;
+    // Only for this window and its children: a modal dialog runs its own loop.
+    if (GetAncestor(pMsg->hwnd, GA_ROOT) != m_hWnd) return FALSE;
+    return TranslateAcceleratorA(m_hWnd, m_hAccelTable, pMsg) ? TRUE : FALSE;
+}
+
 void CFrameWnd::OnIdleUpdateCmdUI() {
     CToolBar* pBar = GetToolBar();
     if (!pBar || !pBar->IsWindowVisible()) return;

@@ -30,12 +30,12 @@ class CFrameWnd : public CWnd {
 
     // Places toolbar (top), status bar (bottom) and the view between them.
     void RecalcLayout();
+    // Translates the keys of this window and its children by the frame's accelerators.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
     // Enables and checks the toolbar buttons from their update handlers.
-    void OnIdleUpdateCmdUI();
+    void OnIdleUpdateCmdUI() override;
     // Runs a command's update handlers; false when no one handles it (then it is disabled).
     bool UpdateCmdUI(CCmdUI* pCmdUI);
-
-    HACCEL m_hAccelTable;
 
   protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -63,6 +63,7 @@ class CFrameWnd : public CWnd {
     CToolBar* GetToolBar() const;
     CStatusBar* GetStatusBar() const;
 
+    HACCEL m_hAccelTable;
     CView* m_pViewActive;
     CCreateContext* m_pContext; // only during LoadFrame
     std::string m_strTitle;

@@ -139,6 +139,12 @@ class CWnd : public CCmdTarget {
     // Sends a command to this window as a menu item would.
     void SendCommand(UINT nID) { SendMessage(WM_COMMAND, MAKEWPARAM(nID, 0), 0); }
 
+    // The application's message loop offers every message to its main window before
+    // dispatching it: TRUE when the window has handled it (an accelerator key, say).
+    virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
+    // The message loop calls this on the main window when the queue has run empty.
+    virtual void OnIdleUpdateCmdUI() {}
+
     // Keeps a window object alive across a call that may destroy its window: one of its own
     // messages (every dispatch holds one), or a call another window makes into it that may run
     // a modal loop. A window destroyed meanwhile gets its PostNcDestroy - which may delete the

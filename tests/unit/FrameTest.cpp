@@ -44,6 +44,17 @@ class TestFrame : public CMainFrame {
     }
 };
 
+// A frame that counts the command of F6, which the program's frame leaves unhandled.
+class CountingFrame : public TestFrame {
+  public:
+    int m_nNextPane = 0;
+    void OnNextPane() { ++m_nNextPane; }
+    DECLARE_COMMAND_MAP()
+};
+BEGIN_COMMAND_MAP(CountingFrame, TestFrame)
+ON_COMMAND(ID_NEXT_PANE, OnNextPane)
+END_COMMAND_MAP()
+
 class FrameTest : public AppTest {
   protected:
     void TearDown() override {
@@ -260,6 +271,31 @@ TEST_F(FrameTest, IdleTimeEnablesEachToolbarButtonAsItsCommandAllows) {
     list.SetItemState(0, 0, LVIS_SELECTED);
     theApp.OnIdle(0);
     EXPECT_TRUE(enabled(ID_KILL_SELECTED)) << "a hidden toolbar is left as it is";
+}
+
+TEST_F(FrameTest, TheMessageLoopTranslatesTheMainWindowsKeysByItsAccelerators) {
+    CountingFrame* counting = new CountingFrame;
+    frame = counting;
+    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, nullptr));
+    theApp.m_pMainWnd = frame;
+    CWnd other;
+    ASSERT_TRUE(other.CreateEx(0, "VantrelTestHost", "other", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                               nullptr, nullptr));
+    auto offer = [&](HWND hWnd, UINT msg, WPARAM wp) {
+        MSG m = {hWnd, msg, wp, 1, 0, {0, 0}};
+        return theApp.PreTranslateMessage(&m);
+    };
+    EXPECT_TRUE(offer(frame->m_hWnd, WM_KEYDOWN, VK_F6));
+    EXPECT_EQ(1, counting->m_nNextPane);
+    EXPECT_TRUE(offer(frame->m_wndToolBar.m_hWnd, WM_KEYDOWN, VK_F6)) << "a key of a child";
+    EXPECT_EQ(2, counting->m_nNextPane);
+    EXPECT_FALSE(offer(frame->m_hWnd, WM_KEYDOWN, VK_F3)) << "a key without an accelerator";
+    EXPECT_FALSE(offer(frame->m_hWnd, WM_TIMER, VK_F6)) << "not a key";
+    EXPECT_FALSE(offer(other.m_hWnd, WM_KEYDOWN, VK_F6)) << "a key of another window";
+    theApp.m_pMainWnd = nullptr;
+    EXPECT_FALSE(offer(frame->m_hWnd, WM_KEYDOWN, VK_F6)) << "no main window";
+    EXPECT_EQ(2, counting->m_nNextPane);
+    other.DestroyWindow();
 }
 
 TEST_F(FrameTest, CommandsWithoutHandlersAreDisabledAndBarTogglesAreChecked) {
