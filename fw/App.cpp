@@ -1,6 +1,5 @@
 #include "fw/App.h"
 #include "fw/DocTemplate.h"
-#include "fw/Frame.h"
 #include "fw/afxres.h"
 
 #include <commctrl.h>
@@ -23,7 +22,7 @@ CWinApp::~CWinApp() {
 CWinApp* AfxGetApp() {
     return g_pApp;
 }
-CFrameWnd* AfxGetMainWnd() {
+CWnd* AfxGetMainWnd() {
     return g_pApp ? g_pApp->m_pMainWnd : nullptr;
 }
 HINSTANCE AfxGetInstanceHandle() {

@@ -8,7 +8,6 @@
 #include <string>
 
 class CSingleDocTemplate;
-class CFrameWnd;
 
 class CWinApp : public CCmdTarget {
   public:
@@ -31,7 +30,7 @@ class CWinApp : public CCmdTarget {
 
     const char* m_pszAppName;
     HINSTANCE m_hInstance;
-    CFrameWnd* m_pMainWnd;
+    CWnd* m_pMainWnd;
 
   protected:
     std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
@@ -41,7 +40,7 @@ class CWinApp : public CCmdTarget {
 };
 
 CWinApp* AfxGetApp();
-CFrameWnd* AfxGetMainWnd();
+CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetInstanceHandle();
 const char* AfxGetAppName();
 // A string resource of the program, or "" when it has none.
