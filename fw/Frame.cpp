@@ -23,17 +23,7 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, CCreateContext* pContext) {
     std::string docString = AfxLoadString(nIDResource);
     m_strTitle = docString.substr(0, docString.find('\n'));
 
-    WNDCLASSA wc = {};
-    if (!GetClassInfoA(hInst, kFrameClass, &wc)) {
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = StdWndProc;
-        wc.hInstance = hInst;
-        wc.hIcon = LoadIconA(hInst, MAKEINTRESOURCEA(nIDResource));
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kFrameClass;
-        RegisterClassA(&wc);
-    }
+    RegisterWndClass(kFrameClass, nIDResource); // with the program's icon
     CREATESTRUCTA cs = {};
     cs.lpszClass = kFrameClass;
     cs.lpszName = m_strTitle.c_str();

@@ -47,21 +47,26 @@ namespace {
 thread_local CWnd* t_pWndInit = nullptr; // the object whose window is being created
 }
 
+void CWnd::RegisterWndClass(const char* pszClass, UINT nIDIcon) {
+    HINSTANCE hInst = AfxGetInstanceHandle();
+    WNDCLASSA wc;
+    if (GetClassInfoA(hInst, pszClass, &wc)) return; // a system class, or registered before
+    wc = WNDCLASSA{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = StdWndProc;
+    wc.hInstance = hInst;
+    if (nIDIcon) wc.hIcon = LoadIconA(hInst, MAKEINTRESOURCEA(nIDIcon));
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = pszClass;
+    RegisterClassA(&wc);
+}
+
 BOOL CWnd::CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle, DWORD dwStyle,
                     int x, int y, int cx, int cy, HWND hParent, HMENU hMenuOrId) {
-    WNDCLASSA wc;
     HINSTANCE hInst = AfxGetInstanceHandle();
-    if (!GetClassInfoA(hInst, pszClass, &wc)) {
-        // A class of our own: register it with our procedure.
-        wc = WNDCLASSA{};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = StdWndProc;
-        wc.hInstance = hInst;
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = pszClass;
-        RegisterClassA(&wc);
-    }
+    RegisterWndClass(pszClass);
+    WNDCLASSA wc;
     bool ours = GetClassInfoA(hInst, pszClass, &wc) && wc.lpfnWndProc == StdWndProc;
     if (ours) t_pWndInit = this;
     HWND hWnd = CreateWindowExA(dwExStyle, pszClass, pszTitle, dwStyle, x, y, cx, cy, hParent,

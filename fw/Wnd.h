@@ -107,7 +107,8 @@ class CWnd : public CCmdTarget {
     // The wrapper object of a window created or subclassed by us, or null.
     static CWnd* FromHandlePermanent(HWND hWnd);
 
-    // Registers (once) and creates a window of a class whose procedure is ours.
+    // Creates a window: of a system class (subclassed then), or of a class of ours, which is
+    // registered on first use.
     BOOL CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle, DWORD dwStyle, int x,
                   int y, int cx, int cy, HWND hParent, HMENU hMenuOrId);
     // Wraps a window without taking it over (dialog controls): no messages come to us.
@@ -179,6 +180,9 @@ class CWnd : public CCmdTarget {
     virtual bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* pResult);
     virtual void PostNcDestroy() {}
 
+    // Registers a class whose procedure is ours, unless the name is taken already: the
+    // arrow cursor, the dialog face colour, double clicks, and icon nIDIcon when not 0.
+    static void RegisterWndClass(const char* pszClass, UINT nIDIcon = 0);
     static LRESULT CALLBACK StdWndProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     static void SetPermanent(HWND hWnd, CWnd* pWnd);

@@ -298,6 +298,20 @@ TEST_F(FrameTest, TheMessageLoopTranslatesTheMainWindowsKeysByItsAccelerators) {
     other.DestroyWindow();
 }
 
+TEST_F(FrameTest, OnlyTheFramesClassCarriesTheProgramIcon) {
+    Create();
+    const HWND hFrame = frame->m_hWnd;
+    EXPECT_NE(0u, GetClassLongPtrA(hFrame, GCLP_HICON));
+    EXPECT_TRUE(GetClassLongPtrA(hFrame, GCL_STYLE) & CS_DBLCLKS);
+    CWnd other;
+    ASSERT_TRUE(other.CreateEx(0, "VantrelTestHost", "other", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                               nullptr, nullptr));
+    EXPECT_EQ(0u, GetClassLongPtrA(other.m_hWnd, GCLP_HICON));
+    EXPECT_TRUE(GetClassLongPtrA(other.m_hWnd, GCL_STYLE) & CS_DBLCLKS);
+    EXPECT_EQ(ULONG_PTR(COLOR_BTNFACE + 1), GetClassLongPtrA(other.m_hWnd, GCLP_HBRBACKGROUND));
+    other.DestroyWindow();
+}
+
 TEST_F(FrameTest, CommandsWithoutHandlersAreDisabledAndBarTogglesAreChecked) {
     Create();
     auto state = [&](UINT id, BOOL* enabled) {
