@@ -62,12 +62,6 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource) {
     return TRUE;
 }
 
-int CToolBar::CalcHeight() const {
-    RECT rc;
-    GetWindowRect(m_hWnd, &rc);
-    return rc.bottom - rc.top;
-}
-
 void CToolCmdUI::Enable(BOOL bOn) {
     CCmdUI::Enable(bOn);
     m_pToolBar->SendMessage(TB_ENABLEBUTTON, m_nID, MAKELPARAM(bOn ? TRUE : FALSE, 0));
@@ -150,10 +144,4 @@ void CStatusBar::UpdateParts() {
     if (m_panes.size() > 1) rights[0] = right > 0 ? right : 0;
     rights.back() = -1; // the last pane runs to the edge, under the size grip
     SendMessage(SB_SETPARTS, rights.size(), reinterpret_cast<LPARAM>(rights.data()));
-}
-
-int CStatusBar::CalcHeight() const {
-    RECT rc;
-    GetWindowRect(m_hWnd, &rc);
-    return rc.bottom - rc.top;
 }

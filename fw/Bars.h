@@ -17,8 +17,6 @@ class CToolBar : public CWnd {
     BOOL LoadToolBar(UINT nIDResource);
     int GetButtonCount() const { return int(m_ids.size()); }
     UINT GetItemID(int nIndex) const { return m_ids[size_t(nIndex)]; }
-    // Height the toolbar wants at the current width.
-    int CalcHeight() const;
 
   private:
     std::vector<UINT> m_ids;
@@ -49,7 +47,6 @@ class CStatusBar : public CWnd {
     BOOL SetPaneText(int nIndex, const char* pszText, BOOL bUpdate = TRUE);
     // Sets the parts from the pane widths for the current client width.
     void UpdateParts();
-    int CalcHeight() const;
     // The width of a text in the bar's font; 0 when it cannot be measured.
     int TextWidth(const std::string& text) const;
 

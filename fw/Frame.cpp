@@ -72,21 +72,30 @@ int CFrameWnd::OnCreate(CREATESTRUCTA*) {
     return 0;
 }
 
+namespace {
+int HeightOf(const CWnd& wnd) {
+    RECT rc;
+    GetWindowRect(wnd.m_hWnd, &rc);
+    return rc.bottom - rc.top;
+}
+} // namespace
+
 void CFrameWnd::RecalcLayout() {
+    // Each bar sizes itself to the frame's width; the frame takes the height it chose.
     RECT rc;
     GetClientRect(&rc);
     int top = rc.top, bottom = rc.bottom;
     if (CToolBar* pBar = GetToolBar()) {
         if (pBar->IsWindowVisible()) {
             pBar->SendMessage(TB_AUTOSIZE);
-            top += pBar->CalcHeight();
+            top += HeightOf(*pBar);
         }
     }
     if (CStatusBar* pBar = GetStatusBar()) {
         if (pBar->IsWindowVisible()) {
             pBar->SendMessage(WM_SIZE, 0, MAKELPARAM(rc.right, rc.bottom));
             pBar->UpdateParts();
-            bottom -= pBar->CalcHeight();
+            bottom -= HeightOf(*pBar);
         }
     }
     if (m_pViewActive && m_pViewActive->m_hWnd)

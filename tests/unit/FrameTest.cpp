@@ -312,6 +312,38 @@ TEST_F(FrameTest, OnlyTheFramesClassCarriesTheProgramIcon) {
     other.DestroyWindow();
 }
 
+TEST_F(FrameTest, TheViewFillsTheSpaceTheShownBarsLeave) {
+    CSingleDocTemplate tmpl(IDR_MAINFRAME, nullptr, nullptr, NewView);
+    CCreateContext context;
+    context.pTemplate = &tmpl;
+    frame = new TestFrame;
+    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, &context));
+    frame->ShowWindow(SW_SHOWNOACTIVATE);
+    frame->RecalcLayout();
+    auto place = [&](const CWnd& wnd) {
+        RECT rc;
+        GetWindowRect(wnd.m_hWnd, &rc);
+        MapWindowPoints(nullptr, frame->m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+        return rc;
+    };
+    RECT client;
+    frame->GetClientRect(&client);
+    const RECT toolBar = place(frame->m_wndToolBar), statusBar = place(frame->m_wndStatusBar);
+    RECT view = place(*frame->GetActiveView());
+    EXPECT_GT(toolBar.bottom, 0);
+    EXPECT_LT(statusBar.top, client.bottom);
+    EXPECT_EQ(toolBar.bottom, view.top);
+    EXPECT_EQ(statusBar.top, view.bottom);
+    EXPECT_EQ(0, view.left);
+    EXPECT_EQ(client.right, view.right);
+
+    frame->SendCommand(ID_VIEW_TOOLBAR);
+    frame->SendCommand(ID_VIEW_STATUS_BAR);
+    view = place(*frame->GetActiveView());
+    EXPECT_EQ(0, view.top) << "without bars the view has the whole client area";
+    EXPECT_EQ(client.bottom, view.bottom);
+}
+
 TEST_F(FrameTest, CommandsWithoutHandlersAreDisabledAndBarTogglesAreChecked) {
     Create();
     auto state = [&](UINT id, BOOL* enabled) {
