@@ -1,5 +1,6 @@
-// The main frame: where it opens, what it stores when it moves, the status pane texts, and
-// the command states its menus and toolbar show.
+// The main frame: where it opens, what it stores when it moves, the status pane texts, the
+// command states its menus and toolbar show, its layout and keys; and the document's Save.
+#include "app/VantrelDoc.h"
 #include "frame/MainFrm.h"
 #include "fw/DocTemplate.h"
 #include "procs/VantrelView.h"
@@ -373,6 +374,45 @@ TEST_F(FrameTest, CommandsWithoutHandlersAreDisabledAndBarTogglesAreChecked) {
     EXPECT_TRUE(GetMenuState(view, ID_VIEW_STATUS_BAR, MF_BYCOMMAND) & MF_CHECKED);
     frame->SendCommand(ID_VIEW_TOOLBAR);
     EXPECT_TRUE(frame->m_wndToolBar.IsWindowVisible());
+}
+
+class DocumentTest : public AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        char dir[MAX_PATH] = "";
+        GetTempPathA(MAX_PATH, dir);
+        folder = dir;
+        path = folder + "vantrel_document_test.vtr";
+        DeleteFileA(path.c_str());
+    }
+    void TearDown() override {
+        DeleteFileA(path.c_str());
+        RemoveDirectoryA(path.c_str());
+        AppTest::TearDown();
+    }
+    bool Exists() const { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    std::string folder, path;
+};
+
+TEST_F(DocumentTest, SaveWritesAnEmptyFileClosesItAndKeepsTheNameForTheNextSave) {
+    CVantrelDoc doc;
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+    WIN32_FILE_ATTRIBUTE_DATA info = {};
+    ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info));
+    EXPECT_EQ(0u, info.nFileSizeLow);
+    EXPECT_TRUE(DeleteFileA(path.c_str())) << "the file is closed once saved";
+
+    doc.OnFileSave(); // a document with a name is saved without asking for one
+    EXPECT_TRUE(Exists());
+    EXPECT_TRUE(s_messages.empty());
+
+    ASSERT_TRUE(DeleteFileA(path.c_str()));
+    ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+    doc.OnFileSave();
+    ASSERT_EQ(1u, s_messages.size()) << "a name that cannot be written is reported";
+    EXPECT_EQ("Failed to save document.", s_messages[0]);
+    EXPECT_FALSE(doc.OnSaveDocument(folder + "no such folder\\x.vtr"));
 }
 
 } // namespace
