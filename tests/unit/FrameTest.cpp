@@ -56,6 +56,10 @@ BEGIN_COMMAND_MAP(CountingFrame, TestFrame)
 ON_COMMAND(ID_NEXT_PANE, OnNextPane)
 END_COMMAND_MAP()
 
+CView* NewView() {
+    return new CVantrelView;
+}
+
 class FrameTest : public AppTest {
   protected:
     void TearDown() override {
@@ -67,11 +71,16 @@ class FrameTest : public AppTest {
         return theApp.m_settings.GetInt(kSectionScreen, value, -12345);
     }
     void ForgetScreen() { DeleteKeyTree(scratch.Root(), scratch.Path() + "\\" + kSectionScreen); }
-    TestFrame* Create() {
-        frame = new TestFrame;
-        EXPECT_TRUE(frame->LoadFrame(IDR_MAINFRAME, nullptr));
-        return frame;
+    // A frame of class Frame, with a process list inside when bWithView.
+    template <class Frame = TestFrame> Frame* Create(bool bWithView = false) {
+        CCreateContext context;
+        context.pTemplate = &viewTemplate;
+        Frame* created = new Frame;
+        frame = created;
+        EXPECT_TRUE(frame->LoadFrame(IDR_MAINFRAME, bWithView ? &context : nullptr));
+        return created;
     }
+    CSingleDocTemplate viewTemplate{IDR_MAINFRAME, nullptr, nullptr, NewView};
     TestFrame* frame = nullptr;
 };
 
@@ -143,16 +152,8 @@ TEST_F(FrameTest, MovesAreStoredOnlyAfterArmingClampedAndNotWhileMinimised) {
     EXPECT_EQ(300, Stored(kValueCx)) << "restoring stores the restored rectangle";
 }
 
-CView* NewView() {
-    return new CVantrelView;
-}
-
 TEST_F(FrameTest, TheViewsInitialUpdateStartsStoringThePlacement) {
-    CSingleDocTemplate tmpl(IDR_MAINFRAME, nullptr, nullptr, NewView);
-    CCreateContext context;
-    context.pTemplate = &tmpl;
-    frame = new TestFrame;
-    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, &context));
+    Create(true);
     theApp.m_pMainWnd = frame;
     ForgetScreen();
     SetWindowPos(frame->m_hWnd, nullptr, 30, 20, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -239,11 +240,7 @@ TEST_F(FrameTest, MenuItemsShowTheirPromptsInTheFirstStatusPane) {
 }
 
 TEST_F(FrameTest, IdleTimeEnablesEachToolbarButtonAsItsCommandAllows) {
-    CSingleDocTemplate tmpl(IDR_MAINFRAME, nullptr, nullptr, NewView);
-    CCreateContext context;
-    context.pTemplate = &tmpl;
-    frame = new TestFrame;
-    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, &context));
+    Create(true);
     theApp.m_pMainWnd = frame;
     frame->ShowWindow(SW_SHOWNOACTIVATE);
     CToolBar& bar = frame->m_wndToolBar;
@@ -275,9 +272,7 @@ TEST_F(FrameTest, IdleTimeEnablesEachToolbarButtonAsItsCommandAllows) {
 }
 
 TEST_F(FrameTest, TheMessageLoopTranslatesTheMainWindowsKeysByItsAccelerators) {
-    CountingFrame* counting = new CountingFrame;
-    frame = counting;
-    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, nullptr));
+    CountingFrame* counting = Create<CountingFrame>();
     theApp.m_pMainWnd = frame;
     CWnd other;
     ASSERT_TRUE(other.CreateEx(0, "VantrelTestHost", "other", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
@@ -314,11 +309,7 @@ TEST_F(FrameTest, OnlyTheFramesClassCarriesTheProgramIcon) {
 }
 
 TEST_F(FrameTest, TheViewFillsTheSpaceTheShownBarsLeave) {
-    CSingleDocTemplate tmpl(IDR_MAINFRAME, nullptr, nullptr, NewView);
-    CCreateContext context;
-    context.pTemplate = &tmpl;
-    frame = new TestFrame;
-    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, &context));
+    Create(true);
     frame->ShowWindow(SW_SHOWNOACTIVATE);
     frame->RecalcLayout();
     auto place = [&](const CWnd& wnd) {
