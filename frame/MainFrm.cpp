@@ -78,13 +78,10 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
 int CMainFrame::OnCreate(CREATESTRUCTA* pcs) {
     if (CFrameWnd::OnCreate(pcs) == -1) return -1;
     static const UINT indicators[] = {0, ID_INDICATOR_ACTIVITY};
-    if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT,
-                               WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS |
-                                   CBRS_FLYBY | CBRS_SIZE_DYNAMIC,
-                               AFX_IDW_TOOLBAR) ||
+    if (!m_wndToolBar.Create(this, TBSTYLE_FLAT | TBSTYLE_TOOLTIPS, AFX_IDW_TOOLBAR) ||
         !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
         return -1;
-    if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
+    if (!m_wndStatusBar.Create(this, AFX_IDW_STATUS_BAR) ||
         !m_wndStatusBar.SetIndicators(indicators, 2))
         return -1;
     m_wndStatusBar.SetPaneText(0, AfxLoadString(AFX_IDS_IDLEMESSAGE).c_str());

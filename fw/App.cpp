@@ -1,6 +1,5 @@
 #include "fw/App.h"
 #include "fw/DocTemplate.h"
-#include "fw/Frame.h"
 #include "fw/afxres.h"
 
 #include <commctrl.h>
@@ -23,7 +22,7 @@ CWinApp::~CWinApp() {
 CWinApp* AfxGetApp() {
     return g_pApp;
 }
-CFrameWnd* AfxGetMainWnd() {
+CWnd* AfxGetMainWnd() {
     return g_pApp ? g_pApp->m_pMainWnd : nullptr;
 }
 HINSTANCE AfxGetInstanceHandle() {
@@ -65,15 +64,7 @@ ON_COMMAND(ID_FILE_NEW, OnFileNew)
 END_COMMAND_MAP()
 
 BOOL CWinApp::PreTranslateMessage(MSG* pMsg) {
-    if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST && m_pMainWnd &&
-        m_pMainWnd->m_hWnd) {
-        // Only for the main window and its children: a modal dialog runs its own loop.
-        HWND hTop = GetAncestor(pMsg->hwnd, GA_ROOT);
-        if (hTop == m_pMainWnd->m_hWnd && m_pMainWnd->m_hAccelTable &&
-            TranslateAcceleratorA(m_pMainWnd->m_hWnd, m_pMainWnd->m_hAccelTable, pMsg))
-            return TRUE;
-    }
-    return FALSE;
+    return m_pMainWnd && m_pMainWnd->m_hWnd && m_pMainWnd->PreTranslateMessage(pMsg);
 }
 
 BOOL CWinApp::OnIdle(LONG lCount) {
@@ -95,8 +86,7 @@ int CWinApp::Run() {
             DispatchMessageA(&msg);
         }
     }
-    int rc = ExitInstance();
-    return rc ? rc : int(msg.wParam);
+    return int(msg.wParam);
 }
 
 int AfxWinMain(HINSTANCE hInstance) {
@@ -105,9 +95,6 @@ int AfxWinMain(HINSTANCE hInstance) {
     pApp->m_hInstance = hInstance;
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
-    if (!pApp->InitInstance()) {
-        pApp->ExitInstance();
-        return 0;
-    }
+    if (!pApp->InitInstance()) return 0;
     return pApp->Run();
 }

@@ -8,7 +8,6 @@
 #include <string>
 
 class CSingleDocTemplate;
-class CFrameWnd;
 
 class CWinApp : public CCmdTarget {
   public:
@@ -17,8 +16,8 @@ class CWinApp : public CCmdTarget {
     ~CWinApp() override;
 
     virtual BOOL InitInstance() { return TRUE; }
-    virtual int ExitInstance() { return 0; }
-    // The message loop: accelerators of the main window, idle updates of its toolbar.
+    // The message loop: the main window sees each message first and updates itself when
+    // the queue runs empty.
     virtual int Run();
     virtual BOOL OnIdle(LONG lCount);
     virtual BOOL PreTranslateMessage(MSG* pMsg);
@@ -31,7 +30,7 @@ class CWinApp : public CCmdTarget {
 
     const char* m_pszAppName;
     HINSTANCE m_hInstance;
-    CFrameWnd* m_pMainWnd;
+    CWnd* m_pMainWnd;
 
   protected:
     std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
@@ -41,7 +40,7 @@ class CWinApp : public CCmdTarget {
 };
 
 CWinApp* AfxGetApp();
-CFrameWnd* AfxGetMainWnd();
+CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetInstanceHandle();
 const char* AfxGetAppName();
 // A string resource of the program, or "" when it has none.

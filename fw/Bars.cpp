@@ -4,11 +4,9 @@
 
 #include <commctrl.h>
 
-BOOL CToolBar::CreateEx(CWnd* pParent, DWORD dwCtrlStyle, DWORD dwStyle, UINT nID) {
-    // The bar-placement bits of the style (top, gripper, fly-by) are the frame's business;
-    // the control gets the window bits and its own control style.
-    DWORD style = (dwStyle & (WS_CHILD | WS_VISIBLE)) | dwCtrlStyle | CCS_TOP | CCS_NODIVIDER;
-    if (dwStyle & CBRS_TOOLTIPS) style |= TBSTYLE_TOOLTIPS;
+BOOL CToolBar::Create(CWnd* pParent, DWORD dwCtrlStyle, UINT nID) {
+    // The frame places the bar itself (RecalcLayout).
+    const DWORD style = WS_CHILD | WS_VISIBLE | CCS_TOP | CCS_NODIVIDER | dwCtrlStyle;
     if (!CWnd::CreateEx(0, TOOLBARCLASSNAMEA, "", style, 0, 0, 0, 0, pParent->m_hWnd,
                         reinterpret_cast<HMENU>(UINT_PTR(nID))))
         return FALSE;
@@ -64,16 +62,19 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource) {
     return TRUE;
 }
 
-int CToolBar::CalcHeight() const {
-    RECT rc;
-    GetWindowRect(m_hWnd, &rc);
-    return rc.bottom - rc.top;
+void CToolCmdUI::Enable(BOOL bOn) {
+    CCmdUI::Enable(bOn);
+    m_pToolBar->SendMessage(TB_ENABLEBUTTON, m_nID, MAKELPARAM(bOn ? TRUE : FALSE, 0));
 }
 
-BOOL CStatusBar::Create(CWnd* pParent, DWORD dwStyle, UINT nID) {
+void CToolCmdUI::SetCheck(int nCheck) {
+    m_pToolBar->SendMessage(TB_CHECKBUTTON, m_nID, MAKELPARAM(nCheck ? TRUE : FALSE, 0));
+}
+
+BOOL CStatusBar::Create(CWnd* pParent, UINT nID) {
     // CCS_BOTTOM and a size grip are what a status bar at the bottom of a frame looks like;
     // the frame places it itself.
-    DWORD style = (dwStyle & (WS_CHILD | WS_VISIBLE)) | CCS_BOTTOM | SBARS_SIZEGRIP;
+    const DWORD style = WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP;
     return CWnd::CreateEx(0, STATUSCLASSNAMEA, "", style, 0, 0, 0, 0, pParent->m_hWnd,
                           reinterpret_cast<HMENU>(UINT_PTR(nID)));
 }
@@ -91,18 +92,14 @@ int CStatusBar::TextWidth(const std::string& text) const {
 
 BOOL CStatusBar::SetIndicators(const UINT* pIDs, int nCount) {
     m_panes.clear();
+    std::vector<std::string> texts;
     for (int i = 0; i < nCount; ++i) {
-        Pane p = {pIDs[i], 0, 0, ""};
-        if (pIDs[i] != 0) {
-            p.text = AfxLoadString(pIDs[i]);
-            p.cxText = TextWidth(p.text);
-        }
-        m_panes.push_back(p);
+        texts.push_back(pIDs[i] != 0 ? AfxLoadString(pIDs[i]) : std::string());
+        m_panes.push_back({pIDs[i], 0, pIDs[i] != 0 ? TextWidth(texts.back()) : 0});
     }
-    UpdateParts();
+    UpdateParts(); // the parts exist before their texts are set
     for (int i = 0; i < nCount; ++i)
-        SendMessage(SB_SETTEXTA, WPARAM(i),
-                    reinterpret_cast<LPARAM>(m_panes[size_t(i)].text.c_str()));
+        SendMessage(SB_SETTEXTA, WPARAM(i), reinterpret_cast<LPARAM>(texts[size_t(i)].c_str()));
     return TRUE;
 }
 
@@ -123,16 +120,10 @@ void CStatusBar::SetPaneInfo(int nIndex, UINT nID, UINT nStyle, int cxWidth) {
 
 BOOL CStatusBar::SetPaneText(int nIndex, const char* pszText, BOOL bUpdate) {
     if (nIndex < 0 || size_t(nIndex) >= m_panes.size()) return FALSE;
-    m_panes[size_t(nIndex)].text = pszText ? pszText : "";
     BOOL ok = SendMessage(SB_SETTEXTA, WPARAM(nIndex),
-                          reinterpret_cast<LPARAM>(m_panes[size_t(nIndex)].text.c_str())) != 0;
+                          reinterpret_cast<LPARAM>(pszText ? pszText : "")) != 0;
     if (bUpdate) UpdateWindow(m_hWnd);
     return ok;
-}
-
-std::string CStatusBar::GetPaneText(int nIndex) const {
-    if (nIndex < 0 || size_t(nIndex) >= m_panes.size()) return std::string();
-    return m_panes[size_t(nIndex)].text;
 }
 
 void CStatusBar::UpdateParts() {
@@ -153,10 +144,4 @@ void CStatusBar::UpdateParts() {
     if (m_panes.size() > 1) rights[0] = right > 0 ? right : 0;
     rights.back() = -1; // the last pane runs to the edge, under the size grip
     SendMessage(SB_SETPARTS, rights.size(), reinterpret_cast<LPARAM>(rights.data()));
-}
-
-int CStatusBar::CalcHeight() const {
-    RECT rc;
-    GetWindowRect(m_hWnd, &rc);
-    return rc.bottom - rc.top;
 }

@@ -7,11 +7,7 @@
 
 class CStatic : public CWnd {};
 
-class CButton : public CWnd {
-  public:
-    int GetCheck() const { return int(SendMessage(BM_GETCHECK)); }
-    void SetCheck(int nCheck) { SendMessage(BM_SETCHECK, WPARAM(nCheck)); }
-};
+class CButton : public CWnd {};
 
 class CListBox : public CWnd {
   public:
@@ -21,7 +17,6 @@ class CListBox : public CWnd {
     int DeleteString(int nIndex) { return int(SendMessage(LB_DELETESTRING, WPARAM(nIndex))); }
     int GetCount() const { return int(SendMessage(LB_GETCOUNT)); }
     int GetCurSel() const { return int(SendMessage(LB_GETCURSEL)); }
-    int SetCurSel(int nIndex) { return int(SendMessage(LB_SETCURSEL, WPARAM(nIndex))); }
     // The text at nIndex; empty when there is no such entry.
     std::string GetText(int nIndex) const;
     // The first entry after nStartAfter (-1: from the top) equal to psz, ignoring case.

@@ -1,6 +1,5 @@
 #include "fw/Dialog.h"
 #include "fw/App.h"
-#include "fw/Frame.h"
 
 #include <cstdio>
 

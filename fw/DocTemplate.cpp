@@ -3,6 +3,7 @@
 #include "fw/Frame.h"
 #include "fw/View.h"
 #include "fw/afxres.h"
+#include "win/Handles.h"
 
 #include <commdlg.h>
 
@@ -36,11 +37,11 @@ void CDocument::OnFileSave() {
 }
 
 BOOL CDocument::OnSaveDocument(const std::string& path) {
-    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) return FALSE;
-    Serialize(hFile, true);
-    CloseHandle(hFile);
+    CHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return FALSE;
+    Serialize(file, true);
+    file.Close();
     m_strPathName = path;
     return TRUE;
 }

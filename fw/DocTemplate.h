@@ -11,23 +11,15 @@ class CView;
 
 class CDocument : public CCmdTarget {
   public:
-    CDocument() : m_pView(nullptr) {}
     virtual BOOL OnNewDocument();
     // Writes the document's data; called by Save with the file opened for writing.
     virtual void Serialize(HANDLE hFile, bool bStoring) = 0;
-    virtual void OnCloseDocument() {}
-    void AddView(CView* pView) { m_pView = pView; }
-    void RemoveView(CView* pView) {
-        if (m_pView == pView) m_pView = nullptr;
-    }
-    const std::string& GetPathName() const { return m_strPathName; }
 
     // Save: asks for a file name while the document has none, then writes it.
     void OnFileSave();
     BOOL OnSaveDocument(const std::string& path);
 
   protected:
-    CView* m_pView;
     std::string m_strPathName;
 
     DECLARE_COMMAND_MAP()

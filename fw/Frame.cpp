@@ -11,8 +11,7 @@ namespace {
 const char kFrameClass[] = "VantrelFrame";
 }
 
-CFrameWnd::CFrameWnd()
-    : m_hAccelTable(nullptr), m_nIDResource(0), m_pViewActive(nullptr), m_pContext(nullptr) {}
+CFrameWnd::CFrameWnd() : m_hAccelTable(nullptr), m_pViewActive(nullptr), m_pContext(nullptr) {}
 
 BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&) {
     return TRUE;
@@ -20,22 +19,11 @@ BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&) {
 
 BOOL CFrameWnd::LoadFrame(UINT nIDResource, CCreateContext* pContext) {
     HINSTANCE hInst = AfxGetInstanceHandle();
-    m_nIDResource = nIDResource;
     // The window title is the first part of the document string.
     std::string docString = AfxLoadString(nIDResource);
     m_strTitle = docString.substr(0, docString.find('\n'));
 
-    WNDCLASSA wc = {};
-    if (!GetClassInfoA(hInst, kFrameClass, &wc)) {
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = StdWndProc;
-        wc.hInstance = hInst;
-        wc.hIcon = LoadIconA(hInst, MAKEINTRESOURCEA(nIDResource));
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kFrameClass;
-        RegisterClassA(&wc);
-    }
+    RegisterWndClass(kFrameClass, nIDResource); // with the program's icon
     CREATESTRUCTA cs = {};
     cs.lpszClass = kFrameClass;
     cs.lpszName = m_strTitle.c_str();
@@ -79,27 +67,35 @@ int CFrameWnd::OnCreate(CREATESTRUCTA*) {
             delete pView;
             return -1;
         }
-        if (m_pContext->pDocument) m_pContext->pDocument->AddView(pView);
         m_pViewActive = pView;
     }
     return 0;
 }
 
+namespace {
+int HeightOf(const CWnd& wnd) {
+    RECT rc;
+    GetWindowRect(wnd.m_hWnd, &rc);
+    return rc.bottom - rc.top;
+}
+} // namespace
+
 void CFrameWnd::RecalcLayout() {
+    // Each bar sizes itself to the frame's width; the frame takes the height it chose.
     RECT rc;
     GetClientRect(&rc);
     int top = rc.top, bottom = rc.bottom;
     if (CToolBar* pBar = GetToolBar()) {
         if (pBar->IsWindowVisible()) {
             pBar->SendMessage(TB_AUTOSIZE);
-            top += pBar->CalcHeight();
+            top += HeightOf(*pBar);
         }
     }
     if (CStatusBar* pBar = GetStatusBar()) {
         if (pBar->IsWindowVisible()) {
             pBar->SendMessage(WM_SIZE, 0, MAKELPARAM(rc.right, rc.bottom));
             pBar->UpdateParts();
-            bottom -= pBar->CalcHeight();
+            bottom -= HeightOf(*pBar);
         }
     }
     if (m_pViewActive && m_pViewActive->m_hWnd)
@@ -146,17 +142,42 @@ BOOL CFrameWnd::OnCommand(WPARAM wp, LPARAM lp) {
     return TRUE;
 }
 
+namespace {
+// A command's state shown on its item of a popup menu.
+class CMenuCmdUI : public CCmdUI {
+  public:
+    CMenuCmdUI(HMENU hMenu, UINT nIndex, UINT nID) : m_hMenu(hMenu), m_nIndex(nIndex) {
+        m_nID = nID;
+    }
+    void Enable(BOOL bOn) override {
+        CCmdUI::Enable(bOn);
+        EnableMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (bOn ? MF_ENABLED : MF_GRAYED));
+    }
+    void SetCheck(int nCheck) override {
+        CheckMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
+    }
+
+  private:
+    HMENU m_hMenu;
+    UINT m_nIndex; // the item's position in the popup
+};
+} // namespace
+
 void CFrameWnd::OnInitMenuPopup(HMENU hMenu) {
     const int count = GetMenuItemCount(hMenu);
     for (int i = 0; i < count; ++i) {
         UINT id = GetMenuItemID(hMenu, i);
         if (id == 0 || id == UINT(-1)) continue; // separators and sub-menus
-        CCmdUI ui;
-        ui.m_nID = id;
-        ui.m_hMenu = hMenu;
-        ui.m_nIndex = UINT(i);
+        CMenuCmdUI ui(hMenu, UINT(i), id);
         UpdateCmdUI(&ui);
     }
+}
+
+BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg) {
+    if (pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST || !m_hAccelTable) return FALSE;
+    // Only for this window and its children: a modal dialog runs its own loop.
+    if (GetAncestor(pMsg->hwnd, GA_ROOT) != m_hWnd) return FALSE;
+    return TranslateAcceleratorA(m_hWnd, m_hAccelTable, pMsg) ? TRUE : FALSE;
 }
 
 void CFrameWnd::OnIdleUpdateCmdUI() {
@@ -165,9 +186,7 @@ void CFrameWnd::OnIdleUpdateCmdUI() {
     for (int i = 0; i < pBar->GetButtonCount(); ++i) {
         UINT id = pBar->GetItemID(i);
         if (id == 0) continue;
-        CCmdUI ui;
-        ui.m_nID = id;
-        ui.m_pToolBar = pBar;
+        CToolCmdUI ui(pBar, id);
         UpdateCmdUI(&ui);
     }
 }
@@ -189,14 +208,15 @@ void CFrameWnd::OnMenuSelect(UINT nID, UINT nFlags, HMENU hMenu) {
         SetMessageText(AfxLoadString(AFX_IDS_IDLEMESSAGE)); // the menu closed
         return;
     }
-    if (nFlags & (MF_POPUP | MF_SEPARATOR))
+    if (nFlags & (MF_POPUP | MF_SEPARATOR)) {
         SetMessageText("");
-    else if (nFlags & MF_SYSMENU)
-        // System commands (SC_SIZE 0xF000, SC_MOVE 0xF010, ...) have their prompts at
-        // 0xEF00 upward, one per command.
-        SetMessageText(nID >= 0xF000 ? PromptOf(0xEF00 + ((nID & 0xFFF0) - 0xF000) / 16) : "");
-    else
+    } else if (nFlags & MF_SYSMENU) {
+        // System commands (SC_SIZE, SC_MOVE, ... 16 apart) have one prompt each, in order.
+        const UINT nPrompt = AFX_IDS_SCFIRST + ((nID & 0xFFF0) - SC_SIZE) / 16;
+        SetMessageText(nID >= SC_SIZE ? PromptOf(nPrompt) : "");
+    } else {
         SetMessageText(PromptOf(nID));
+    }
 }
 
 LRESULT CFrameWnd::OnNotify(NMHDR* pnmh) {
@@ -225,7 +245,6 @@ LRESULT CFrameWnd::OnNotify(NMHDR* pnmh) {
 }
 
 void CFrameWnd::OnClose() {
-    if (CDocument* pDoc = GetActiveDocument()) pDoc->OnCloseDocument();
     DestroyWindow();
 }
 

@@ -21,23 +21,21 @@ class CFrameWnd : public CWnd {
     CFrameWnd();
 
     // Creates the frame from resource nIDResource (menu, accelerators, icon, title from the
-    // document string). The view is created inside it by OnCreate through m_pfnCreateView.
+    // document string). OnCreate creates the view inside it from pContext's template.
     BOOL LoadFrame(UINT nIDResource, CCreateContext* pContext);
     virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
 
     CView* GetActiveView() const { return m_pViewActive; }
-    void SetActiveView(CView* pView) { m_pViewActive = pView; }
     CDocument* GetActiveDocument() const;
 
     // Places toolbar (top), status bar (bottom) and the view between them.
     void RecalcLayout();
+    // Translates the keys of this window and its children by the frame's accelerators.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
     // Enables and checks the toolbar buttons from their update handlers.
-    void OnIdleUpdateCmdUI();
+    void OnIdleUpdateCmdUI() override;
     // Runs a command's update handlers; false when no one handles it (then it is disabled).
     bool UpdateCmdUI(CCmdUI* pCmdUI);
-
-    HACCEL m_hAccelTable;
-    UINT m_nIDResource;
 
   protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -65,6 +63,7 @@ class CFrameWnd : public CWnd {
     CToolBar* GetToolBar() const;
     CStatusBar* GetStatusBar() const;
 
+    HACCEL m_hAccelTable;
     CView* m_pViewActive;
     CCreateContext* m_pContext; // only during LoadFrame
     std::string m_strTitle;

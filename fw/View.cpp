@@ -1,8 +1,6 @@
 #include "fw/View.h"
-#include "fw/DocTemplate.h"
 
 void CView::PostNcDestroy() {
-    if (m_pDocument) m_pDocument->RemoveView(this);
     delete this; // views live on the heap and end with their window
 }
 

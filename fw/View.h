@@ -34,9 +34,6 @@ class CListCtrl : public CWnd {
     }
     BOOL SetItemText(int nItem, int nSubItem, const char* pszText);
     std::string GetItemText(int nItem, int nSubItem) const;
-    int GetColumnWidth(int nCol) const {
-        return int(SendMessage(LVM_GETCOLUMNWIDTH, WPARAM(nCol)));
-    }
     // The next item at or after nItem+1 with the given state flags (LVNI_SELECTED, ...).
     int GetNextItem(int nItem, int nFlags) const {
         return int(SendMessage(LVM_GETNEXTITEM, WPARAM(nItem), MAKELPARAM(nFlags, 0)));

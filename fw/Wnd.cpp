@@ -1,8 +1,5 @@
 #include "fw/Wnd.h"
 #include "fw/App.h"
-#include "fw/Bars.h"
-
-#include <commctrl.h>
 
 #include <mutex>
 #include <unordered_map>
@@ -50,21 +47,26 @@ namespace {
 thread_local CWnd* t_pWndInit = nullptr; // the object whose window is being created
 }
 
+void CWnd::RegisterWndClass(const char* pszClass, UINT nIDIcon) {
+    HINSTANCE hInst = AfxGetInstanceHandle();
+    WNDCLASSA wc;
+    if (GetClassInfoA(hInst, pszClass, &wc)) return; // a system class, or registered before
+    wc = WNDCLASSA{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = StdWndProc;
+    wc.hInstance = hInst;
+    if (nIDIcon) wc.hIcon = LoadIconA(hInst, MAKEINTRESOURCEA(nIDIcon));
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = pszClass;
+    RegisterClassA(&wc);
+}
+
 BOOL CWnd::CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle, DWORD dwStyle,
                     int x, int y, int cx, int cy, HWND hParent, HMENU hMenuOrId) {
-    WNDCLASSA wc;
     HINSTANCE hInst = AfxGetInstanceHandle();
-    if (!GetClassInfoA(hInst, pszClass, &wc)) {
-        // A class of our own: register it with our procedure.
-        wc = WNDCLASSA{};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = StdWndProc;
-        wc.hInstance = hInst;
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = pszClass;
-        RegisterClassA(&wc);
-    }
+    RegisterWndClass(pszClass);
+    WNDCLASSA wc;
     bool ours = GetClassInfoA(hInst, pszClass, &wc) && wc.lpfnWndProc == StdWndProc;
     if (ours) t_pWndInit = this;
     HWND hWnd = CreateWindowExA(dwExStyle, pszClass, pszTitle, dwStyle, x, y, cx, cy, hParent,
@@ -73,12 +75,6 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle,
     if (!hWnd) return FALSE;
     if (!ours) return SubclassWindow(hWnd); // a system class (list view, toolbar, ...)
     return TRUE;
-}
-
-HWND CWnd::Detach() {
-    HWND h = m_hWnd;
-    m_hWnd = nullptr;
-    return h;
 }
 
 BOOL CWnd::SubclassWindow(HWND hWnd) {
@@ -190,19 +186,4 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     return Default();
-}
-
-void CCmdUI::Enable(BOOL bOn) {
-    m_bEnabled = bOn;
-    if (m_hMenu)
-        EnableMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (bOn ? MF_ENABLED : MF_GRAYED));
-    else if (m_pToolBar)
-        m_pToolBar->SendMessage(TB_ENABLEBUTTON, m_nID, MAKELPARAM(bOn ? TRUE : FALSE, 0));
-}
-
-void CCmdUI::SetCheck(int nCheck) {
-    if (m_hMenu)
-        CheckMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
-    else if (m_pToolBar)
-        m_pToolBar->SendMessage(TB_CHECKBUTTON, m_nID, MAKELPARAM(nCheck ? TRUE : FALSE, 0));
 }

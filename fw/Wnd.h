@@ -53,20 +53,17 @@ class CCmdTarget {
     virtual BOOL OnCmdMsg(UINT nID, UINT nCode, bool bNotify, CCmdUI* pCmdUI);
 };
 
-class CToolBar;
-
-// The state of one user-interface item of a command: a menu item or a toolbar button.
+// The state of one command as its update handlers set it. This class only records whether
+// the command is enabled (a probe); subclasses show the state on a menu item or a button.
 class CCmdUI {
   public:
+    virtual ~CCmdUI() {}
     UINT m_nID = 0;
-    HMENU m_hMenu = nullptr; // menu item: the popup and the item's position
-    UINT m_nIndex = 0;
-    CToolBar* m_pToolBar = nullptr; // toolbar button
-    BOOL m_bEnabled = TRUE;         // result of the last Enable, for probes
+    BOOL m_bEnabled = TRUE; // result of the last Enable
     bool m_bHandled = false;
 
-    void Enable(BOOL bOn = TRUE);
-    void SetCheck(int nCheck = 1);
+    virtual void Enable(BOOL bOn) { m_bEnabled = bOn; }
+    virtual void SetCheck(int) {}
 };
 
 template <class T>
@@ -110,12 +107,12 @@ class CWnd : public CCmdTarget {
     // The wrapper object of a window created or subclassed by us, or null.
     static CWnd* FromHandlePermanent(HWND hWnd);
 
-    // Registers (once) and creates a window of a class whose procedure is ours.
+    // Creates a window: of a system class (subclassed then), or of a class of ours, which is
+    // registered on first use.
     BOOL CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle, DWORD dwStyle, int x,
                   int y, int cx, int cy, HWND hParent, HMENU hMenuOrId);
     // Wraps a window without taking it over (dialog controls): no messages come to us.
     void Attach(HWND hWnd) { m_hWnd = hWnd; }
-    HWND Detach();
     // Takes over a dialog's control: our WindowProc sees its messages first.
     BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
     BOOL SubclassWindow(HWND hWnd);
@@ -128,7 +125,6 @@ class CWnd : public CCmdTarget {
         return ::PostMessageA(m_hWnd, msg, wp, lp);
     }
     std::string GetWindowText() const;
-    void SetWindowText(const char* psz) { ::SetWindowTextA(m_hWnd, psz); }
     HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
     BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
     BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
@@ -143,6 +139,12 @@ class CWnd : public CCmdTarget {
 
     // Sends a command to this window as a menu item would.
     void SendCommand(UINT nID) { SendMessage(WM_COMMAND, MAKEWPARAM(nID, 0), 0); }
+
+    // The application's message loop offers every message to its main window before
+    // dispatching it: TRUE when the window has handled it (an accelerator key, say).
+    virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
+    // The message loop calls this on the main window when the queue has run empty.
+    virtual void OnIdleUpdateCmdUI() {}
 
     // Keeps a window object alive across a call that may destroy its window: one of its own
     // messages (every dispatch holds one), or a call another window makes into it that may run
@@ -178,6 +180,9 @@ class CWnd : public CCmdTarget {
     virtual bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* pResult);
     virtual void PostNcDestroy() {}
 
+    // Registers a class whose procedure is ours, unless the name is taken already: the
+    // arrow cursor, the dialog face colour, double clicks, and icon nIDIcon when not 0.
+    static void RegisterWndClass(const char* pszClass, UINT nIDIcon = 0);
     static LRESULT CALLBACK StdWndProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     static void SetPermanent(HWND hWnd, CWnd* pWnd);

@@ -14,6 +14,9 @@
 #define AFX_IDW_PANE_FIRST 59648
 #define AFX_IDS_APP_TITLE 57344
 #define AFX_IDS_IDLEMESSAGE 57345
+// The status-bar prompts of the system commands: SC_xxx has string
+// AFX_IDS_SCFIRST + (SC_xxx - SC_SIZE) / 16.
+#define AFX_IDS_SCFIRST 0xEF00
 #define RT_TOOLBAR_TYPE 241
 
 #endif

@@ -124,33 +124,33 @@
 #ifndef ID_INDICATOR_ACTIVITY
 #define ID_INDICATOR_ACTIVITY 61191
 #endif
-/* Status bar prompts of the system menu commands: 61184 + (SC_xxx - SC_SIZE) / 16 */
+/* Status bar prompts of the system menu commands: AFX_IDS_SCFIRST + (SC_xxx - SC_SIZE) / 16 */
 #ifndef AFX_IDS_SCSIZE
-#define AFX_IDS_SCSIZE 61184
+#define AFX_IDS_SCSIZE (AFX_IDS_SCFIRST + 0x00)
 #endif
 #ifndef AFX_IDS_SCMOVE
-#define AFX_IDS_SCMOVE 61185
+#define AFX_IDS_SCMOVE (AFX_IDS_SCFIRST + 0x01)
 #endif
 #ifndef AFX_IDS_SCMINIMIZE
-#define AFX_IDS_SCMINIMIZE 61186
+#define AFX_IDS_SCMINIMIZE (AFX_IDS_SCFIRST + 0x02)
 #endif
 #ifndef AFX_IDS_SCMAXIMIZE
-#define AFX_IDS_SCMAXIMIZE 61187
+#define AFX_IDS_SCMAXIMIZE (AFX_IDS_SCFIRST + 0x03)
 #endif
 #ifndef AFX_IDS_SCNEXTWINDOW
-#define AFX_IDS_SCNEXTWINDOW 61188
+#define AFX_IDS_SCNEXTWINDOW (AFX_IDS_SCFIRST + 0x04)
 #endif
 #ifndef AFX_IDS_SCPREVWINDOW
-#define AFX_IDS_SCPREVWINDOW 61189
+#define AFX_IDS_SCPREVWINDOW (AFX_IDS_SCFIRST + 0x05)
 #endif
 #ifndef AFX_IDS_SCCLOSE
-#define AFX_IDS_SCCLOSE 61190
+#define AFX_IDS_SCCLOSE (AFX_IDS_SCFIRST + 0x06)
 #endif
 #ifndef AFX_IDS_SCRESTORE
-#define AFX_IDS_SCRESTORE 61202
+#define AFX_IDS_SCRESTORE (AFX_IDS_SCFIRST + 0x12)
 #endif
 #ifndef AFX_IDS_SCTASKLIST
-#define AFX_IDS_SCTASKLIST 61203
+#define AFX_IDS_SCTASKLIST (AFX_IDS_SCFIRST + 0x13)
 #endif
 
 /* Resource type of the toolbar layout: version, button width and height, count, ids */

@@ -54,7 +54,7 @@ HBRUSH CStaticLink::CtlColor(HDC hDC, UINT) {
     // Only left-aligned, centred and right-aligned text (without SS_NOPREFIX) is a link.
     if ((style & 0xFF) > SS_RIGHT) return nullptr;
 
-    if (!m_font.GetSafeHandle()) {
+    if (!m_font.Get()) {
         HFONT hFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
         // A static without a font of its own draws in the system font.
         if (!hFont) hFont = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
@@ -64,10 +64,10 @@ HBRUSH CStaticLink::CtlColor(HDC hDC, UINT) {
             // Also made the control's own font: some statics select their font only after
             // the colour request (Wine's do), which would undo the selection below.
             if (m_font.CreateFontIndirect(&lf))
-                SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.GetSafeHandle()), FALSE);
+                SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
         }
     }
-    if (m_font.GetSafeHandle()) SelectObject(hDC, m_font);
+    if (m_font.Get()) SelectObject(hDC, m_font);
     SetTextColor(hDC, IsVisited() ? m_colorVisited : m_colorUnvisited);
     SetBkMode(hDC, TRANSPARENT);
     // The dialog's own background shows through.
@@ -174,5 +174,5 @@ bool CStaticLink::OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* pResult
 
 void CStaticLink::PostNcDestroy() {
     m_bCaptured = 0;
-    m_font.DeleteObject();
+    m_font.Close();
 }

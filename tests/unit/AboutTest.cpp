@@ -394,7 +394,7 @@ TEST_F(LinkControlTest, OnlyPlainTextIsALinkAndMissingFontFlagOrTextAreSafe) {
     EXPECT_GT(Pixels(left).Count(kBlue), 10) << "no flag: unvisited";
     EXPECT_GT(Pixels(right).Count(kBlue), 10);
     EXPECT_EQ(0, Pixels(noPrefix).Count(kBlue));
-    EXPECT_EQ(nullptr, noPrefix.m_font.GetSafeHandle());
+    EXPECT_EQ(nullptr, noPrefix.m_font.Get());
 
     // A static without a font of its own draws in the system font.
     LOGFONTA system = {}, got = {};
@@ -421,9 +421,9 @@ TEST_F(LinkControlTest, TheUnderlinedFontIsMadeOnceAndDeletedWithTheControl) {
         link.Invalidate();
         UpdateWindow(link);
     }
-    EXPECT_EQ(font, link.m_font.GetSafeHandle());
+    EXPECT_EQ(font, link.m_font.Get());
     link.DestroyWindow();
-    EXPECT_EQ(nullptr, link.m_font.GetSafeHandle());
+    EXPECT_EQ(nullptr, link.m_font.Get());
     EXPECT_EQ(0u, DWORD(GetObjectType(font))) << "the font is deleted";
 }
 

@@ -1,5 +1,6 @@
-// The main frame: where it opens, what it stores when it moves, the status pane texts, and
-// the command states its menus and toolbar show.
+// The main frame: where it opens, what it stores when it moves, the status pane texts, the
+// command states its menus and toolbar show, its layout and keys; and the document's Save.
+#include "app/VantrelDoc.h"
 #include "frame/MainFrm.h"
 #include "fw/DocTemplate.h"
 #include "procs/VantrelView.h"
@@ -44,6 +45,21 @@ class TestFrame : public CMainFrame {
     }
 };
 
+// A frame that counts the command of F6, which the program's frame leaves unhandled.
+class CountingFrame : public TestFrame {
+  public:
+    int m_nNextPane = 0;
+    void OnNextPane() { ++m_nNextPane; }
+    DECLARE_COMMAND_MAP()
+};
+BEGIN_COMMAND_MAP(CountingFrame, TestFrame)
+ON_COMMAND(ID_NEXT_PANE, OnNextPane)
+END_COMMAND_MAP()
+
+CView* NewView() {
+    return new CVantrelView;
+}
+
 class FrameTest : public AppTest {
   protected:
     void TearDown() override {
@@ -55,11 +71,16 @@ class FrameTest : public AppTest {
         return theApp.m_settings.GetInt(kSectionScreen, value, -12345);
     }
     void ForgetScreen() { DeleteKeyTree(scratch.Root(), scratch.Path() + "\\" + kSectionScreen); }
-    TestFrame* Create() {
-        frame = new TestFrame;
-        EXPECT_TRUE(frame->LoadFrame(IDR_MAINFRAME, nullptr));
-        return frame;
+    // A frame of class Frame, with a process list inside when bWithView.
+    template <class Frame = TestFrame> Frame* Create(bool bWithView = false) {
+        CCreateContext context;
+        context.pTemplate = &viewTemplate;
+        Frame* created = new Frame;
+        frame = created;
+        EXPECT_TRUE(frame->LoadFrame(IDR_MAINFRAME, bWithView ? &context : nullptr));
+        return created;
     }
+    CSingleDocTemplate viewTemplate{IDR_MAINFRAME, nullptr, nullptr, NewView};
     TestFrame* frame = nullptr;
 };
 
@@ -131,16 +152,8 @@ TEST_F(FrameTest, MovesAreStoredOnlyAfterArmingClampedAndNotWhileMinimised) {
     EXPECT_EQ(300, Stored(kValueCx)) << "restoring stores the restored rectangle";
 }
 
-CView* NewView() {
-    return new CVantrelView;
-}
-
 TEST_F(FrameTest, TheViewsInitialUpdateStartsStoringThePlacement) {
-    CSingleDocTemplate tmpl(IDR_MAINFRAME, nullptr, nullptr, NewView);
-    CCreateContext context;
-    context.pTemplate = &tmpl;
-    frame = new TestFrame;
-    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, &context));
+    Create(true);
     theApp.m_pMainWnd = frame;
     ForgetScreen();
     SetWindowPos(frame->m_hWnd, nullptr, 30, 20, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -175,12 +188,152 @@ TEST_F(FrameTest, StatusPaneFitsItsTextPlusTwoPixels) {
         EXPECT_TRUE(frame->SetStatusPaneText(1, text));
         frame->m_wndStatusBar.GetPaneInfo(1, id, style, width);
         EXPECT_EQ(extent(text) + 2, width) << text;
-        EXPECT_EQ(text, frame->m_wndStatusBar.GetPaneText(1));
         char shown[128] = "";
         frame->m_wndStatusBar.SendMessage(SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(shown));
         EXPECT_STREQ(text, shown);
     }
     EXPECT_EQ(UINT(ID_INDICATOR_ACTIVITY), id);
+}
+
+TEST_F(FrameTest, TheBarsAreVisibleChildrenAFlatToolBarWithTipsAndAStatusBarWithAGrip) {
+    Create();
+    const LONG_PTR kWindowBits = WS_CHILD | WS_VISIBLE | WS_POPUP;
+    const LONG_PTR toolBar = frame->m_wndToolBar.GetStyle();
+    EXPECT_EQ(WS_CHILD | WS_VISIBLE, toolBar & kWindowBits);
+    EXPECT_TRUE(toolBar & TBSTYLE_FLAT);
+    EXPECT_TRUE(toolBar & TBSTYLE_TOOLTIPS);
+    EXPECT_NE(0, frame->m_wndToolBar.SendMessage(TB_GETTOOLTIPS)) << "the tip window exists";
+    const LONG_PTR statusBar = frame->m_wndStatusBar.GetStyle();
+    EXPECT_EQ(WS_CHILD | WS_VISIBLE, statusBar & kWindowBits);
+    EXPECT_TRUE(statusBar & SBARS_SIZEGRIP);
+}
+
+TEST_F(FrameTest, MenuItemsShowTheirPromptsInTheFirstStatusPane) {
+    Create();
+    auto shown = [&] {
+        char text[256] = "";
+        frame->m_wndStatusBar.SendMessage(SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        return std::string(text);
+    };
+    const LPARAM sysMenu = reinterpret_cast<LPARAM>(GetSystemMenu(frame->m_hWnd, FALSE));
+    const struct {
+        UINT command, prompt;
+    } system[] = {{SC_SIZE, AFX_IDS_SCSIZE},         {SC_MOVE, AFX_IDS_SCMOVE},
+                  {SC_MINIMIZE, AFX_IDS_SCMINIMIZE}, {SC_MAXIMIZE, AFX_IDS_SCMAXIMIZE},
+                  {SC_CLOSE, AFX_IDS_SCCLOSE},       {SC_RESTORE, AFX_IDS_SCRESTORE},
+                  {SC_TASKLIST, AFX_IDS_SCTASKLIST}};
+    for (const auto& c : system) {
+        frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(c.command, MF_SYSMENU), sysMenu);
+        EXPECT_FALSE(shown().empty()) << std::hex << c.command;
+        EXPECT_EQ(AfxLoadString(c.prompt), shown()) << std::hex << c.command;
+    }
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(SC_MOVE, MF_SYSMENU), sysMenu);
+    EXPECT_EQ("Move the window", shown());
+
+    const LPARAM menuBar = reinterpret_cast<LPARAM>(GetMenu(frame->m_hWnd));
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_APP_EXIT, 0), menuBar);
+    EXPECT_EQ("Quit the application", shown()) << "the prompt ends at the newline";
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP), menuBar);
+    EXPECT_EQ("", shown()) << "a sub-menu has no prompt";
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_EQ("Ready", shown()) << "a closed menu leaves the idle message";
+}
+
+TEST_F(FrameTest, IdleTimeEnablesEachToolbarButtonAsItsCommandAllows) {
+    Create(true);
+    theApp.m_pMainWnd = frame;
+    frame->ShowWindow(SW_SHOWNOACTIVATE);
+    CToolBar& bar = frame->m_wndToolBar;
+    auto enabled = [&](UINT id) { return bar.SendMessage(TB_ISBUTTONENABLED, id) != 0; };
+    ASSERT_TRUE(enabled(ID_KILL_SELECTED)) << "buttons start enabled";
+
+    theApp.OnIdle(0);
+    EXPECT_FALSE(enabled(ID_FILE_SAVE)) << "no document to save";
+    EXPECT_FALSE(enabled(ID_KILL_SELECTED)) << "no row selected";
+    EXPECT_TRUE(enabled(ID_KILL_FAVORITES)) << "a command of the view";
+    EXPECT_TRUE(enabled(ID_APP_ABOUT)) << "a command of the application";
+
+    CListCtrl& list = frame->GetVantrelView()->GetListCtrl();
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.pszText = const_cast<char*>("a.exe");
+    ASSERT_EQ(0, list.InsertItem(&item));
+    list.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    theApp.OnIdle(1);
+    EXPECT_FALSE(enabled(ID_KILL_SELECTED)) << "only the first idle call of a pause updates";
+    theApp.OnIdle(0);
+    EXPECT_TRUE(enabled(ID_KILL_SELECTED)) << "a row is selected";
+
+    frame->SendCommand(ID_VIEW_TOOLBAR);
+    ASSERT_FALSE(bar.IsWindowVisible());
+    list.SetItemState(0, 0, LVIS_SELECTED);
+    theApp.OnIdle(0);
+    EXPECT_TRUE(enabled(ID_KILL_SELECTED)) << "a hidden toolbar is left as it is";
+}
+
+TEST_F(FrameTest, TheMessageLoopTranslatesTheMainWindowsKeysByItsAccelerators) {
+    CountingFrame* counting = Create<CountingFrame>();
+    theApp.m_pMainWnd = frame;
+    CWnd other;
+    ASSERT_TRUE(other.CreateEx(0, "VantrelTestHost", "other", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                               nullptr, nullptr));
+    auto offer = [&](HWND hWnd, UINT msg, WPARAM wp) {
+        MSG m = {hWnd, msg, wp, 1, 0, {0, 0}};
+        return theApp.PreTranslateMessage(&m);
+    };
+    EXPECT_TRUE(offer(frame->m_hWnd, WM_KEYDOWN, VK_F6));
+    EXPECT_EQ(1, counting->m_nNextPane);
+    EXPECT_TRUE(offer(frame->m_wndToolBar.m_hWnd, WM_KEYDOWN, VK_F6)) << "a key of a child";
+    EXPECT_EQ(2, counting->m_nNextPane);
+    EXPECT_FALSE(offer(frame->m_hWnd, WM_KEYDOWN, VK_F3)) << "a key without an accelerator";
+    EXPECT_FALSE(offer(frame->m_hWnd, WM_TIMER, VK_F6)) << "not a key";
+    EXPECT_FALSE(offer(other.m_hWnd, WM_KEYDOWN, VK_F6)) << "a key of another window";
+    theApp.m_pMainWnd = nullptr;
+    EXPECT_FALSE(offer(frame->m_hWnd, WM_KEYDOWN, VK_F6)) << "no main window";
+    EXPECT_EQ(2, counting->m_nNextPane);
+    other.DestroyWindow();
+}
+
+TEST_F(FrameTest, OnlyTheFramesClassCarriesTheProgramIcon) {
+    Create();
+    const HWND hFrame = frame->m_hWnd;
+    EXPECT_NE(0u, GetClassLongPtrA(hFrame, GCLP_HICON));
+    EXPECT_TRUE(GetClassLongPtrA(hFrame, GCL_STYLE) & CS_DBLCLKS);
+    CWnd other;
+    ASSERT_TRUE(other.CreateEx(0, "VantrelTestHost", "other", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                               nullptr, nullptr));
+    EXPECT_EQ(0u, GetClassLongPtrA(other.m_hWnd, GCLP_HICON));
+    EXPECT_TRUE(GetClassLongPtrA(other.m_hWnd, GCL_STYLE) & CS_DBLCLKS);
+    EXPECT_EQ(ULONG_PTR(COLOR_BTNFACE + 1), GetClassLongPtrA(other.m_hWnd, GCLP_HBRBACKGROUND));
+    other.DestroyWindow();
+}
+
+TEST_F(FrameTest, TheViewFillsTheSpaceTheShownBarsLeave) {
+    Create(true);
+    frame->ShowWindow(SW_SHOWNOACTIVATE);
+    frame->RecalcLayout();
+    auto place = [&](const CWnd& wnd) {
+        RECT rc;
+        GetWindowRect(wnd.m_hWnd, &rc);
+        MapWindowPoints(nullptr, frame->m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+        return rc;
+    };
+    RECT client;
+    frame->GetClientRect(&client);
+    const RECT toolBar = place(frame->m_wndToolBar), statusBar = place(frame->m_wndStatusBar);
+    RECT view = place(*frame->GetActiveView());
+    EXPECT_GT(toolBar.bottom, 0);
+    EXPECT_LT(statusBar.top, client.bottom);
+    EXPECT_EQ(toolBar.bottom, view.top);
+    EXPECT_EQ(statusBar.top, view.bottom);
+    EXPECT_EQ(0, view.left);
+    EXPECT_EQ(client.right, view.right);
+
+    frame->SendCommand(ID_VIEW_TOOLBAR);
+    frame->SendCommand(ID_VIEW_STATUS_BAR);
+    view = place(*frame->GetActiveView());
+    EXPECT_EQ(0, view.top) << "without bars the view has the whole client area";
+    EXPECT_EQ(client.bottom, view.bottom);
 }
 
 TEST_F(FrameTest, CommandsWithoutHandlersAreDisabledAndBarTogglesAreChecked) {
@@ -212,6 +365,45 @@ TEST_F(FrameTest, CommandsWithoutHandlersAreDisabledAndBarTogglesAreChecked) {
     EXPECT_TRUE(GetMenuState(view, ID_VIEW_STATUS_BAR, MF_BYCOMMAND) & MF_CHECKED);
     frame->SendCommand(ID_VIEW_TOOLBAR);
     EXPECT_TRUE(frame->m_wndToolBar.IsWindowVisible());
+}
+
+class DocumentTest : public AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        char dir[MAX_PATH] = "";
+        GetTempPathA(MAX_PATH, dir);
+        folder = dir;
+        path = folder + "vantrel_document_test.vtr";
+        DeleteFileA(path.c_str());
+    }
+    void TearDown() override {
+        DeleteFileA(path.c_str());
+        RemoveDirectoryA(path.c_str());
+        AppTest::TearDown();
+    }
+    bool Exists() const { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    std::string folder, path;
+};
+
+TEST_F(DocumentTest, SaveWritesAnEmptyFileClosesItAndKeepsTheNameForTheNextSave) {
+    CVantrelDoc doc;
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+    WIN32_FILE_ATTRIBUTE_DATA info = {};
+    ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info));
+    EXPECT_EQ(0u, info.nFileSizeLow);
+    EXPECT_TRUE(DeleteFileA(path.c_str())) << "the file is closed once saved";
+
+    doc.OnFileSave(); // a document with a name is saved without asking for one
+    EXPECT_TRUE(Exists());
+    EXPECT_TRUE(s_messages.empty());
+
+    ASSERT_TRUE(DeleteFileA(path.c_str()));
+    ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+    doc.OnFileSave();
+    ASSERT_EQ(1u, s_messages.size()) << "a name that cannot be written is reported";
+    EXPECT_EQ("Failed to save document.", s_messages[0]);
+    EXPECT_FALSE(doc.OnSaveDocument(folder + "no such folder\\x.vtr"));
 }
 
 } // namespace

@@ -117,7 +117,7 @@ TEST_F(LifetimeTest, AFrameWhoseViewCannotBeCreatedEndsWithoutBeingTouchedAfterw
 // program does while the box is up.
 int CloseFromInsideTheBox(const std::string& text, UINT) {
     AppTest::s_messages.push_back(text);
-    CFrameWnd* pFrame = theApp.m_pMainWnd;
+    CWnd* pFrame = theApp.m_pMainWnd;
     HWND hFrame = pFrame ? pFrame->m_hWnd : nullptr;
     if (hFrame) {
         PostMessageA(hFrame, WM_CLOSE, 0, 0);

@@ -32,7 +32,7 @@ class ViewTest : public AppTest {
     std::vector<int> Widths(CVantrelView* view) {
         std::vector<int> w;
         for (int i = 0; i < 5; ++i)
-            w.push_back(view->GetListCtrl().GetColumnWidth(i));
+            w.push_back(ListView_GetColumnWidth(view->GetListCtrl(), i));
         return w;
     }
     void StoreWidths(const std::vector<int>& widths) {
