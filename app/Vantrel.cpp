@@ -6,7 +6,7 @@
 #include "settings/SettingNames.h"
 #include "ui/AboutDlg.h"
 
-CVantrelApp::CVantrelApp() : m_bMailVisited(0), m_bWebVisited(0) {}
+CVantrelApp::CVantrelApp() : m_settings(ProgramSettings()), m_bMailVisited(0), m_bWebVisited(0) {}
 
 CVantrelApp* VantrelApp() {
     return static_cast<CVantrelApp*>(AfxGetApp());
@@ -49,6 +49,8 @@ ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
 END_COMMAND_MAP()
 
 void CVantrelApp::OnAppAbout() {
-    CAboutDlg aboutDlg;
+    // The visited flags belong to the application, so a link opened once keeps its colour in
+    // every later About box of the run.
+    CAboutDlg aboutDlg(&m_bMailVisited, &m_bWebVisited);
     aboutDlg.DoModal();
 }

@@ -11,7 +11,7 @@ class CVantrelApp : public CWinApp {
     BOOL InitInstance() override;
     void OnAppAbout();
 
-    CRegSettings m_settings;
+    CRegSettings& m_settings; // the program's settings store (ProgramSettings())
     int m_bMailVisited;
     int m_bWebVisited;
 

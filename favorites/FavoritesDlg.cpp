@@ -1,5 +1,5 @@
 #include "favorites/FavoritesDlg.h"
-#include "app/Vantrel.h"
+#include "fw/App.h"
 #include "favorites/AddNameDlg.h"
 #include "favorites/Favorites.h"
 #include "procs/ProcessText.h"
@@ -47,7 +47,7 @@ END_COMMAND_MAP()
 
 BOOL CFavoritesDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    for (const std::string& name : LoadFavorites(VantrelApp()->m_settings))
+    for (const std::string& name : LoadFavorites(ProgramSettings()))
         m_lbFavorites.AddString(name.c_str());
     // Every row of the list as it was shown, whose name is not a favourite in any case. A
     // name on several rows is offered as often.
@@ -125,6 +125,6 @@ void CFavoritesDlg::OnOK() {
     const int count = m_lbFavorites.GetCount();
     for (int i = 0; i < count; ++i)
         names.push_back(m_lbFavorites.GetText(i));
-    SaveFavorites(VantrelApp()->m_settings, names);
+    SaveFavorites(ProgramSettings(), names);
     CDialog::OnOK();
 }

@@ -1,7 +1,8 @@
 #include "frame/MainFrm.h"
-#include "app/Vantrel.h"
+#include "fw/App.h"
 #include "procs/VantrelView.h"
 #include "res/resource.h"
+#include "settings/RegSettings.h"
 #include "settings/SettingNames.h"
 
 #include <commctrl.h>
@@ -33,7 +34,7 @@ WindowPlacement DefaultPlacement(int W, int H) {
 CMainFrame::CMainFrame() : m_bSavePlacement(0) {}
 
 void CMainFrame::StorePlacement(const WindowPlacement& p) {
-    const CRegSettings& settings = VantrelApp()->m_settings;
+    const CRegSettings& settings = ProgramSettings();
     settings.SetInt(kSectionScreen, kValueX, p.x);
     settings.SetInt(kSectionScreen, kValueY, p.y);
     settings.SetInt(kSectionScreen, kValueCx, p.cx);
@@ -60,7 +61,7 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
     // The title bar shows the frame title alone: this frame never adds a document name.
     int W = 0, H = 0;
     GetWorkAreaSize(&W, &H);
-    const CRegSettings& settings = VantrelApp()->m_settings;
+    const CRegSettings& settings = ProgramSettings();
     WindowPlacement p = {
         settings.GetInt(kSectionScreen, kValueX, 0), settings.GetInt(kSectionScreen, kValueY, 0),
         settings.GetInt(kSectionScreen, kValueCx, 0), settings.GetInt(kSectionScreen, kValueCy, 0)};
@@ -142,17 +143,22 @@ void CMainFrame::SaveColumnWidths() {
         HDITEMA item = {};
         item.mask = HDI_WIDTH;
         ::SendMessageA(hHeader, HDM_GETITEMA, WPARAM(i), reinterpret_cast<LPARAM>(&item));
-        VantrelApp()->m_settings.SetInt(kSectionGrid, ColumnValueName(i).c_str(), item.cxy);
+        ProgramSettings().SetInt(kSectionGrid, ColumnValueName(i).c_str(), item.cxy);
     }
 }
 
 BOOL CMainFrame::SetStatusPaneText(int nIndex, const char* pszText) {
-    // The pane becomes as wide as its text plus two pixels.
     UINT nID = 0, nStyle = 0;
     int cxWidth = 0;
     m_wndStatusBar.GetPaneInfo(nIndex, nID, nStyle, cxWidth);
     m_wndStatusBar.SetPaneInfo(nIndex, nID, nStyle, m_wndStatusBar.TextWidth(pszText) + 2);
     return m_wndStatusBar.SetPaneText(nIndex, pszText, TRUE);
+}
+
+void CMainFrame::InitialUpdateFrame() {
+    CFrameWnd::InitialUpdateFrame();
+    m_bSavePlacement = 1;
+    StartStartupTimer();
 }
 
 void CMainFrame::StartStartupTimer() {

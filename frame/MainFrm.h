@@ -21,7 +21,10 @@ class CMainFrame : public CFrameWnd {
     ~CMainFrame() override;
 
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
-    BOOL SetStatusPaneText(int nIndex, const char* pszText);
+    // The pane becomes as wide as its text plus two pixels.
+    BOOL SetStatusPaneText(int nIndex, const char* pszText) override;
+    // Once the view is ready the frame keeps its placement, and the first listing follows.
+    void InitialUpdateFrame() override;
     void StartStartupTimer();
     void SaveColumnWidths();
     CVantrelView* GetVantrelView() const;

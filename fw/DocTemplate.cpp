@@ -91,10 +91,8 @@ CDocument* CSingleDocTemplate::OpenDocumentFile() {
         pFrame->DestroyWindow();
         return nullptr;
     }
-    if (CView* pView = pFrame->GetActiveView()) {
-        pView->m_pDocument = pDoc;
-        pView->OnInitialUpdate();
-    }
+    if (CView* pView = pFrame->GetActiveView()) pView->m_pDocument = pDoc;
+    pFrame->InitialUpdateFrame();
     pFrame->RecalcLayout();
     return pDoc;
 }

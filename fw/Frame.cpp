@@ -46,6 +46,15 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, CCreateContext* pContext) {
     return ok; // nothing of the object is touched here: it may be gone
 }
 
+void CFrameWnd::InitialUpdateFrame() {
+    if (m_pViewActive) m_pViewActive->OnInitialUpdate();
+}
+
+BOOL CFrameWnd::SetStatusPaneText(int nIndex, const char* pszText) {
+    CStatusBar* pBar = GetStatusBar();
+    return pBar ? pBar->SetPaneText(nIndex, pszText) : FALSE;
+}
+
 CDocument* CFrameWnd::GetActiveDocument() const {
     return m_pViewActive ? m_pViewActive->GetDocument() : nullptr;
 }

@@ -36,6 +36,11 @@ class CFrameWnd : public CWnd {
     void OnIdleUpdateCmdUI() override;
     // Runs a command's update handlers; false when no one handles it (then it is disabled).
     bool UpdateCmdUI(CCmdUI* pCmdUI);
+    // The end of the frame's creation: the view's initial update. Frames that do something
+    // once their view is ready override it.
+    virtual void InitialUpdateFrame();
+    // Shows a text in a pane of the status bar.
+    virtual BOOL SetStatusPaneText(int nIndex, const char* pszText);
 
   protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -1,8 +1,8 @@
 #include "procs/VantrelView.h"
-#include "app/Vantrel.h"
 #include "favorites/FavoritesDlg.h"
 #include "favorites/Favorites.h"
-#include "frame/MainFrm.h"
+#include "fw/App.h"
+#include "fw/Frame.h"
 #include "res/resource.h"
 #include "settings/SettingNames.h"
 
@@ -39,12 +39,7 @@ BOOL CVantrelView::Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT n
 void CVantrelView::OnInitialUpdate() {
     CListView::OnInitialUpdate();
     BuildColumns();
-    m_bGentle = VantrelApp()->m_settings.GetInt(kSectionSetting, kValueGentle, 0);
-    // From now on the frame keeps its placement, and the first listing follows shortly.
-    if (CMainFrame* pFrame = static_cast<CMainFrame*>(AfxGetMainWnd())) {
-        pFrame->m_bSavePlacement = 1;
-        pFrame->StartStartupTimer();
-    }
+    m_bGentle = ProgramSettings().GetInt(kSectionSetting, kValueGentle, 0);
 }
 
 void CVantrelView::BuildColumns() {
@@ -56,7 +51,7 @@ void CVantrelView::BuildColumns() {
     long long sum = 0;
     bool usable = true;
     for (int i = 0; i < kColumnCount; ++i) {
-        widths[i] = VantrelApp()->m_settings.GetInt(kSectionGrid, ColumnValueName(i).c_str(), D);
+        widths[i] = ProgramSettings().GetInt(kSectionGrid, ColumnValueName(i).c_str(), D);
         // A width is usable when the column can be seen and fits the view.
         if (widths[i] <= 0 || widths[i] > W) usable = false;
         sum += widths[i];
@@ -303,7 +298,7 @@ int CVantrelView::FindRowByName(std::string name) {
 }
 
 int CVantrelView::StartupRefresh() {
-    const CRegSettings& settings = VantrelApp()->m_settings;
+    const CRegSettings& settings = ProgramSettings();
     if (settings.GetInt(kSectionNewbie, kValueStart, 1)) {
         AfxMessageBox(kFirstRunWarning, MB_OK);
         // Closed while the warning was up: it was not read, so it is shown again next time,
@@ -320,7 +315,7 @@ void CVantrelView::OnRefresh() {
 
 int CVantrelView::KillFavorites() {
     RefreshList();
-    const std::vector<std::string> names = LoadFavorites(VantrelApp()->m_settings);
+    const std::vector<std::string> names = LoadFavorites(ProgramSettings());
     if (names.empty()) {
         AfxMessageBox(kNoFavoritesMessage, MB_OK);
         return 0;
@@ -389,7 +384,7 @@ void CVantrelView::StartKillPass(CKillPass pass) {
 
 void CVantrelView::OnKillProgress(size_t nIndex) {
     if (!m_pPass || nIndex >= m_pPass->Names().size()) return;
-    if (CMainFrame* pFrame = static_cast<CMainFrame*>(AfxGetMainWnd()))
+    if (CFrameWnd* pFrame = MainFrame())
         pFrame->SetStatusPaneText(1, ("Killing... " + m_pPass->Names()[nIndex]).c_str());
 }
 
@@ -399,13 +394,16 @@ void CVantrelView::OnKillDone() {
     const bool bFavorites = !m_pPass->Names().empty();
     m_pPass.reset();
     if (bFavorites)
-        if (CMainFrame* pFrame = static_cast<CMainFrame*>(AfxGetMainWnd()))
-            pFrame->SetStatusPaneText(1, "     ");
+        if (CFrameWnd* pFrame = MainFrame()) pFrame->SetStatusPaneText(1, "     ");
     RefreshList();
     if (m_bCloseAfterPass) {
         m_bCloseAfterPass = false;
         CloseMainWindow();
     }
+}
+
+CFrameWnd* CVantrelView::MainFrame() {
+    return static_cast<CFrameWnd*>(AfxGetMainWnd()); // the program's main window is a frame
 }
 
 void CVantrelView::CloseMainWindow() {
@@ -433,7 +431,7 @@ void CVantrelView::OnEditFavorites() {
     dlg.m_bGentle = m_bGentle;
     if (dlg.DoModal() != IDOK) return;
     // The favourites were stored by the dialog; the kill mode is stored here.
-    VantrelApp()->m_settings.SetInt(kSectionSetting, kValueGentle, dlg.m_bGentle);
+    ProgramSettings().SetInt(kSectionSetting, kValueGentle, dlg.m_bGentle);
     m_bGentle = dlg.m_bGentle;
 }
 

@@ -13,6 +13,8 @@
 #include <unordered_set>
 #include <vector>
 
+class CFrameWnd;
+
 class CVantrelView : public CListView {
   public:
     // pToolHelp, when given, stands in for the system's process calls (tests).
@@ -99,6 +101,7 @@ class CVantrelView : public CListView {
     void OnKillDone();
     // Asks the main window to close, as Exit does.
     void CloseMainWindow();
+    static CFrameWnd* MainFrame();
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
     // What a running kill pass reports to this window.

@@ -31,6 +31,11 @@ LONG WriteText(HKEY hKey, const char* pszValue, const std::string& strText) {
 
 CRegSettings::CRegSettings() : m_hRootKey(HKEY_LOCAL_MACHINE) {}
 
+CRegSettings& ProgramSettings() {
+    static CRegSettings s_settings;
+    return s_settings;
+}
+
 CRegSettings::~CRegSettings() {}
 
 int CRegSettings::Open(HKEY hRootKey, const std::string& strBaseKey, bool* pbCreated) {
@@ -67,8 +72,8 @@ bool CRegSettings::ReadText(const char* pszSection, const char* pszValue,
     char buffer[kReadBufferSize + 1];
     DWORD cbData = kReadBufferSize;
     DWORD dwType = 0;
-    LONG rc = RegQueryValueExA(key, pszValue, nullptr, &dwType, reinterpret_cast<BYTE*>(buffer),
-                               &cbData);
+    LONG rc =
+        RegQueryValueExA(key, pszValue, nullptr, &dwType, reinterpret_cast<BYTE*>(buffer), &cbData);
     if (rc != ERROR_SUCCESS || cbData > kReadBufferSize) return false;
     buffer[cbData] = '\0';
     pstrOut->assign(buffer, strnlen(buffer, cbData));

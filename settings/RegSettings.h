@@ -40,3 +40,7 @@ class CRegSettings {
     std::string m_strBaseKey;
     HKEY m_hRootKey;
 };
+
+// The program's own settings store: opened once at start-up, then read and written by every
+// part of the program that keeps something.
+CRegSettings& ProgramSettings();

@@ -158,7 +158,7 @@ TEST_F(FrameTest, TheViewsInitialUpdateStartsStoringThePlacement) {
     ForgetScreen();
     SetWindowPos(frame->m_hWnd, nullptr, 30, 20, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_FALSE(scratch.Exists(kSectionScreen)) << "stored while the window was being made";
-    frame->GetActiveView()->OnInitialUpdate();
+    frame->InitialUpdateFrame();
     frame->KillTimer(kStartupTimerId);
     SetWindowPos(frame->m_hWnd, nullptr, 40, 50, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(40, Stored(kValueX)) << "the end of the initial update turns placement saving on";

@@ -83,7 +83,7 @@ class LifetimeTest : public AppTest {
         theApp.m_pMainWnd = frame;
         view = frame->GetVantrelView();
         ASSERT_NE(nullptr, view);
-        view->OnInitialUpdate();
+        frame->InitialUpdateFrame();
         frame->KillTimer(kStartupTimerId); // the tests start the first listing themselves
     }
     void ExpectBothGoneUntouched() {
