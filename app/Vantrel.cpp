@@ -1,4 +1,5 @@
 #include "app/Vantrel.h"
+#include "app/CommandLine.h"
 #include "app/VantrelDoc.h"
 #include "frame/MainFrm.h"
 #include "procs/VantrelView.h"
@@ -31,12 +32,26 @@ CView* NewView() {
 BOOL CVantrelApp::InitInstance() {
     // The settings come first: the main window reads its placement while it is created.
     m_settings.OpenAndImportOnce(HKEY_LOCAL_MACHINE, SettingsKeyPath(m_pszAppName), m_pszAppName);
+    const CommandLine command = ParseCommandLine(m_lpCmdLine);
+    switch (command.action) {
+    case CommandLine::Kill:
+        // No window, no first-run warning, no message box.
+        m_nExitCode = KillFavoritesFromCommandLine(command.nGentle);
+        return FALSE;
+    case CommandLine::Usage:
+    case CommandLine::Invalid:
+        AfxMessageBox(kUsageText, MB_OK | MB_ICONINFORMATION);
+        m_nExitCode = command.action == CommandLine::Usage ? 0 : kKillBadCommandLine;
+        return FALSE;
+    case CommandLine::Window:
+        break;
+    }
     // The three-dimensional control look, the framework's per-user profile and its
     // recent-file list are not needed: controls draw themselves in the system's look, and
     // every setting of the program lives in the key above.
 
     AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, NewDoc, NewFrame, NewView));
-    // No command-line options: starting means a new, untitled document.
+    // Starting the window means a new, untitled document.
     OnFileNew();
     if (!m_pMainWnd) return FALSE;
     m_pMainWnd->ShowWindow(SW_SHOW);

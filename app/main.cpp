@@ -3,6 +3,6 @@
 
 CVantrelApp theApp;
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
-    return AfxWinMain(hInstance);
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
+    return AfxWinMain(hInstance, lpCmdLine);
 }

@@ -89,12 +89,13 @@ int CWinApp::Run() {
     return int(msg.wParam);
 }
 
-int AfxWinMain(HINSTANCE hInstance) {
+int AfxWinMain(HINSTANCE hInstance, const char* lpCmdLine) {
     CWinApp* pApp = AfxGetApp();
     if (!pApp) return 1;
     pApp->m_hInstance = hInstance;
+    pApp->m_lpCmdLine = lpCmdLine ? lpCmdLine : "";
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
-    if (!pApp->InitInstance()) return 0;
+    if (!pApp->InitInstance()) return pApp->m_nExitCode;
     return pApp->Run();
 }

@@ -31,6 +31,10 @@ class CWinApp : public CCmdTarget {
     const char* m_pszAppName;
     HINSTANCE m_hInstance;
     CWnd* m_pMainWnd;
+    // The command line after the program's name.
+    const char* m_lpCmdLine = "";
+    // The program's exit code when InitInstance ends it before its message loop.
+    int m_nExitCode = 0;
 
   protected:
     std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
@@ -53,4 +57,4 @@ typedef int (*AfxMessageBoxHook)(const std::string& text, UINT nType);
 AfxMessageBoxHook AfxSetMessageBoxHook(AfxMessageBoxHook hook);
 
 // The program's entry: runs InitInstance and the message loop of the one CWinApp.
-int AfxWinMain(HINSTANCE hInstance);
+int AfxWinMain(HINSTANCE hInstance, const char* lpCmdLine = "");

@@ -79,6 +79,9 @@ Section "Vantrel"
 
   SetShellVarContext all
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Vantrel.exe" "" "$INSTDIR\Vantrel.exe" 0
+  ; Ends every running favourite without opening the window.
+  CreateShortcut "$SMPROGRAMS\Kill ${PRODUCT} Favorites.lnk" "$INSTDIR\Vantrel.exe" "/kill" \
+    "$INSTDIR\Vantrel.exe" 0
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -100,6 +103,7 @@ Section "Uninstall"
 
   SetShellVarContext all
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+  Delete "$SMPROGRAMS\Kill ${PRODUCT} Favorites.lnk"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 
   ; The settings: favourites, the gentle-kill choice, window placement, column widths.

@@ -2,26 +2,6 @@
 #include "procs/ProcessText.h"
 
 #include <cstring>
-#include <memory>
-
-namespace {
-
-// One gentle kill on a thread of its own: the close request and the bounded wait for the end.
-struct GentleKill {
-    CProcessCore* pCore;
-    DWORD dwPID;
-    int bGentle; // handed to the library as it was chosen
-    int nResult;
-    CHandle thread;
-};
-
-DWORD WINAPI RunGentleKill(void* pParam) {
-    GentleKill* pKill = static_cast<GentleKill*>(pParam);
-    pKill->nResult = pKill->pCore->Kill(pKill->dwPID, pKill->bGentle);
-    return 0;
-}
-
-} // namespace
 
 CKillPass CKillPass::ForFavorites(CProcessCore& core, const std::vector<std::string>& names,
                                   int bGentle) {
@@ -75,32 +55,36 @@ void CKillPass::Run(const Progress& progress) {
         groups.push_back(m_targets);
     }
 
-    // Gentle kills wait side by side: each on a thread of its own, all joined at the end.
-    std::vector<std::unique_ptr<GentleKill>> gentle;
-    std::vector<size_t> gentleOutcome;
+    // Gentle kills wait side by side: every program is asked to close first, then all are
+    // waited for together, up to one gentle wait in all.
+    struct Asked {
+        size_t nOutcome;
+        CHandle process; // held from before the request, so the wait is for this process
+    };
+    std::vector<Asked> asked;
+    const bool bGentle = m_bGentle && m_pCore->m_bNT; // 95/98/Me: every kill is forced
     for (size_t i = 0; i < groups.size(); ++i) {
         if (progress) progress(i);
         for (const Target& target : groups[i]) {
             Outcome outcome = {target.dwPID, target.strName, Check(target)};
-            if (outcome.result == Ended) {
-                if (m_bGentle && m_pCore->m_bNT) {
-                    std::unique_ptr<GentleKill> kill(
-                        new GentleKill{m_pCore, target.dwPID, m_bGentle, 0, {}});
-                    kill->thread.Attach(
-                        CreateThread(nullptr, 0, RunGentleKill, kill.get(), 0, nullptr));
-                    if (!kill->thread.IsValid()) RunGentleKill(kill.get());
-                    gentleOutcome.push_back(m_outcomes.size());
-                    gentle.push_back(std::move(kill));
-                } else {
-                    outcome.result = m_pCore->Kill(target.dwPID, m_bGentle) ? Ended : StillRunning;
-                }
+            if (outcome.result == Ended && bGentle) {
+                CHandle process(OpenProcess(SYNCHRONIZE, FALSE, target.dwPID));
+                if (process.IsValid() && m_pCore->AskToClose(target.dwPID, m_bGentle))
+                    asked.push_back({m_outcomes.size(), std::move(process)});
+                else
+                    outcome.result = StillRunning; // cannot be asked: it stays
+            } else if (outcome.result == Ended) {
+                outcome.result = m_pCore->Kill(target.dwPID, m_bGentle) ? Ended : StillRunning;
             }
             m_outcomes.push_back(outcome);
         }
     }
-    for (size_t k = 0; k < gentle.size(); ++k) {
-        if (gentle[k]->thread.IsValid()) WaitForSingleObject(gentle[k]->thread, INFINITE);
-        m_outcomes[gentleOutcome[k]].result = gentle[k]->nResult ? Ended : StillRunning;
+    const DWORD dwStart = GetTickCount();
+    for (Asked& a : asked) {
+        const DWORD dwSpent = GetTickCount() - dwStart;
+        const DWORD dwLeft = dwSpent < VN_GENTLE_WAIT_MS ? VN_GENTLE_WAIT_MS - dwSpent : 0;
+        if (WaitForSingleObject(a.process, dwLeft) != WAIT_OBJECT_0)
+            m_outcomes[a.nOutcome].result = StillRunning;
     }
 }
 

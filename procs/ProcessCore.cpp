@@ -260,6 +260,26 @@ int CProcessCore::Kill(DWORD pid, int bGentle) {
     return m_pfnKill ? m_pfnKill(pid, bGentle, 1) : 0;
 }
 
+namespace {
+BOOL CALLBACK FindWindowOf(HWND hWnd, LPARAM lParam) {
+    DWORD* pdwPID = reinterpret_cast<DWORD*>(lParam);
+    DWORD dwOwner = 0;
+    GetWindowThreadProcessId(hWnd, &dwOwner);
+    if (dwOwner != *pdwPID) return TRUE;
+    *pdwPID = 0; // found
+    return FALSE;
+}
+} // namespace
+
+bool CProcessCore::AskToClose(DWORD pid, int bGentle) {
+    if (!m_pfnKill) return false;
+    DWORD dwSought = pid;
+    EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&dwSought));
+    if (dwSought != 0) return false; // no window: nothing would ask it
+    m_pfnKill(pid, bGentle, 0);      // the close requests, without the library's own wait
+    return true;
+}
+
 BOOL CProcessCore::ForceKill(DWORD pid) {
     // SYNCHRONIZE besides the terminate right, so that the wait below really waits for the
     // end where the system checks access rights.

@@ -78,6 +78,10 @@ class CProcessCore {
     // the process was terminated or has ended; 0 when nothing could be done.
     int Kill(DWORD pid, int bGentle);
     BOOL ForceKill(DWORD pid);
+    // The first half of a gentle kill on the NT family: asks every top-level window of the
+    // process to close and returns at once. False when the process has no top-level window
+    // (it cannot be asked) or the library is not bound.
+    bool AskToClose(DWORD pid, int bGentle);
     // Another library file for the next binding (tests).
     void SetLibraryFile(const std::string& strFile) { m_strLibraryFile = strFile; }
     // A stand-in for the library's kill entry, for tests; it stays until the next binding.

@@ -16,6 +16,8 @@ INSTDIR="$WINEPREFIX/drive_c/Program Files/Vantrel"
 WIN_INSTDIR='C:\Program Files\Vantrel'
 SHORTCUT="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Vantrel.lnk"
 WIN_SHORTCUT='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Vantrel.lnk'
+KILL_SHORTCUT="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kill Vantrel Favorites.lnk"
+WIN_KILL_SHORTCUT='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Kill Vantrel Favorites.lnk'
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vantrel'
 SETTINGS_KEY='HKLM\Software\Trelmont Software\Vantrel'
 UNINSTALLER_TITLE="Vantrel $VANTREL_VERSION Uninstall"
@@ -87,6 +89,7 @@ rm -rf "$unpacked"
 [ "$(ls "$INSTDIR" | sort | tr '\n' ' ')" = "Uninstall.exe VN.DLL Vantrel.exe " ] ||
     fail "installed: $(ls "$INSTDIR" | tr '\n' ' ')"
 [ -f "$SHORTCUT" ] || fail "no Start-menu shortcut at $SHORTCUT"
+[ -f "$KILL_SHORTCUT" ] || fail "no Start-menu shortcut at $KILL_SHORTCUT"
 entry=$(wrun reg query "$UNINSTALL_KEY") || fail "no uninstall entry"
 grep -q "DisplayVersion.*REG_SZ.*$VANTREL_VERSION\$" <<<"$entry" || fail "uninstall entry: $entry"
 grep -qF "\"$WIN_INSTDIR\\Uninstall.exe\"" <<<"$entry" || fail "uninstall entry: $entry"
@@ -112,11 +115,22 @@ vdrive wait-exit 10000 || fail "the installed program did not close"
 vdrive kill "$victim_pid" >/dev/null || true
 reg_has "$SETTINGS_KEY" || fail "the program made no settings key"
 
+echo "== the favourites, killed from the second shortcut without a window"
+fav=install_fav_$$_$RANDOM.exe
+cp "$VANTREL_TESTS_BIN/victim_console.exe" "$WINEPREFIX/drive_c/victims/$fav"
+fav_pid=$(vdrive start-victim "C:\\victims\\$fav" 0) || fail "the favourite did not start"
+wrun reg add "$SETTINGS_KEY\\Settings" /v Fav0 /d "$fav" /f >/dev/null
+wrun start "$WIN_KILL_SHORTCUT" >/dev/null || fail "the kill shortcut did not start"
+not_running() { ! vdrive running "$1" >/dev/null; }
+wait_until 100 not_running "$fav_pid" || fail "the kill shortcut left the favourite running"
+vdrive wait-main 500 >/dev/null && fail "the kill shortcut opened a window"
+
 echo "== silent uninstall"
 wrun "$WIN_INSTDIR\\Uninstall.exe" /S >/dev/null || fail "the silent uninstall failed"
 # The uninstaller runs on from a copy in the temporary folder: wait for its work.
 wait_until 300 gone "$INSTDIR" || fail "left behind: $(ls "$INSTDIR" | tr '\n' ' ')"
 wait_until 100 gone "$SHORTCUT" || fail "the shortcut is still there"
+wait_until 100 gone "$KILL_SHORTCUT" || fail "the kill shortcut is still there"
 wait_until 100 eval '! reg_has "$UNINSTALL_KEY"' || fail "the uninstall entry is still there"
 reg_has "$SETTINGS_KEY" || fail "the silent uninstall removed the settings"
 

@@ -1,0 +1,140 @@
+#include "app/CommandLine.h"
+#include "favorites/Favorites.h"
+#include "procs/KillPass.h"
+#include "procs/ProcessText.h"
+#include "settings/RegSettings.h"
+#include "settings/SettingNames.h"
+#include "win/Handles.h"
+
+#include <cstring>
+#include <vector>
+
+const char kUsageText[] =
+    "Vantrel [/kill [/gentle | /force]]\n\n"
+    "Without arguments Vantrel opens its window.\n\n"
+    "/kill  ends every running process on the favourites list, as Kill Favorites\n"
+    "         does, without opening a window, then exits.\n"
+    "/gentle  asks each program to close (this run only).\n"
+    "/force  terminates each process (this run only).\n\n"
+    "Exit codes: 0 every favourite process ended (or none was running), 1 some\n"
+    "are still running, 2 the favourites list is empty, 3 VN.DLL could not be\n"
+    "loaded, 64 the command line was not understood.";
+
+namespace {
+
+std::vector<std::string> SplitArguments(const std::string& text) {
+    std::vector<std::string> args;
+    std::string current;
+    bool inQuotes = false, inArgument = false;
+    for (char c : text) {
+        if (c == '"') {
+            inQuotes = !inQuotes;
+            inArgument = true;
+        } else if ((c == ' ' || c == '\t') && !inQuotes) {
+            if (inArgument) args.push_back(current);
+            current.clear();
+            inArgument = false;
+        } else {
+            current += c;
+            inArgument = true;
+        }
+    }
+    if (inArgument) args.push_back(current);
+    return args;
+}
+
+// The switch's name in upper case, or "" when the argument is not a switch.
+std::string SwitchName(const std::string& arg) {
+    if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-')) return std::string();
+    return UpperCase(arg.substr(1));
+}
+
+// Where the lines of /kill go: the standard output when it leads somewhere (a file or pipe of a
+// batch file), else the console of the program that started this one, if there is one.
+class CReport {
+  public:
+    CReport() {
+        m_hOut = GetStdHandle(STD_OUTPUT_HANDLE);
+        if (m_hOut && m_hOut != INVALID_HANDLE_VALUE && GetFileType(m_hOut) != FILE_TYPE_UNKNOWN)
+            return;
+        m_hOut = nullptr;
+        typedef BOOL(WINAPI * PFN_ATTACH)(DWORD);
+        PFN_ATTACH pfnAttach = reinterpret_cast<PFN_ATTACH>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("kernel32.dll"), "AttachConsole")));
+        const DWORD kParentProcess = DWORD(-1); // ATTACH_PARENT_PROCESS
+        if (!pfnAttach || !pfnAttach(kParentProcess)) return;
+        m_console.Attach(CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+        if (m_console.IsValid()) m_hOut = m_console;
+    }
+    void Line(const std::string& text) {
+        if (!m_hOut) return;
+        const std::string line = text + "\r\n";
+        DWORD written = 0;
+        WriteFile(m_hOut, line.data(), DWORD(line.size()), &written, nullptr);
+    }
+
+  private:
+    HANDLE m_hOut = nullptr;
+    CHandle m_console;
+};
+
+const char* ResultText(CKillPass::Result result) {
+    switch (result) {
+    case CKillPass::StillRunning:
+        return "still running";
+    case CKillPass::SkippedCritical:
+        return "skipped: critical";
+    case CKillPass::SkippedSelf:
+        return "skipped: Vantrel";
+    default:
+        return "ended"; // ended, or gone before its kill
+    }
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(const std::string& text) {
+    CommandLine result;
+    const std::vector<std::string> args = SplitArguments(text);
+    if (args.empty()) return result;
+    const std::string first = SwitchName(args[0]);
+    if (first == "?" && args.size() == 1) {
+        result.action = CommandLine::Usage;
+    } else if (first == "KILL" && args.size() <= 2) {
+        result.action = CommandLine::Kill;
+        if (args.size() == 2) {
+            const std::string mode = SwitchName(args[1]);
+            if (mode == "GENTLE")
+                result.nGentle = 1;
+            else if (mode == "FORCE")
+                result.nGentle = 0;
+            else
+                result.action = CommandLine::Invalid;
+        }
+    } else {
+        result.action = CommandLine::Invalid;
+    }
+    return result;
+}
+
+int KillFavoritesFromCommandLine(int nGentle) {
+    const CRegSettings& settings = ProgramSettings();
+    const std::vector<std::string> names = LoadFavorites(settings);
+    if (names.empty()) return kKillNoFavorites;
+    if (nGentle < 0) nGentle = settings.GetInt(kSectionSetting, kValueGentle, 0);
+    CProcessCore core;
+    if (core.m_bNT && core.BindLibrary() != CProcessCore::Bound) return kKillNoLibrary;
+    CKillPass pass = CKillPass::ForFavorites(core, names, nGentle);
+    pass.Run(nullptr);
+    CReport report;
+    for (const CKillPass::Outcome& outcome : pass.Outcomes())
+        report.Line(outcome.strName + " " + FormatPid(outcome.dwPID) + " " +
+                    ResultText(outcome.result));
+    bool bAllEnded = true;
+    for (const CKillPass::Outcome& outcome : pass.Outcomes())
+        if (outcome.result == CKillPass::StillRunning ||
+            outcome.result == CKillPass::SkippedCritical)
+            bAllEnded = false;
+    return bAllEnded ? kKillAllEnded : kKillSomeRunning;
+}

@@ -1,0 +1,39 @@
+// The program's command line: no arguments start the window; "/kill" ends every running
+// favourite process without a window, for shortcuts, scheduled tasks and batch files.
+#pragma once
+
+#include <string>
+
+// What the command line asks for.
+struct CommandLine {
+    enum Action {
+        Window,  // no arguments: the program as usual
+        Kill,    // /kill [/gentle | /force]
+        Usage,   // /?
+        Invalid, // anything else
+    };
+    Action action = Window;
+    int nGentle = -1; // /kill: 1 gently, 0 by force, -1 as stored
+};
+
+// Reads the arguments after the program's name. Switches start with / or -, in any case;
+// /gentle and /force come after /kill, one of them at most.
+CommandLine ParseCommandLine(const std::string& text);
+
+// The exit codes of "/kill".
+enum KillExitCode {
+    kKillAllEnded = 0,    // every favourite process that ran has ended (or none ran)
+    kKillSomeRunning = 1, // at least one is still running (refused, access denied, ignored)
+    kKillNoFavorites = 2, // the favourites list is empty
+    kKillNoLibrary = 3,   // VN.DLL could not be loaded or lacks an entry point
+    kKillBadCommandLine = 64,
+};
+
+// The usage text of the message box that /? and a command line not understood show.
+extern const char kUsageText[];
+
+// Runs "/kill": every running favourite process ended with the kill rules of the window
+// (every instance, never this program, never a critical process, gentle kills side by side),
+// one line per process on the console the program was started from, if any. Writes nothing to
+// the settings. Returns the exit code.
+int KillFavoritesFromCommandLine(int nGentle);

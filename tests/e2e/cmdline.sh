@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Vantrel.exe /kill: the favourites ended without a window, the exit codes, the lines on the
+# console, the kill mode for one run, a missing VN.DLL, and the usage box.
+. "$(dirname "$0")/lib.sh"
+
+reset_state
+wrun reg add "$KEY\\Newbie" /v Start /d 0 /f >/dev/null
+tag=$$_$RANDOM
+OUT=$LOGDIR/cmdline.kill.out
+
+# Runs Vantrel.exe (from DIR, default the build's folder) with the arguments, watching that no
+# Vantrel window shows at any time; sets RC and leaves the program's output in $OUT.
+run_kill() {
+    local dir=$VANTREL_BIN
+    if [ "$1" = --in ]; then
+        dir=$2
+        shift 2
+    fi
+    (cd "$dir" && exec "$WINELOADER" Vantrel.exe "$@" >"$OUT" 2>>"$LOGDIR/$TEST_NAME.err" </dev/null) &
+    local pid=$! seen=""
+    while kill -0 "$pid" 2>/dev/null; do
+        if timeout 5 xdotool search --onlyvisible --name '^Vantrel$' >/dev/null 2>&1; then seen=1; fi
+        sleep 0.05
+    done
+    RC=0
+    wait "$pid" || RC=$?
+    [ -z "$seen" ] || fail "a Vantrel window showed during 'Vantrel.exe $*'"
+}
+favourites() {
+    wrun reg delete "$KEY\\Settings" /f >/dev/null 2>&1 || true
+    local i=0 name
+    for name in "$@"; do
+        wrun reg add "$KEY\\Settings" /v "Fav$i" /d "$name" /f >/dev/null
+        i=$((i + 1))
+    done
+}
+running() { vdrive running "$1" >/dev/null; }
+placement() { regtool dump "$KEY_PATH" | grep -P '^(Screen|Grid)\t' || true; }
+
+# A first start of the window stores placement and widths; /kill must leave them as they are.
+start_vantrel
+vdrive wait-rows 10000 >/dev/null || fail "no rows"
+close_vantrel
+before=$(placement)
+[ -n "$before" ] || fail "no placement stored by the window"
+
+# Two favourites running: both ended, exit code 0, a line for each.
+start_victim console "e2e_ka_$tag.exe" 0
+a=$VICTIM_PID
+start_victim console "e2e_kb_$tag.exe" 0
+b=$VICTIM_PID
+favourites "e2e_ka_$tag.exe" "E2E_KB_$tag.EXE" "NOT_RUNNING_$tag.EXE"
+run_kill /kill
+[ "$RC" = 0 ] || fail "/kill with two favourites running exited $RC"
+running "$a" && fail "/kill left the first favourite running"
+running "$b" && fail "/kill left the second favourite running"
+grep -qx "E2E_KA_$tag.EXE $(printf '%X' "$a") ended" < <(tr -d '\r' <"$OUT") ||
+    fail "no line for the first favourite: $(cat "$OUT")"
+grep -qx "E2E_KB_$tag.EXE $(printf '%X' "$b") ended" < <(tr -d '\r' <"$OUT") ||
+    fail "no line for the second favourite: $(cat "$OUT")"
+[ "$(placement)" = "$before" ] || fail "/kill changed the stored placement or widths"
+
+# A favourite that is not running: exit code 0. An empty list: exit code 2, nothing ended.
+run_kill -KILL
+[ "$RC" = 0 ] || fail "/kill with no favourite running exited $RC"
+start_victim console "e2e_kc_$tag.exe" 0
+c=$VICTIM_PID
+favourites
+run_kill /kill
+[ "$RC" = 2 ] || fail "/kill with an empty favourites list exited $RC"
+running "$c" || fail "/kill with an empty favourites list ended a process"
+
+# Gently, a program that ignores the close request: still running, exit code 1 within 8 s;
+# then by force for this run only: ended, exit code 0. The stored mode stays forced.
+start_victim window "e2e_kd_$tag.exe" ignore
+d=$VICTIM_PID
+favourites "e2e_kd_$tag.exe"
+wrun reg add "$KEY\\Setting" /v Gentle /d 0 /f >/dev/null
+start_ms=$(date +%s%3N)
+run_kill /kill /Gentle
+elapsed=$(($(date +%s%3N) - start_ms))
+[ "$RC" = 1 ] || fail "/kill /gentle with a stubborn favourite exited $RC"
+[ "$elapsed" -lt 8000 ] || fail "/kill /gentle took $elapsed ms"
+running "$d" || fail "/kill /gentle ended the stubborn favourite"
+grep -q "still running" "$OUT" || fail "no 'still running' line: $(cat "$OUT")"
+run_kill /kill -force
+[ "$RC" = 0 ] || fail "/kill /force exited $RC"
+running "$d" && fail "/kill /force left the favourite running"
+[ "$(reg_value Setting Gentle)" = 0 ] || fail "/kill /gentle stored its mode"
+
+# Without VN.DLL: exit code 3, no message box.
+dir="$WINEPREFIX/drive_c/cmdline_nolib_$tag"
+mkdir -p "$dir"
+cp "$VANTREL_BIN/Vantrel.exe" "$dir/"
+run_kill --in "$dir" /kill
+[ "$RC" = 3 ] || fail "/kill without VN.DLL exited $RC"
+if vdrive msgbox 500 >/dev/null; then fail "a message box without VN.DLL"; fi
+
+# A command line that cannot be understood: the usage box, exit code 64 once it is closed.
+(cd "$VANTREL_BIN" && exec "$WINELOADER" Vantrel.exe /nonsense >/dev/null 2>&1 </dev/null) &
+pid=$!
+usage=$(vdrive answer 10000) || fail "no usage box for /nonsense"
+grep -q "/kill" <<<"$usage" || fail "usage text: $usage"
+rc=0
+wait "$pid" || rc=$?
+[ "$rc" = 64 ] || fail "/nonsense exited $rc"
+(cd "$VANTREL_BIN" && exec "$WINELOADER" Vantrel.exe "/?" >/dev/null 2>&1 </dev/null) &
+pid=$!
+vdrive answer 10000 >/dev/null || fail "no usage box for /?"
+rc=0
+wait "$pid" || rc=$?
+[ "$rc" = 0 ] || fail "/? exited $rc"
+echo PASS
