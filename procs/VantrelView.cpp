@@ -69,6 +69,7 @@ void CVantrelView::BuildColumns() {
         col.iSubItem = i;
         GetListCtrl().InsertColumn(i, &col);
     }
+    ShowSortArrow();
 }
 
 int CVantrelView::RefreshList() {
