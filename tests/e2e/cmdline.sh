@@ -96,6 +96,19 @@ run_kill --in "$dir" /kill
 [ "$RC" = 3 ] || fail "/kill without VN.DLL exited $RC"
 if vdrive msgbox 500 >/dev/null; then fail "a message box without VN.DLL"; fi
 
+# A Vantrel window open at the same time is not disturbed.
+start_victim console "e2e_ke_$tag.exe" 0
+e=$VICTIM_PID
+favourites "e2e_ke_$tag.exe"
+start_vantrel
+vdrive wait-rows 10000 >/dev/null || fail "no rows"
+rc=0
+(cd "$VANTREL_BIN" && "$WINELOADER" Vantrel.exe /kill >"$OUT" 2>/dev/null </dev/null) || rc=$?
+[ "$rc" = 0 ] || fail "/kill beside an open window exited $rc"
+running "$e" && fail "/kill beside an open window left the favourite running"
+vdrive wait-main 1000 >/dev/null || fail "/kill disturbed the open window"
+close_vantrel
+
 # A command line that cannot be understood: the usage box, exit code 64 once it is closed.
 (cd "$VANTREL_BIN" && exec "$WINELOADER" Vantrel.exe /nonsense >/dev/null 2>&1 </dev/null) &
 pid=$!
