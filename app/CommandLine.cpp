@@ -9,16 +9,18 @@
 #include <cstring>
 #include <vector>
 
-const char kUsageText[] =
-    "Vantrel [/kill [/gentle | /force]]\n\n"
-    "Without arguments Vantrel opens its window.\n\n"
-    "/kill  ends every running process on the favourites list, as Kill Favorites\n"
-    "         does, without opening a window, then exits.\n"
-    "/gentle  asks each program to close (this run only).\n"
-    "/force  terminates each process (this run only).\n\n"
-    "Exit codes: 0 every favourite process ended (or none was running), 1 some\n"
-    "are still running, 2 the favourites list is empty, 3 VN.DLL could not be\n"
-    "loaded, 64 the command line was not understood.";
+const char kUsageText[] = "Vantrel [/kill [/gentle | /force]]\n\n"
+                          "Without arguments, Vantrel opens its window.\n\n"
+                          "/kill\tends every running favourite\n"
+                          "\tprocess without a window.\n"
+                          "/gentle\tasks each program to close.\n"
+                          "/force\tterminates each process.\n\n"
+                          "Exit codes:\n"
+                          "0\tall ended, or none was running\n"
+                          "1\tsome are still running\n"
+                          "2\tthe favourites list is empty\n"
+                          "3\tVN.DLL could not be loaded\n"
+                          "64\tthe command line was not understood";
 
 namespace {
 

@@ -112,7 +112,9 @@ close_vantrel
 # A command line that cannot be understood: the usage box, exit code 64 once it is closed.
 (cd "$VANTREL_BIN" && exec "$WINELOADER" Vantrel.exe /nonsense >/dev/null 2>&1 </dev/null) &
 pid=$!
-usage=$(vdrive answer 10000) || fail "no usage box for /nonsense"
+vdrive msgbox 10000 >/dev/null || fail "no usage box for /nonsense"
+shot usage
+usage=$(vdrive answer 1000) || fail "the usage box could not be answered"
 grep -q "/kill" <<<"$usage" || fail "usage text: $usage"
 rc=0
 wait "$pid" || rc=$?
