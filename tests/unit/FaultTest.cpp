@@ -5,13 +5,12 @@
 #include "frame/MainFrm.h"
 #include "procs/VantrelView.h"
 #include "res/resource.h"
-#include "unit/AppTestEnv.h"
+#include "unit/ViewHost.h"
 #include "unit/SnapshotRecorder.h"
 #include "unit/Victim.h"
 #include "settings/SettingNames.h"
 
 #include <commctrl.h>
-#include <cstring>
 #include <map>
 
 namespace {
@@ -24,26 +23,19 @@ class FaultView : public CVantrelView {
     }
 };
 
-class FaultTest : public AppTest {
+class FaultTest : public ViewHostTest {
   protected:
     void SetUp() override {
-        AppTest::SetUp();
-        host.CreateEx(0, "VantrelTestHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 900, 400, nullptr,
-                      nullptr);
-        view = new FaultView;
-        RECT rc = {0, 0, 880, 360};
-        ASSERT_TRUE(view->Create(WS_CHILD | WS_VISIBLE | WS_BORDER, rc, &host, 1));
-        view->BuildColumns();
+        ViewHostTest::SetUp();
+        view = AddView(new FaultView);
     }
     void TearDown() override {
         view->ReleaseLibrary();
-        host.DestroyWindow();
-        AppTest::TearDown();
+        ViewHostTest::TearDown();
     }
     int Rows() { return view->GetListCtrl().GetItemCount(); }
     std::string Cell(int row, int col) { return view->GetListCtrl().GetItemText(row, col); }
 
-    CWnd host;
     FaultView* view = nullptr;
 };
 
@@ -98,9 +90,7 @@ TEST_F(FaultTest, AVictimThatEndsBetweenListingAndKillIsLeftAloneAndNothingElseI
         view->m_bNT = bNT;
         int row = view->FindRowByName(goes.ExeName());
         if (row == -1) { // the refresh after the previous pass dropped it: list it again
-            VN_PROCINFO info = {};
-            strncpy(info.szName, goes.ExeName().c_str(), sizeof info.szName - 1);
-            info.dwPID = goesPid;
+            VN_PROCINFO info = ProcessRecord(goes.ExeName(), goesPid);
             view->AddProcessRow(info);
             row = view->FindRowByName(goes.ExeName());
         }

@@ -1,20 +1,16 @@
 // Killing from the list: which process a row's kill reaches, what the library is handed, and
 // what happens to the row, with real victims on both kill paths.
 #include "frame/MainFrm.h"
-#include "procs/VantrelView.h"
 #include "res/resource.h"
-#include "unit/AppTestEnv.h"
 #include "unit/Victim.h"
+#include "unit/ViewHost.h"
 #include "settings/SettingNames.h"
 
 #include <commctrl.h>
-#include <cstring>
 #include <algorithm>
 #include <vector>
 
 namespace {
-
-typedef CVantrelView TestView;
 
 struct KillCall {
     DWORD pid;
@@ -33,23 +29,17 @@ int WINAPI RecordingKill(DWORD pid, int gentle, int wait) {
     return g_killResult;
 }
 
-class KillTest : public AppTest {
+class KillTest : public ViewHostTest {
   protected:
     void SetUp() override {
-        AppTest::SetUp();
+        ViewHostTest::SetUp();
         InitializeCriticalSection(&g_callsLock);
         g_calls.clear();
         g_killResult = 0;
-        host.CreateEx(0, "VantrelTestHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 900, 400, nullptr,
-                      nullptr);
-        view = new TestView;
-        RECT rc = {0, 0, 880, 360};
-        ASSERT_TRUE(view->Create(WS_CHILD | WS_VISIBLE | WS_BORDER, rc, &host, 1));
-        view->BuildColumns();
+        view = AddView(new CVantrelView);
     }
     void TearDown() override {
-        host.DestroyWindow();
-        AppTest::TearDown();
+        ViewHostTest::TearDown();
         DeleteCriticalSection(&g_callsLock);
     }
     void KillOnly(int row) {
@@ -59,18 +49,14 @@ class KillTest : public AppTest {
     }
     // A row for a process as the snapshot would list it.
     int AddRow(const std::string& name, DWORD pid) {
-        VN_PROCINFO info;
-        memset(&info, 0, sizeof info);
-        strncpy(info.szName, name.c_str(), sizeof info.szName - 1);
-        info.dwPID = pid;
+        VN_PROCINFO info = ProcessRecord(name, pid);
         view->AddProcessRow(info);
         return view->FindRowByName(name);
     }
     void Select(int row) { view->GetListCtrl().SetItemState(row, LVIS_SELECTED, LVIS_SELECTED); }
     int Rows() { return view->GetListCtrl().GetItemCount(); }
 
-    CWnd host;
-    TestView* view = nullptr;
+    CVantrelView* view = nullptr;
 };
 
 TEST(PidText, IsReadAsHexadecimal) {

@@ -1,39 +1,22 @@
 // The order of the list and what a refresh keeps: sorting by any column (numbers as numbers),
 // and the selection, focus and top row kept over a refresh while their processes live.
-#include "procs/VantrelView.h"
 #include "res/resource.h"
-#include "unit/AppTestEnv.h"
 #include "unit/Victim.h"
+#include "unit/ViewHost.h"
 
 #include <commctrl.h>
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
-class ListOrderTest : public AppTest {
+class ListOrderTest : public ViewHostTest {
   protected:
     void SetUp() override {
-        AppTest::SetUp();
-        host.CreateEx(0, "VantrelTestHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 900, 300, nullptr,
-                      nullptr);
-        view = new CVantrelView;
-        RECT rc = {0, 0, 880, 260};
-        ASSERT_TRUE(view->Create(WS_CHILD | WS_VISIBLE, rc, &host, 1));
-        view->BuildColumns();
-    }
-    void TearDown() override {
-        host.DestroyWindow();
-        AppTest::TearDown();
+        ViewHostTest::SetUp();
+        view = AddView(new CVantrelView);
     }
     void Add(const char* name, DWORD pid, LONG base, DWORD threads, const char* path) {
-        VN_PROCINFO info;
-        memset(&info, 0, sizeof info);
-        strcpy(info.szName, name);
-        strcpy(info.szFullPath, path);
-        info.dwPID = pid;
-        info.lBasePriority = base;
-        info.dwThreadCount = threads;
+        VN_PROCINFO info = ProcessRecord(name, pid, path, base, 0, threads);
         ASSERT_EQ(1, view->AddProcessRow(info));
     }
     std::vector<std::string> Column(int col) {
@@ -51,7 +34,6 @@ class ListOrderTest : public AppTest {
         return names;
     }
 
-    CWnd host;
     CVantrelView* view = nullptr;
 };
 

@@ -2,33 +2,17 @@
 // when all rows are in, and left shown or hidden as it was; the cells are compared as the
 // control holds them, whatever their case and length; and the lookup of a window's wrapper
 // object, which every message of a wrapped window goes through.
-#include "procs/VantrelView.h"
-#include "unit/AppTestEnv.h"
+#include "unit/ViewHost.h"
 
-#include <cstring>
 #include <thread>
 
 namespace {
 
-class ListRefreshTest : public AppTest {
+class ListRefreshTest : public ViewHostTest {
   protected:
     void SetUp() override {
-        AppTest::SetUp();
-        host.CreateEx(0, "VantrelTestHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 900, 400, nullptr,
-                      nullptr);
+        ViewHostTest::SetUp();
         ShowWindow(host.m_hWnd, SW_SHOWNOACTIVATE);
-    }
-    void TearDown() override {
-        host.DestroyWindow();
-        AppTest::TearDown();
-    }
-    CVantrelView* MakeView(bool bShown) {
-        CVantrelView* view = new CVantrelView;
-        RECT rc = {0, 0, 880, 360};
-        EXPECT_TRUE(view->Create(WS_CHILD | (bShown ? WS_VISIBLE : 0), rc, &host, 1));
-        view->BuildColumns();
-        PumpMessages();
-        return view;
     }
     static bool HasStyleVisible(HWND h) {
         return (GetWindowLongPtrA(h, GWL_STYLE) & WS_VISIBLE) != 0;
@@ -40,12 +24,10 @@ class ListRefreshTest : public AppTest {
         std::string name(path, n);
         return UpperCase(name.substr(name.find_last_of("\\/") + 1));
     }
-
-    CWnd host;
 };
 
 TEST_F(ListRefreshTest, AShownListIsDrawnAgainAfterARefreshAndKeepsDrawingLaterChanges) {
-    CVantrelView* view = MakeView(true);
+    CVantrelView* view = AddView(new CVantrelView);
     UpdateWindow(view->m_hWnd);
     ASSERT_FALSE(NeedsPainting(view->m_hWnd));
     EXPECT_EQ(1, view->RefreshList());
@@ -57,10 +39,7 @@ TEST_F(ListRefreshTest, AShownListIsDrawnAgainAfterARefreshAndKeepsDrawingLaterC
     EXPECT_FALSE(NeedsPainting(view->m_hWnd));
 
     // A row added after the refresh is drawn: the list draws its changes again.
-    VN_PROCINFO info;
-    memset(&info, 0, sizeof info);
-    strcpy(info.szName, "AAA_FIRST_ROW.EXE");
-    info.dwPID = 4;
+    VN_PROCINFO info = ProcessRecord("AAA_FIRST_ROW.EXE", 4);
     view->AddProcessRow(info);
     EXPECT_EQ(0, view->FindRowByName("AAA_FIRST_ROW.EXE"));
     EXPECT_TRUE(NeedsPainting(view->m_hWnd));
@@ -75,14 +54,14 @@ TEST_F(ListRefreshTest, AShownListIsDrawnAgainAfterARefreshAndKeepsDrawingLaterC
 }
 
 TEST_F(ListRefreshTest, AHiddenListStaysHidden) {
-    CVantrelView* view = MakeView(false);
+    CVantrelView* view = AddView(new CVantrelView, false);
     EXPECT_EQ(1, view->RefreshList());
     EXPECT_FALSE(HasStyleVisible(view->m_hWnd));
     EXPECT_NE(-1, view->FindRowByName(ThisProgramName())) << "rows are listed all the same";
 }
 
 TEST_F(ListRefreshTest, AFailedBindingLeavesTheListDrawing) {
-    CVantrelView* view = MakeView(true);
+    CVantrelView* view = AddView(new CVantrelView);
     view->Core().SetLibraryFile("no_such_vn_library.dll");
     EXPECT_EQ(0, view->RefreshList());
     ASSERT_EQ(1u, s_messages.size());
@@ -92,7 +71,7 @@ TEST_F(ListRefreshTest, AFailedBindingLeavesTheListDrawing) {
 }
 
 TEST_F(ListRefreshTest, CellsAreComparedUpperCasedWhateverTheirLength) {
-    CVantrelView* view = MakeView(true);
+    CVantrelView* view = AddView(new CVantrelView);
     CListCtrl& list = view->GetListCtrl();
     // Rows put in as the control may hold them: lower case, and paths longer than any
     // process record carries.
@@ -142,7 +121,7 @@ TEST_F(ListRefreshTest, CellsAreComparedUpperCasedWhateverTheirLength) {
 }
 
 TEST_F(ListRefreshTest, WrappersAreFoundFromEveryThreadAndGoWithTheirWindows) {
-    CVantrelView* view = MakeView(true);
+    CVantrelView* view = AddView(new CVantrelView);
     const HWND hView = view->m_hWnd, hHost = host.m_hWnd;
     EXPECT_EQ(view, CWnd::FromHandlePermanent(hView)) << "a subclassed system window";
     EXPECT_EQ(&host, CWnd::FromHandlePermanent(hHost)) << "a window of our own class";

@@ -1,34 +1,14 @@
 // The process list view: column widths, row texts, duplicates and look-ups, on a real list
 // view control in a window on the virtual display.
-#include "procs/VantrelView.h"
-#include "unit/AppTestEnv.h"
+#include "unit/ViewHost.h"
 #include "settings/SettingNames.h"
-
-#include <cstring>
 
 namespace {
 
-class ViewTest : public AppTest {
+class ViewTest : public ViewHostTest {
   protected:
-    void TearDown() override {
-        host.DestroyWindow(); // destroys the view, which deletes itself
-        AppTest::TearDown();
-    }
-    // A view whose client area is exactly clientWidth pixels wide.
-    CVantrelView* MakeView(int clientWidth) {
-        if (!host.m_hWnd)
-            host.CreateEx(0, "VantrelTestHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 1200, 600,
-                          nullptr, nullptr);
-        CVantrelView* view = new CVantrelView;
-        RECT rc = {0, 0, 100, 100};
-        EXPECT_TRUE(view->Create(WS_CHILD | WS_VISIBLE | WS_BORDER, rc, &host, 1));
-        RECT window, client;
-        GetWindowRect(view->m_hWnd, &window);
-        view->GetClientRect(&client);
-        const int frame = (window.right - window.left) - client.right;
-        MoveWindow(view->m_hWnd, 0, 0, clientWidth + frame, 300, FALSE);
-        return view;
-    }
+    // A view whose client area is exactly clientWidth pixels wide, with its columns built.
+    CVantrelView* MakeView(int clientWidth) { return AddView(new CVantrelView, true, clientWidth); }
     std::vector<int> Widths(CVantrelView* view) {
         std::vector<int> w;
         for (int i = 0; i < 5; ++i)
@@ -39,23 +19,9 @@ class ViewTest : public AppTest {
         for (int i = 0; i < 5; ++i)
             theApp.m_settings.SetInt(kSectionGrid, ColumnValueName(i).c_str(), widths[size_t(i)]);
     }
-    static VN_PROCINFO Record(const char* name, DWORD pid, const char* path = "", LONG base = 8,
-                              DWORD cls = NORMAL_PRIORITY_CLASS, DWORD threads = 1) {
-        VN_PROCINFO info;
-        memset(&info, 0, sizeof info);
-        strcpy(info.szName, name);
-        strcpy(info.szFullPath, path);
-        info.dwPID = pid;
-        info.lBasePriority = base;
-        info.dwPriorityClass = cls;
-        info.dwThreadCount = threads;
-        return info;
-    }
     std::string Cell(CVantrelView* view, int row, int col) {
         return view->GetListCtrl().GetItemText(row, col);
     }
-
-    CWnd host;
 };
 
 TEST_F(ViewTest, ColumnWidthsComeFromTheStoreOnlyAllTogether) {
@@ -80,7 +46,6 @@ TEST_F(ViewTest, ColumnWidthsComeFromTheStoreOnlyAllTogether) {
         DeleteKeyTree(scratch.Root(), scratch.Path() + "\\" + kSectionGrid);
         if (!c.stored.empty()) StoreWidths(c.stored);
         CVantrelView* view = MakeView(c.client);
-        view->BuildColumns();
         EXPECT_EQ(c.expected, Widths(view)) << "client width " << c.client;
         view->DestroyWindow();
     }
@@ -88,14 +53,13 @@ TEST_F(ViewTest, ColumnWidthsComeFromTheStoreOnlyAllTogether) {
 
 TEST_F(ViewTest, RowTextsFollowTheColumnFormats) {
     CVantrelView* view = MakeView(600);
-    view->BuildColumns();
     VN_PROCINFO a =
-        Record("notepad.exe", 1234, "c:\\windows\\notepad.exe", 8, NORMAL_PRIORITY_CLASS, 3);
-    VN_PROCINFO b = Record("Rt.exe", 8, "C:\\rt.exe", 24, REALTIME_PRIORITY_CLASS);
-    VN_PROCINFO c = Record("odd.exe", 0xABCDEF, "C:\\odd.exe", 6, 0x4000);
-    VN_PROCINFO d = Record("zero.exe", 0, "", 0, 0);
-    VN_PROCINFO e = Record("idle.exe", 5, "x", 4, IDLE_PRIORITY_CLASS);
-    VN_PROCINFO f = Record("high.exe", 6, "y", 13, HIGH_PRIORITY_CLASS);
+        ProcessRecord("notepad.exe", 1234, "c:\\windows\\notepad.exe", 8, NORMAL_PRIORITY_CLASS, 3);
+    VN_PROCINFO b = ProcessRecord("Rt.exe", 8, "C:\\rt.exe", 24, REALTIME_PRIORITY_CLASS);
+    VN_PROCINFO c = ProcessRecord("odd.exe", 0xABCDEF, "C:\\odd.exe", 6, 0x4000);
+    VN_PROCINFO d = ProcessRecord("zero.exe", 0, "", 0, 0);
+    VN_PROCINFO e = ProcessRecord("idle.exe", 5, "x", 4, IDLE_PRIORITY_CLASS);
+    VN_PROCINFO f = ProcessRecord("high.exe", 6, "y", 13, HIGH_PRIORITY_CLASS);
     for (VN_PROCINFO* r : {&a, &b, &c, &d, &e, &f})
         EXPECT_EQ(1, view->AddProcessRow(*r));
     EXPECT_STREQ("NOTEPAD.EXE", a.szName) << "the record holds the upper-case name afterwards";
@@ -117,15 +81,14 @@ TEST_F(ViewTest, RowTextsFollowTheColumnFormats) {
 
 TEST_F(ViewTest, OneRowPerNameAndPathAndLookUpsByName) {
     CVantrelView* view = MakeView(600);
-    view->BuildColumns();
     EXPECT_EQ(-1, view->FindRowByName("anything.exe"));
     VN_PROCINFO recs[] = {
-        Record("twin.exe", 10, "C:\\A\\twin.exe"),
-        Record("TWIN.EXE", 11, "c:\\a\\TWIN.exe"),
-        Record("twin.exe", 12, "C:\\B\\twin.exe"),
-        Record("nopath.exe", 13, ""),
-        Record("NoPath.exe", 14, ""),
-        Record("alpha.exe", 15, "C:\\alpha.exe"),
+        ProcessRecord("twin.exe", 10, "C:\\A\\twin.exe"),
+        ProcessRecord("TWIN.EXE", 11, "c:\\a\\TWIN.exe"),
+        ProcessRecord("twin.exe", 12, "C:\\B\\twin.exe"),
+        ProcessRecord("nopath.exe", 13, ""),
+        ProcessRecord("NoPath.exe", 14, ""),
+        ProcessRecord("alpha.exe", 15, "C:\\alpha.exe"),
     };
     for (VN_PROCINFO& r : recs)
         EXPECT_EQ(1, view->AddProcessRow(r));

@@ -1,0 +1,42 @@
+#include "unit/ViewHost.h"
+
+#include <cstring>
+
+VN_PROCINFO ProcessRecord(const std::string& name, DWORD pid, const std::string& path, LONG base,
+                          DWORD cls, DWORD threads) {
+    VN_PROCINFO info;
+    memset(&info, 0, sizeof info);
+    strncpy(info.szName, name.c_str(), sizeof info.szName - 1);
+    strncpy(info.szFullPath, path.c_str(), sizeof info.szFullPath - 1);
+    info.dwPID = pid;
+    info.lBasePriority = base;
+    info.dwPriorityClass = cls;
+    info.dwThreadCount = threads;
+    return info;
+}
+
+void ViewHostTest::SetUp() {
+    AppTest::SetUp();
+    host.CreateEx(0, "VantrelTestHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 900, 400, nullptr,
+                  nullptr);
+}
+
+void ViewHostTest::TearDown() {
+    host.DestroyWindow(); // destroys the views, which delete themselves
+    AppTest::TearDown();
+}
+
+void ViewHostTest::CreateView(CVantrelView* view, bool bShown, int clientWidth) {
+    RECT rc = {0, 0, 880, 360};
+    ASSERT_TRUE(view->Create(WS_CHILD | WS_BORDER | (bShown ? WS_VISIBLE : 0), rc, &host, 1));
+    if (clientWidth > 0) {
+        // The border takes its share of the window: measured, since the control adds its own.
+        RECT window, client;
+        GetWindowRect(view->m_hWnd, &window);
+        view->GetClientRect(&client);
+        const int frame = (window.right - window.left) - client.right;
+        MoveWindow(view->m_hWnd, 0, 0, clientWidth + frame, rc.bottom, FALSE);
+    }
+    view->BuildColumns();
+    PumpMessages();
+}
