@@ -3,15 +3,11 @@
 #include "app/Vantrel.h"
 #include "favorites/Favorites.h"
 #include "favorites/FavoritesDlg.h"
-#include "fw/DocTemplate.h"
-#include "frame/MainFrm.h"
-#include "procs/VantrelView.h"
 #include "res/resource.h"
-#include "unit/AppTestEnv.h"
 #include "unit/DialogDriver.h"
+#include "unit/ViewHost.h"
 #include "settings/SettingNames.h"
 
-#include <cstring>
 #include <map>
 
 namespace {
@@ -20,36 +16,17 @@ typedef std::vector<std::string> Names;
 const char kCaption[] = "Favorites";
 const char kAddCaption[] = "Add Process Name";
 
-CView* NewView() {
-    return new CVantrelView;
-}
-
-class FavoritesDlgTest : public AppTest {
+class FavoritesDlgTest : public MainFrameTest {
   protected:
     void SetUp() override {
-        AppTest::SetUp();
-        CCreateContext context;
-        context.pTemplate = &tmpl;
-        frame = new CMainFrame;
-        ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, &context));
-        theApp.m_pMainWnd = frame;
-        view = frame->GetVantrelView();
-        ASSERT_NE(nullptr, view);
+        MainFrameTest::SetUp();
+        ASSERT_NO_FATAL_FAILURE(CreateMainWindow());
         view->BuildColumns();
-    }
-    void TearDown() override {
-        theApp.m_pMainWnd = nullptr;
-        if (frame && frame->m_hWnd) frame->DestroyWindow(); // frame and view delete themselves
-        AppTest::TearDown();
     }
     // Adds a row to the process list as a snapshot would.
     void AddRow(const char* name, const char* path) {
-        VN_PROCINFO info;
-        memset(&info, 0, sizeof info);
-        strcpy(info.szName, name);
-        strcpy(info.szFullPath, path);
-        info.dwPID = DWORD(100 + view->GetListCtrl().GetItemCount());
-        info.dwThreadCount = 1;
+        VN_PROCINFO info =
+            ProcessRecord(name, DWORD(100 + view->GetListCtrl().GetItemCount()), path);
         ASSERT_EQ(1, view->AddProcessRow(info));
     }
     void Store(const Names& favourites) {
@@ -111,10 +88,6 @@ class FavoritesDlgTest : public AppTest {
         ASSERT_TRUE(IsItemEnabled(hDlg, nArrow)) << "arrow after selecting " << text;
         ClickButton(hDlg, nArrow);
     }
-
-    CSingleDocTemplate tmpl{IDR_MAINFRAME, nullptr, nullptr, NewView};
-    CMainFrame* frame = nullptr;
-    CVantrelView* view = nullptr;
 };
 
 TEST_F(FavoritesDlgTest, OpensWithTheStoredFavouritesAndTheOtherRowsAsCandidates) {

@@ -1,11 +1,8 @@
 // The main frame: where it opens, what it stores when it moves, the status pane texts, the
 // command states its menus and toolbar show, its layout and keys; and the document's Save.
 #include "app/VantrelDoc.h"
-#include "frame/MainFrm.h"
-#include "fw/DocTemplate.h"
-#include "procs/VantrelView.h"
 #include "res/resource.h"
-#include "unit/AppTestEnv.h"
+#include "unit/ViewHost.h"
 #include "settings/SettingNames.h"
 
 #include <commctrl.h>
@@ -56,32 +53,24 @@ BEGIN_COMMAND_MAP(CountingFrame, TestFrame)
 ON_COMMAND(ID_NEXT_PANE, OnNextPane)
 END_COMMAND_MAP()
 
-CView* NewView() {
-    return new CVantrelView;
-}
-
-class FrameTest : public AppTest {
+class FrameTest : public MainFrameTest {
   protected:
-    void TearDown() override {
-        theApp.m_pMainWnd = nullptr;
-        if (frame && frame->m_hWnd) frame->DestroyWindow(); // the frame deletes itself
-        AppTest::TearDown();
-    }
     int Stored(const char* value) {
         return theApp.m_settings.GetInt(kSectionScreen, value, -12345);
     }
     void ForgetScreen() { DeleteKeyTree(scratch.Root(), scratch.Path() + "\\" + kSectionScreen); }
-    // A frame of class Frame, with a process list inside when bWithView.
+    // A frame of class Frame, with a process list inside (and the main window then) when
+    // bWithView.
     template <class Frame = TestFrame> Frame* Create(bool bWithView = false) {
-        CCreateContext context;
-        context.pTemplate = &viewTemplate;
         Frame* created = new Frame;
-        frame = created;
-        EXPECT_TRUE(frame->LoadFrame(IDR_MAINFRAME, bWithView ? &context : nullptr));
+        if (bWithView) {
+            CreateMainWindow(created);
+        } else {
+            frame = created;
+            EXPECT_TRUE(frame->LoadFrame(IDR_MAINFRAME, nullptr));
+        }
         return created;
     }
-    CSingleDocTemplate viewTemplate{IDR_MAINFRAME, nullptr, nullptr, NewView};
-    TestFrame* frame = nullptr;
 };
 
 TEST_F(FrameTest, FirstStartStoresTheCentredPlacement) {

@@ -2,13 +2,10 @@
 // messages, or a modal loop inside one, is still under way must not be touched afterwards.
 // The objects here are poisoned instead of freed when deleted; a write after the delete shows
 // as a changed byte.
-#include "fw/DocTemplate.h"
-#include "frame/MainFrm.h"
-#include "procs/VantrelView.h"
 #include "res/resource.h"
-#include "unit/AppTestEnv.h"
 #include "unit/DialogDriver.h"
 #include "unit/ResourceCount.h"
+#include "unit/ViewHost.h"
 #include "settings/SettingNames.h"
 
 #include <cstring>
@@ -66,23 +63,17 @@ CView* NoView() {
     return nullptr;
 }
 
-class LifetimeTest : public AppTest {
+class LifetimeTest : public MainFrameTest {
   protected:
     void TearDown() override {
-        theApp.m_pMainWnd = nullptr;
-        if (frame && !IsBuried(frame) && frame->m_hWnd) frame->DestroyWindow();
-        AppTest::TearDown();
+        if (IsBuried(frame)) frame = nullptr; // deleted already: nothing left to close
+        MainFrameTest::TearDown();
         FreeGraves();
     }
     // A main frame with its list view, as the program makes them.
     void CreateMainWindow() {
-        CCreateContext context;
-        context.pTemplate = &tmpl;
-        frame = new Poisoned<CMainFrame>;
-        ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, &context));
-        theApp.m_pMainWnd = frame;
-        view = frame->GetVantrelView();
-        ASSERT_NE(nullptr, view);
+        ASSERT_NO_FATAL_FAILURE(
+            MainFrameTest::CreateMainWindow(new Poisoned<CMainFrame>, NewPoisonedView));
         frame->InitialUpdateFrame();
         frame->KillTimer(kStartupTimerId); // the tests start the first listing themselves
     }
@@ -91,10 +82,6 @@ class LifetimeTest : public AppTest {
         EXPECT_TRUE(IsBuried(view)) << "the view was not deleted";
         EXPECT_TRUE(NothingWrittenAfterDelete()) << "a window object was written after its delete";
     }
-
-    CSingleDocTemplate tmpl{IDR_MAINFRAME, nullptr, nullptr, NewPoisonedView};
-    CMainFrame* frame = nullptr;
-    CVantrelView* view = nullptr;
 };
 
 TEST_F(LifetimeTest, AFrameClosedByItsOwnMessageIsDeletedOnceTheMessageIsDone) {

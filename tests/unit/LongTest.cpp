@@ -1,14 +1,11 @@
 // The long runs (ctest label "long"): ten thousand random INI files, two hundred processes
 // while the favourites are killed, and a thousand refreshes that must not leak.
 #include "favorites/Favorites.h"
-#include "fw/DocTemplate.h"
-#include "frame/MainFrm.h"
-#include "procs/VantrelView.h"
 #include "res/resource.h"
-#include "unit/AppTestEnv.h"
 #include "unit/IniModel.h"
 #include "unit/ResourceCount.h"
 #include "unit/Victim.h"
+#include "unit/ViewHost.h"
 #include "settings/SettingNames.h"
 
 #include <cstdio>
@@ -89,34 +86,18 @@ class Crowd {
     unsigned m_n = 0;
 };
 
-CView* NewView() {
-    return new CVantrelView;
-}
-
 // A real main window with its process list, as the program has them.
-class LongAppTest : public AppTest {
+class LongAppTest : public MainFrameTest {
   protected:
     void SetUp() override {
-        AppTest::SetUp();
-        CCreateContext context;
-        context.pTemplate = &tmpl;
-        frame = new CMainFrame;
-        ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, &context));
-        theApp.m_pMainWnd = frame;
-        view = frame->GetVantrelView();
-        ASSERT_NE(nullptr, view);
+        MainFrameTest::SetUp();
+        ASSERT_NO_FATAL_FAILURE(CreateMainWindow());
         view->BuildColumns();
     }
     void TearDown() override {
-        theApp.m_pMainWnd = nullptr;
         if (view) view->ReleaseLibrary();
-        if (frame && frame->m_hWnd) frame->DestroyWindow();
-        AppTest::TearDown();
+        MainFrameTest::TearDown();
     }
-
-    CSingleDocTemplate tmpl{IDR_MAINFRAME, nullptr, nullptr, NewView};
-    CMainFrame* frame = nullptr;
-    CVantrelView* view = nullptr;
 };
 
 TEST_F(LongAppTest, TwoHundredProcessesWhileTheFavouritesAreKilled) {

@@ -1,4 +1,5 @@
 #include "unit/ViewHost.h"
+#include "res/resource.h"
 
 #include <cstring>
 
@@ -39,4 +40,31 @@ void ViewHostTest::CreateView(CVantrelView* view, bool bShown, int clientWidth) 
     }
     view->BuildColumns();
     PumpMessages();
+}
+
+namespace {
+CView* NewListView() {
+    return new CVantrelView;
+}
+} // namespace
+
+void MainFrameTest::CreateMainWindow(CMainFrame* pFrame, CSingleDocTemplate::ViewFactory newView) {
+    // The template is needed only while the frame makes its view.
+    CSingleDocTemplate tmpl(IDR_MAINFRAME, nullptr, nullptr, newView ? newView : NewListView);
+    CCreateContext context;
+    context.pTemplate = &tmpl;
+    frame = pFrame ? pFrame : new CMainFrame;
+    if (!frame->LoadFrame(IDR_MAINFRAME, &context)) {
+        frame = nullptr; // a frame whose window failed while being made has deleted itself
+        FAIL() << "the main frame could not be made";
+    }
+    theApp.m_pMainWnd = frame;
+    view = frame->GetVantrelView();
+    ASSERT_NE(nullptr, view);
+}
+
+void MainFrameTest::TearDown() {
+    theApp.m_pMainWnd = nullptr;
+    if (frame && frame->m_hWnd) frame->DestroyWindow(); // frame and view delete themselves
+    AppTest::TearDown();
 }

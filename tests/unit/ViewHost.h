@@ -1,7 +1,9 @@
-// Where tests put the process list: a plain host window of their own; and the process records
-// the list is filled with.
+// Where tests put the process list: a plain host window of their own, or the main frame as
+// the program makes it; and the process records the list is filled with.
 #pragma once
 
+#include "fw/DocTemplate.h"
+#include "frame/MainFrm.h"
 #include "procs/VantrelView.h"
 #include "unit/AppTestEnv.h"
 
@@ -30,4 +32,19 @@ class ViewHostTest : public AppTest {
 
   private:
     void CreateView(CVantrelView* view, bool bShown, int clientWidth);
+};
+
+// The program's main window: a main frame with its list view, closed when the test ends.
+class MainFrameTest : public AppTest {
+  protected:
+    void TearDown() override;
+
+    // Loads pFrame (a CMainFrame when null, or a test's own kind) with the view newView makes
+    // (a CVantrelView when null), as the program's document template does, and makes it the
+    // main window. The view has had no initial update and has no columns yet.
+    void CreateMainWindow(CMainFrame* pFrame = nullptr,
+                          CSingleDocTemplate::ViewFactory newView = nullptr);
+
+    CMainFrame* frame = nullptr;
+    CVantrelView* view = nullptr;
 };
