@@ -10,6 +10,8 @@
 //   regtool unlock PATH              gives everybody full access to them again
 //   regtool volatile PATH            creates PATH as a volatile key
 //   regtool delete PATH              deletes PATH with everything below it
+#include "unit/ScratchKey.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -67,22 +69,6 @@ void Dump(HKEY key, const std::string& sub, std::vector<std::string>* lines) {
     }
 }
 
-bool SetAccess(HKEY key, DWORD dwAccess) {
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
-    BYTE aclBuffer[256];
-    PACL acl = reinterpret_cast<PACL>(aclBuffer);
-    InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION);
-    AddAccessAllowedAce(acl, ACL_REVISION, dwAccess, everyone);
-    SECURITY_DESCRIPTOR sd;
-    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
-    const LONG rc = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd);
-    FreeSid(everyone);
-    return rc == ERROR_SUCCESS;
-}
-
 // Sets the access of a key and of every key below it; the key is reopened for each change.
 bool SetTreeAccess(HKEY parent, const std::wstring& name, DWORD dwAccess) {
     HKEY key;
@@ -100,7 +86,7 @@ bool SetTreeAccess(HKEY parent, const std::wstring& name, DWORD dwAccess) {
     // Below first when locking, so that the keys can still be opened on the way down.
     for (const std::wstring& c : children)
         ok = SetTreeAccess(key, c, dwAccess) && ok;
-    ok = SetAccess(key, dwAccess) && ok;
+    ok = SetEveryoneAccess(key, dwAccess) && ok;
     RegCloseKey(key);
     return ok;
 }

@@ -176,53 +176,13 @@ TEST_F(FaultTest, AThousandFavouritesAreStoredReadAndKilledInOrder) {
     EXPECT_TRUE(s_messages.empty());
 }
 
-// Every value below a key, with its type and raw bytes, to compare before and after.
-std::map<std::string, std::string> Dump(HKEY root, const std::string& path) {
-    std::map<std::string, std::string> all;
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return all;
-    for (DWORD i = 0;; ++i) {
-        char name[512];
-        BYTE data[2048];
-        DWORD cchName = sizeof name, cbData = sizeof data, type = 0;
-        if (RegEnumValueA(key, i, name, &cchName, nullptr, &type, data, &cbData) != ERROR_SUCCESS)
-            break;
-        all[std::string(name, cchName)] =
-            std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data), cbData);
-    }
-    std::vector<std::string> children;
-    for (DWORD i = 0;; ++i) {
-        char name[512];
-        DWORD cch = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &cch, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        children.emplace_back(name, cch);
-    }
-    RegCloseKey(key);
-    for (const std::string& child : children)
-        for (const auto& value : Dump(root, path + "\\" + child))
-            all[child + "\\" + value.first] = value.second;
-    return all;
-}
-
 // Grants everybody the given access to a key, and nothing else.
 bool SetKeyAccess(HKEY root, const std::string& path, DWORD dwAccess) {
     HKEY key;
     if (RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
-    BYTE aclBuffer[256];
-    PACL acl = reinterpret_cast<PACL>(aclBuffer);
-    InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION);
-    AddAccessAllowedAce(acl, ACL_REVISION, dwAccess, everyone);
-    SECURITY_DESCRIPTOR sd;
-    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
-    const LONG rc = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd);
-    FreeSid(everyone);
+    const bool ok = SetEveryoneAccess(key, dwAccess);
     RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
+    return ok;
 }
 
 TEST_F(FaultTest, ASettingsKeyThatCannotBeWrittenIsReadAndLeftAsItWas) {
@@ -231,7 +191,7 @@ TEST_F(FaultTest, ASettingsKeyThatCannotBeWrittenIsReadAndLeftAsItWas) {
     s.SetInt(kSectionSetting, kValueGentle, 1);
     s.SetInt(kSectionScreen, kValueX, 5);
     s.SetInt(kSectionNewbie, kValueStart, 0);
-    const std::map<std::string, std::string> before = Dump(scratch.Root(), scratch.Path());
+    const std::map<std::string, std::string> before = scratch.Values();
     const char* sections[] = {"", kSectionFavorites, kSectionSetting, kSectionScreen,
                               kSectionNewbie};
     const DWORD kReadOnly = KEY_READ | WRITE_DAC | DELETE;
@@ -251,7 +211,7 @@ TEST_F(FaultTest, ASettingsKeyThatCannotBeWrittenIsReadAndLeftAsItWas) {
         EXPECT_EQ(0, s.SetInt(kSectionScreen, kValueX, 9));
         SaveFavorites(s, {"C.EXE"});
         EXPECT_EQ((std::vector<std::string>{"A.EXE", "B.EXE"}), LoadFavorites(s));
-        EXPECT_EQ(before, Dump(scratch.Root(), scratch.Path()));
+        EXPECT_EQ(before, scratch.Values());
     } else {
         RegCloseKey(key);
     }

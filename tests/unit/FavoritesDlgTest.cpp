@@ -8,8 +8,6 @@
 #include "unit/ViewHost.h"
 #include "settings/SettingNames.h"
 
-#include <map>
-
 namespace {
 
 typedef std::vector<std::string> Names;
@@ -33,26 +31,6 @@ class FavoritesDlgTest : public MainFrameTest {
         for (size_t i = 0; i < favourites.size(); ++i)
             theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(i).c_str(),
                                         favourites[i]);
-    }
-    // Every value of one section as raw data, to compare before and after.
-    std::map<std::string, std::string> Section(const char* section) {
-        std::map<std::string, std::string> values;
-        HKEY key;
-        const std::string path = scratch.Path() + "\\" + section;
-        if (RegOpenKeyExA(scratch.Root(), path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return values;
-        for (DWORD i = 0;; ++i) {
-            char name[256];
-            BYTE data[1024];
-            DWORD nameLen = sizeof name, dataLen = sizeof data, type = 0;
-            if (RegEnumValueA(key, i, name, &nameLen, nullptr, &type, data, &dataLen) !=
-                ERROR_SUCCESS)
-                break;
-            values[name] =
-                std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data), dataLen);
-        }
-        RegCloseKey(key);
-        return values;
     }
     // Runs the dialog with the steps queued on driver; fails the test if it had to be
     // cancelled by the deadline.
@@ -321,8 +299,8 @@ TEST_F(FavoritesDlgTest, CancelAfterMovesStoresNothing) {
     AddRow("beta.exe", "C:\\BETA.EXE");
     Store({"BETA.EXE", "GHOST.EXE"});
     theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 0);
-    const auto settingsBefore = Section(kSectionFavorites);
-    const auto settingBefore = Section(kSectionSetting);
+    const auto settingsBefore = scratch.Values(kSectionFavorites);
+    const auto settingBefore = scratch.Values(kSectionSetting);
     CFavoritesDlg dlg(Listed());
     DialogDriver driver;
     driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
@@ -340,8 +318,8 @@ TEST_F(FavoritesDlgTest, CancelAfterMovesStoresNothing) {
         PostMessageA(GetDlgItem(hDlg, IDC_FAVORITES), WM_KEYDOWN, VK_ESCAPE, 0);
     });
     EXPECT_EQ(IDCANCEL, Run(dlg, driver));
-    EXPECT_EQ(settingsBefore, Section(kSectionFavorites));
-    EXPECT_EQ(settingBefore, Section(kSectionSetting));
+    EXPECT_EQ(settingsBefore, scratch.Values(kSectionFavorites));
+    EXPECT_EQ(settingBefore, scratch.Values(kSectionSetting));
 }
 
 TEST_F(FavoritesDlgTest, WithoutAMainWindowThereAreNoCandidatesAndRemovedNamesAreDropped) {

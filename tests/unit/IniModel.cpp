@@ -137,54 +137,36 @@ Tree Expected(const std::string& bytes) {
     return tree;
 }
 
-namespace {
-
-// Reads an open key and, each opened from its parent, its subkeys: full paths of deep or
-// long-named keys can be too long for the registry's ANSI calls.
-void ReadKey(HKEY key, const std::wstring& rel, Tree* tree) {
-    auto& values = tree->keys[rel];
-    std::vector<char> name(16384 + 1);
-    std::vector<BYTE> data(64 * 1024);
-    for (DWORD i = 0;; ++i) {
-        DWORD cchName = DWORD(name.size()), cbData = DWORD(data.size()), type = 0;
-        if (RegEnumValueA(key, i, name.data(), &cchName, nullptr, &type, data.data(), &cbData) !=
-            ERROR_SUCCESS)
-            break;
-        const std::wstring folded = Fold(std::string(name.data(), cchName));
-        std::string text(reinterpret_cast<const char*>(data.data()), cbData);
-        if (type != REG_SZ || text.empty() || text.back() != '\0')
-            tree->badValues[rel + L"\\" + folded] = text;
-        else
-            text.pop_back();
-        values[folded] = text;
-    }
-    for (DWORD i = 0;; ++i) {
-        DWORD cch = DWORD(name.size());
-        if (RegEnumKeyExA(key, i, name.data(), &cch, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        const std::string child(name.data(), cch);
-        HKEY hChild;
-        if (RegOpenKeyExA(key, child.c_str(), 0, KEY_READ, &hChild) != ERROR_SUCCESS) {
-            tree->badValues[rel + L"\\" + Fold(child) + L"\\"] = "cannot be opened";
-            continue;
-        }
-        ReadKey(hChild, rel.empty() ? Fold(child) : rel + L"\\" + Fold(child), tree);
-        RegCloseKey(hChild);
-    }
-}
-
-} // namespace
-
 Tree Read(HKEY root, const std::string& path) {
     Tree tree;
     HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        ReadKey(key, L"", &tree);
-        RegCloseKey(key);
-    } else {
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
         tree.badValues[L"\\"] = "the key cannot be opened";
+        return tree;
     }
+    // Values come right after their key: the key's folded path is worked out once.
+    std::wstring rel;
+    std::map<std::wstring, std::string>* values = nullptr;
+    KeyReader reader;
+    reader.onKey = [&](const std::string& sub) {
+        rel = Fold(sub);
+        values = &tree.keys[rel];
+    };
+    reader.onValue = [&](const std::string&, const std::string& name, DWORD type,
+                         const std::string& data) {
+        const std::wstring folded = Fold(name);
+        std::string text = data;
+        if (type != REG_SZ || text.empty() || text.back() != '\0')
+            tree.badValues[rel + L"\\" + folded] = text;
+        else
+            text.pop_back();
+        (*values)[folded] = text;
+    };
+    reader.onUnopened = [&](const std::string& sub, const std::string& child) {
+        tree.badValues[Fold(sub) + L"\\" + Fold(child) + L"\\"] = "cannot be opened";
+    };
+    ReadKeyTree(key, reader);
+    RegCloseKey(key);
     return tree;
 }
 

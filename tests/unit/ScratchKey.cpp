@@ -1,6 +1,7 @@
 #include "unit/ScratchKey.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 // Deletes every subkey of an open key, each opened from its parent: full paths of deep or
@@ -85,4 +86,77 @@ size_t ScratchKey::ValueCount(const std::string& sub) const {
                      nullptr, nullptr, nullptr);
     RegCloseKey(key);
     return values;
+}
+
+std::map<std::string, std::string> ScratchKey::Values(const std::string& sub) const {
+    return KeyValues(Root(), Full(sub));
+}
+
+namespace {
+void ReadTree(HKEY key, const std::string& sub, const KeyReader& reader) {
+    if (reader.onKey) reader.onKey(sub);
+    // The largest name and value the registry holds.
+    std::vector<char> name(16384 + 1);
+    std::vector<BYTE> data(64 * 1024);
+    for (DWORD i = 0;; ++i) {
+        DWORD cchName = DWORD(name.size()), cbData = DWORD(data.size()), type = 0;
+        if (RegEnumValueA(key, i, name.data(), &cchName, nullptr, &type, data.data(), &cbData) !=
+            ERROR_SUCCESS)
+            break;
+        if (reader.onValue)
+            reader.onValue(sub, std::string(name.data(), cchName), type,
+                           std::string(reinterpret_cast<const char*>(data.data()), cbData));
+    }
+    std::vector<std::string> children;
+    for (DWORD i = 0;; ++i) {
+        DWORD cch = DWORD(name.size());
+        if (RegEnumKeyExA(key, i, name.data(), &cch, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        children.emplace_back(name.data(), cch);
+    }
+    for (const std::string& child : children) {
+        HKEY hChild;
+        if (RegOpenKeyExA(key, child.c_str(), 0, KEY_READ, &hChild) != ERROR_SUCCESS) {
+            if (reader.onUnopened) reader.onUnopened(sub, child);
+            continue;
+        }
+        ReadTree(hChild, sub.empty() ? child : sub + "\\" + child, reader);
+        RegCloseKey(hChild);
+    }
+}
+} // namespace
+
+void ReadKeyTree(HKEY key, const KeyReader& reader) {
+    ReadTree(key, "", reader);
+}
+
+std::map<std::string, std::string> KeyValues(HKEY root, const std::string& path) {
+    std::map<std::string, std::string> all;
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return all;
+    KeyReader reader;
+    reader.onValue = [&all](const std::string& sub, const std::string& name, DWORD type,
+                            const std::string& data) {
+        all[sub.empty() ? name : sub + "\\" + name] = std::to_string(type) + ":" + data;
+    };
+    ReadKeyTree(key, reader);
+    RegCloseKey(key);
+    return all;
+}
+
+bool SetEveryoneAccess(HKEY key, DWORD dwAccess) {
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    BYTE aclBuffer[256];
+    PACL acl = reinterpret_cast<PACL>(aclBuffer);
+    InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION);
+    AddAccessAllowedAce(acl, ACL_REVISION, dwAccess, everyone);
+    SECURITY_DESCRIPTOR sd;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
+    const LONG rc = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd);
+    FreeSid(everyone);
+    return rc == ERROR_SUCCESS;
 }

@@ -1,7 +1,11 @@
-// A registry key of its own for one test, under HKCU\Software\VantrelTests, removed afterwards.
+// A registry key of its own for one test, under HKCU\Software\VantrelTests, removed afterwards;
+// and the registry work the tests share: deleting, reading and locking whole keys. Plain
+// Win32, so that the end-to-end tests' regtool builds it too.
 #pragma once
 
 #include <windows.h>
+#include <functional>
+#include <map>
 #include <string>
 
 class ScratchKey {
@@ -21,6 +25,8 @@ class ScratchKey {
     bool Put(const std::string& sub, const char* value, DWORD type, const void* data,
              DWORD size) const;
     size_t ValueCount(const std::string& sub = "") const;
+    // Every value below the key or one of its subkeys, as KeyValues has them.
+    std::map<std::string, std::string> Values(const std::string& sub = "") const;
 
   private:
     std::string Full(const std::string& sub) const {
@@ -31,3 +37,25 @@ class ScratchKey {
 
 // Removes a key with all its subkeys.
 void DeleteKeyTree(HKEY root, const std::string& path);
+
+// What ReadKeyTree reports, each with the path of the key below the one read ("" for that
+// one itself). Any of them may be left empty.
+struct KeyReader {
+    // Each key, before its values and the keys below it.
+    std::function<void(const std::string& sub)> onKey;
+    std::function<void(const std::string& sub, const std::string& name, DWORD type,
+                       const std::string& data)>
+        onValue;
+    // A subkey of sub that cannot be opened.
+    std::function<void(const std::string& sub, const std::string& child)> onUnopened;
+};
+// Reads an open key and every key below it, each opened from its parent: full paths of deep
+// or long-named keys can be too long for the registry's ANSI calls.
+void ReadKeyTree(HKEY key, const KeyReader& reader);
+
+// Every value below root\path, as "subkey\name" ("name" in the key itself) to its type and raw
+// bytes, "type:bytes": to compare a key before and after. Empty when the key cannot be read.
+std::map<std::string, std::string> KeyValues(HKEY root, const std::string& path);
+
+// Lets everybody have dwAccess to a key opened with WRITE_DAC, and nobody anything else.
+bool SetEveryoneAccess(HKEY key, DWORD dwAccess);
