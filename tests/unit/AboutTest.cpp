@@ -4,9 +4,9 @@
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
 #include "unit/AppTestEnv.h"
+#include "unit/DialogDriver.h"
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 
 namespace {
@@ -121,43 +121,21 @@ class LinkTest : public AppTest {
 
     // Runs the About command; body runs inside the modal box, which its OK button then closes.
     void RunAbout(const std::function<void(CAboutDlg&)>& body) {
-        s_body = &body;
-        s_ran = false;
-        UINT_PTR timer = SetTimer(nullptr, 0, 10, OnTick);
-        EXPECT_TRUE(theApp.OnCmdMsg(ID_APP_ABOUT, 0, false, nullptr));
-        KillTimer(nullptr, timer);
-        s_body = nullptr;
-        EXPECT_TRUE(s_ran) << "the About box did not open";
-    }
-
-    static BOOL CALLBACK FindAbout(HWND hWnd, LPARAM lp) {
-        char cls[16] = "", text[32] = "";
-        GetClassNameA(hWnd, cls, sizeof cls);
-        GetWindowTextA(hWnd, text, sizeof text);
-        if (strcmp(cls, "#32770") || strcmp(text, "About Vantrel") || !IsWindowVisible(hWnd))
-            return TRUE;
-        *reinterpret_cast<HWND*>(lp) = hWnd;
-        return FALSE;
-    }
-    static void CALLBACK OnTick(HWND, UINT, UINT_PTR id, DWORD) {
-        HWND hDlg = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), FindAbout, reinterpret_cast<LPARAM>(&hDlg));
-        if (!hDlg || !s_body) return;
-        KillTimer(nullptr, id);
-        const std::function<void(CAboutDlg&)>* body = s_body;
-        s_body = nullptr;
-        UpdateWindow(hDlg);
-        (*body)(*static_cast<CAboutDlg*>(CWnd::FromHandlePermanent(hDlg)));
-        s_ran = true;
-        SendMessageA(GetDlgItem(hDlg, IDOK), BM_CLICK, 0, 0);
+        const char kCaption[] = "About Vantrel";
+        DialogDriver driver;
+        // One step: the body may wait for messages, and its loop runs the driver's ticks.
+        driver.Until([&] { return FindDialog(kCaption) != nullptr; }).Then([&] {
+            HWND hDlg = FindDialog(kCaption);
+            UpdateWindow(hDlg);
+            body(*static_cast<CAboutDlg*>(CWnd::FromHandlePermanent(hDlg)));
+            ClickButton(hDlg, IDOK);
+        });
+        EXPECT_TRUE(
+            driver.Run([] { return INT_PTR(theApp.OnCmdMsg(ID_APP_ABOUT, 0, false, nullptr)); }));
     }
 
     LinkShell saved = {};
-    static const std::function<void(CAboutDlg&)>* s_body;
-    static bool s_ran;
 };
-const std::function<void(CAboutDlg&)>* LinkTest::s_body = nullptr;
-bool LinkTest::s_ran = false;
 
 TEST_F(LinkTest, MailGetsMailtoOnceAndTheWebLinkOpensItsText) {
     RunAbout([&](CAboutDlg& dlg) {

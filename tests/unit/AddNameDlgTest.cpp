@@ -21,16 +21,7 @@ void Type(HWND hDlg, const std::string& keys) {
         SendMessageA(hEdit, WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
 }
 
-class AddNameDlgTest : public AppTest {
-  protected:
-    // Runs the dialog, driven by the steps queued on driver.
-    static INT_PTR Run(CAddNameDlg& dlg, const DialogDriver& driver) {
-        const INT_PTR result = dlg.DoModal();
-        EXPECT_FALSE(driver.TimedOut()) << "the dialog had to be cancelled by the deadline";
-        EXPECT_TRUE(driver.Finished());
-        return result;
-    }
-};
+class AddNameDlgTest : public AppTest {};
 
 TEST_F(AddNameDlgTest, TheEditTakesAtMostTwelveCharactersTypedOrPasted) {
     CAddNameDlg dlg;
@@ -46,7 +37,7 @@ TEST_F(AddNameDlgTest, TheEditTakesAtMostTwelveCharactersTypedOrPasted) {
         EXPECT_EQ("pasted-name-", EditText(hDlg));
     });
     driver.Picture(kCaption, "add-name-dialog.bmp").Then([&] { ClickButton(hDlg, IDOK); });
-    EXPECT_EQ(IDOK, Run(dlg, driver));
+    EXPECT_EQ(IDOK, driver.Run(dlg));
     EXPECT_EQ("pasted-name-", dlg.m_strName);
     EXPECT_TRUE(s_messages.empty());
 }
@@ -60,7 +51,7 @@ TEST_F(AddNameDlgTest, OkReturnsTheTextExactlyAsTypedEvenWhenEmpty) {
             Type(hDlg, typed);
             ClickButton(hDlg, IDOK);
         });
-        EXPECT_EQ(IDOK, Run(dlg, driver));
+        EXPECT_EQ(IDOK, driver.Run(dlg));
         EXPECT_EQ(typed, dlg.m_strName);
     }
     EXPECT_TRUE(s_messages.empty());
@@ -80,7 +71,7 @@ TEST_F(AddNameDlgTest, ALongerTextIsRefusedAndTheDialogStaysOpen) {
         // Escape ends it without a result.
         PostMessageA(GetDlgItem(hDlg, IDC_PROCESS_NAME), WM_KEYDOWN, VK_ESCAPE, 0);
     });
-    EXPECT_EQ(IDCANCEL, Run(dlg, driver));
+    EXPECT_EQ(IDCANCEL, driver.Run(dlg));
 }
 
 } // namespace

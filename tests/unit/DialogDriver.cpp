@@ -1,5 +1,6 @@
 #include "unit/DialogDriver.h"
 
+#include <gtest/gtest.h>
 #include <cstdio>
 
 namespace {
@@ -60,6 +61,13 @@ DialogDriver& DialogDriver::Picture(const char* pszCaption, const char* pszFileN
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     });
     return Then([caption, file] { SaveWindowPicture(FindDialog(caption.c_str()), file.c_str()); });
+}
+
+INT_PTR DialogDriver::Run(const std::function<INT_PTR()>& modal) {
+    const INT_PTR result = modal();
+    EXPECT_FALSE(TimedOut()) << "the dialog had to be cancelled by the deadline";
+    EXPECT_TRUE(Finished()) << "steps were left over: did the dialog open?";
+    return result;
 }
 
 void CALLBACK DialogDriver::OnTick(HWND, UINT, UINT_PTR, DWORD) {

@@ -5,6 +5,8 @@
 // failing test cannot hang.
 #pragma once
 
+#include "fw/Dialog.h"
+
 #include <windows.h>
 #include <functional>
 #include <string>
@@ -24,6 +26,13 @@ class DialogDriver {
     // Two steps that picture a dialog as the screen shows it: a full repaint, then, once the
     // dialog's loop has waited (when the window's drawing reaches the screen), the picture.
     DialogDriver& Picture(const char* pszCaption, const char* pszFileName);
+    // Runs a modal loop (a command that opens a dialog, say) with the queued steps and returns
+    // its result; fails the test when a dialog had to be cancelled by the deadline or a step
+    // never ran.
+    INT_PTR Run(const std::function<INT_PTR()>& modal);
+    INT_PTR Run(CDialog& dlg) {
+        return Run([&dlg] { return dlg.DoModal(); });
+    }
     // True when the deadline passed before the dialogs were closed.
     bool TimedOut() const { return m_bTimedOut; }
     // True when every queued step has run.

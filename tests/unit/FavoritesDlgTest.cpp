@@ -32,14 +32,6 @@ class FavoritesDlgTest : public MainFrameTest {
             theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(i).c_str(),
                                         favourites[i]);
     }
-    // Runs the dialog with the steps queued on driver; fails the test if it had to be
-    // cancelled by the deadline.
-    static INT_PTR Run(CFavoritesDlg& dlg, const DialogDriver& driver) {
-        const INT_PTR result = dlg.DoModal();
-        EXPECT_FALSE(driver.TimedOut()) << "the dialog had to be cancelled by the deadline";
-        EXPECT_TRUE(driver.Finished());
-        return result;
-    }
     // The names the process list shows, as the list hands them to the dialog.
     Names Listed() {
         Names names;
@@ -91,7 +83,7 @@ TEST_F(FavoritesDlgTest, OpensWithTheStoredFavouritesAndTheOtherRowsAsCandidates
     driver.Picture(kCaption, "favorites-dialog.bmp").Then([] {
         ClickButton(FindDialog(kCaption), IDCANCEL);
     });
-    EXPECT_EQ(IDCANCEL, Run(dlg, driver));
+    EXPECT_EQ(IDCANCEL, driver.Run(dlg));
     EXPECT_TRUE(s_messages.empty());
 }
 
@@ -108,7 +100,7 @@ TEST_F(FavoritesDlgTest, WithNothingStoredEveryRowIsACandidateAndNoArrowIsUsable
         EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(hDlg, IDC_KILL_GENTLY));
         ClickButton(hDlg, IDOK);
     });
-    EXPECT_EQ(IDOK, Run(dlg, driver));
+    EXPECT_EQ(IDOK, driver.Run(dlg));
     EXPECT_EQ(0, dlg.m_bGentle);
     EXPECT_FALSE(scratch.Exists(kSectionFavorites)) << "an empty list over nothing stores nothing";
 }
@@ -160,7 +152,7 @@ TEST_F(FavoritesDlgTest, EachMoveClearsTheSelectionAndOkStoresTheSortedFavourite
         ExpectArrows(hDlg, false, false, "with no candidates left");
         ClickButton(hDlg, IDOK);
     });
-    EXPECT_EQ(IDOK, Run(dlg, driver));
+    EXPECT_EQ(IDOK, driver.Run(dlg));
     EXPECT_TRUE(s_messages.empty()) << "only VSMON.EXE is asked about";
     EXPECT_EQ((Names{"ALPHA.EXE", "KEPT.EXE", "TWIN.EXE", "TWIN.EXE"}),
               LoadFavorites(theApp.m_settings));
@@ -180,7 +172,7 @@ TEST_F(FavoritesDlgTest, AClickedArrowThatBecomesDisabledHandsTheFocusToItsList)
         // The keyboard still reaches the dialog: Escape cancels it.
         PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
     });
-    EXPECT_EQ(IDCANCEL, Run(dlg, driver));
+    EXPECT_EQ(IDCANCEL, driver.Run(dlg));
 }
 
 TEST_F(FavoritesDlgTest, VsmonIsMovedOnlyAfterAYes) {
@@ -208,7 +200,7 @@ TEST_F(FavoritesDlgTest, VsmonIsMovedOnlyAfterAYes) {
         ExpectArrows(hDlg, false, false, "after the move");
         ClickButton(hDlg, IDOK);
     });
-    EXPECT_EQ(IDOK, Run(dlg, driver));
+    EXPECT_EQ(IDOK, driver.Run(dlg));
     EXPECT_EQ(Names{"VSMON.EXE"}, LoadFavorites(theApp.m_settings));
 }
 
@@ -257,7 +249,7 @@ TEST_F(FavoritesDlgTest, ManualAddTakesNewNamesOnlyAndLeavesTheCandidates) {
         EXPECT_EQ((Names{" NEW.EXE", "ALPHA.EXE", "BETA.EXE"}), Favourites(hDlg));
         ClickButton(hDlg, IDOK);
     });
-    EXPECT_EQ(IDOK, Run(dlg, driver));
+    EXPECT_EQ(IDOK, driver.Run(dlg));
     EXPECT_TRUE(s_messages.empty());
     EXPECT_EQ((Names{" NEW.EXE", "ALPHA.EXE", "BETA.EXE"}), LoadFavorites(theApp.m_settings));
 }
@@ -270,7 +262,7 @@ TEST_F(FavoritesDlgTest, AnEmptyManualNameNeverReachesTheStore) {
     ManualAdd(driver, "", IDOK);
     ManualAdd(driver, "a.exe", IDOK);
     driver.Then([] { ClickButton(FindDialog(kCaption), IDOK); });
-    EXPECT_EQ(IDOK, Run(dlg, driver));
+    EXPECT_EQ(IDOK, driver.Run(dlg));
     EXPECT_EQ((Names{"A.EXE", "B.EXE", "C.EXE"}), LoadFavorites(theApp.m_settings))
         << "an empty entry must not hide the names after it";
 }
@@ -289,7 +281,7 @@ TEST_F(FavoritesDlgTest, KillGentlyWarnsEachTimeItIsCheckedAndOkReturnsTheChoice
         EXPECT_EQ((Names{warning, warning}), s_messages);
         ClickButton(hDlg, IDOK);
     });
-    EXPECT_EQ(IDOK, Run(dlg, driver));
+    EXPECT_EQ(IDOK, driver.Run(dlg));
     EXPECT_EQ(1, dlg.m_bGentle);
     EXPECT_FALSE(scratch.Exists(kSectionSetting)) << "the dialog itself does not store the choice";
 }
@@ -317,7 +309,7 @@ TEST_F(FavoritesDlgTest, CancelAfterMovesStoresNothing) {
         // Escape cancels, as the Cancel button does.
         PostMessageA(GetDlgItem(hDlg, IDC_FAVORITES), WM_KEYDOWN, VK_ESCAPE, 0);
     });
-    EXPECT_EQ(IDCANCEL, Run(dlg, driver));
+    EXPECT_EQ(IDCANCEL, driver.Run(dlg));
     EXPECT_EQ(settingsBefore, scratch.Values(kSectionFavorites));
     EXPECT_EQ(settingBefore, scratch.Values(kSectionSetting));
 }
@@ -336,7 +328,7 @@ TEST_F(FavoritesDlgTest, WithoutAMainWindowThereAreNoCandidatesAndRemovedNamesAr
         EXPECT_EQ(Names{"BETA.EXE"}, Favourites(hDlg));
         ClickButton(hDlg, IDOK);
     });
-    EXPECT_EQ(IDOK, Run(dlg, driver));
+    EXPECT_EQ(IDOK, driver.Run(dlg));
     theApp.m_pMainWnd = frame;
     EXPECT_EQ(Names{"BETA.EXE"}, LoadFavorites(theApp.m_settings));
 }
