@@ -29,44 +29,20 @@ std::wstring Wide(const std::string& s) {
     return w;
 }
 
-std::string Narrow(const std::wstring& w) {
-    std::string s(w.size() * 2 + 1, '\0');
-    int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, &s[0], int(s.size()), nullptr, nullptr);
-    s.resize(n > 0 ? size_t(n - 1) : 0);
-    return s;
-}
-
-void Dump(HKEY key, const std::string& sub, std::vector<std::string>* lines) {
-    std::vector<wchar_t> name(16384 + 1);
-    std::vector<BYTE> data(64 * 1024);
-    for (DWORD i = 0;; ++i) {
-        DWORD cch = DWORD(name.size()), cb = DWORD(data.size()), type = 0;
-        if (RegEnumValueW(key, i, name.data(), &cch, nullptr, &type, data.data(), &cb) !=
-            ERROR_SUCCESS)
-            break;
-        std::string line = sub + "\t" + Narrow(std::wstring(name.data(), cch)) + "\t" +
-                           std::to_string(type) + "\t";
+// One line for each value below key, as the dump prints them.
+void Dump(HKEY key, std::vector<std::string>* lines) {
+    KeyReader reader;
+    reader.onValue = [lines](const std::string& sub, const std::string& name, DWORD type,
+                             const std::string& data) {
+        std::string line = sub + "\t" + name + "\t" + std::to_string(type) + "\t";
         char hex[4];
-        for (DWORD b = 0; b < cb; ++b) {
-            snprintf(hex, sizeof hex, "%02x", data[b]);
+        for (unsigned char b : data) {
+            snprintf(hex, sizeof hex, "%02x", b);
             line += hex;
         }
         lines->push_back(line);
-    }
-    std::vector<std::wstring> children;
-    for (DWORD i = 0;; ++i) {
-        DWORD cch = DWORD(name.size());
-        if (RegEnumKeyExW(key, i, name.data(), &cch, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        children.emplace_back(name.data(), cch);
-    }
-    for (const std::wstring& child : children) {
-        HKEY hChild;
-        if (RegOpenKeyExW(key, child.c_str(), 0, KEY_READ, &hChild) != ERROR_SUCCESS) continue;
-        Dump(hChild, sub.empty() ? Narrow(child) : sub + "\\" + Narrow(child), lines);
-        RegCloseKey(hChild);
-    }
+    };
+    ReadKeyTree(key, reader, KeyReading::Stored);
 }
 
 // Sets the access of a key and of every key below it; the key is reopened for each change.
@@ -132,7 +108,7 @@ int main(int argc, char** argv) {
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
             return 1;
         std::vector<std::string> lines;
-        Dump(key, "", &lines);
+        Dump(key, &lines);
         RegCloseKey(key);
         std::sort(lines.begin(), lines.end());
         for (const std::string& line : lines)

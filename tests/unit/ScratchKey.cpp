@@ -93,42 +93,74 @@ std::map<std::string, std::string> ScratchKey::Values(const std::string& sub) co
 }
 
 namespace {
-void ReadTree(HKEY key, const std::string& sub, const KeyReader& reader) {
+// The registry's ANSI and wide calls under one name, for ReadTree.
+LONG EnumValue(HKEY key, DWORD i, char* name, DWORD* cch, DWORD* type, BYTE* data, DWORD* cb) {
+    return RegEnumValueA(key, i, name, cch, nullptr, type, data, cb);
+}
+LONG EnumValue(HKEY key, DWORD i, wchar_t* name, DWORD* cch, DWORD* type, BYTE* data, DWORD* cb) {
+    return RegEnumValueW(key, i, name, cch, nullptr, type, data, cb);
+}
+LONG EnumKey(HKEY key, DWORD i, char* name, DWORD* cch) {
+    return RegEnumKeyExA(key, i, name, cch, nullptr, nullptr, nullptr, nullptr);
+}
+LONG EnumKey(HKEY key, DWORD i, wchar_t* name, DWORD* cch) {
+    return RegEnumKeyExW(key, i, name, cch, nullptr, nullptr, nullptr, nullptr);
+}
+LONG OpenKey(HKEY key, const char* name, HKEY* pKey) {
+    return RegOpenKeyExA(key, name, 0, KEY_READ, pKey);
+}
+LONG OpenKey(HKEY key, const wchar_t* name, HKEY* pKey) {
+    return RegOpenKeyExW(key, name, 0, KEY_READ, pKey);
+}
+const std::string& Narrow(const std::string& s) {
+    return s;
+}
+std::string Narrow(const std::wstring& w) {
+    std::string s(w.size() * 2 + 1, '\0');
+    int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, &s[0], int(s.size()), nullptr, nullptr);
+    s.resize(n > 0 ? size_t(n - 1) : 0);
+    return s;
+}
+
+// Subkeys are opened by the names they were listed with: with the wide calls, a name the
+// ANSI code page cannot spell is still found.
+template <class Char> void ReadTree(HKEY key, const std::string& sub, const KeyReader& reader) {
+    typedef std::basic_string<Char> Name;
     if (reader.onKey) reader.onKey(sub);
     // The largest name and value the registry holds.
-    std::vector<char> name(16384 + 1);
+    std::vector<Char> name(16384 + 1);
     std::vector<BYTE> data(64 * 1024);
     for (DWORD i = 0;; ++i) {
         DWORD cchName = DWORD(name.size()), cbData = DWORD(data.size()), type = 0;
-        if (RegEnumValueA(key, i, name.data(), &cchName, nullptr, &type, data.data(), &cbData) !=
-            ERROR_SUCCESS)
+        if (EnumValue(key, i, name.data(), &cchName, &type, data.data(), &cbData) != ERROR_SUCCESS)
             break;
         if (reader.onValue)
-            reader.onValue(sub, std::string(name.data(), cchName), type,
+            reader.onValue(sub, Narrow(Name(name.data(), cchName)), type,
                            std::string(reinterpret_cast<const char*>(data.data()), cbData));
     }
-    std::vector<std::string> children;
+    std::vector<Name> children;
     for (DWORD i = 0;; ++i) {
         DWORD cch = DWORD(name.size());
-        if (RegEnumKeyExA(key, i, name.data(), &cch, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
+        if (EnumKey(key, i, name.data(), &cch) != ERROR_SUCCESS) break;
         children.emplace_back(name.data(), cch);
     }
-    for (const std::string& child : children) {
+    for (const Name& child : children) {
         HKEY hChild;
-        if (RegOpenKeyExA(key, child.c_str(), 0, KEY_READ, &hChild) != ERROR_SUCCESS) {
-            if (reader.onUnopened) reader.onUnopened(sub, child);
+        if (OpenKey(key, child.c_str(), &hChild) != ERROR_SUCCESS) {
+            if (reader.onUnopened) reader.onUnopened(sub, Narrow(child));
             continue;
         }
-        ReadTree(hChild, sub.empty() ? child : sub + "\\" + child, reader);
+        ReadTree<Char>(hChild, sub.empty() ? Narrow(child) : sub + "\\" + Narrow(child), reader);
         RegCloseKey(hChild);
     }
 }
 } // namespace
 
-void ReadKeyTree(HKEY key, const KeyReader& reader) {
-    ReadTree(key, "", reader);
+void ReadKeyTree(HKEY key, const KeyReader& reader, KeyReading how) {
+    if (how == KeyReading::Stored)
+        ReadTree<wchar_t>(key, "", reader);
+    else
+        ReadTree<char>(key, "", reader);
 }
 
 std::map<std::string, std::string> KeyValues(HKEY root, const std::string& path) {

@@ -49,9 +49,13 @@ struct KeyReader {
     // A subkey of sub that cannot be opened.
     std::function<void(const std::string& sub, const std::string& child)> onUnopened;
 };
+// How ReadKeyTree reads: with the ANSI calls, which hand text values over converted to the
+// ANSI code page as the program's own reads get them; or with the wide calls, which hand every
+// value over as the registry stores it. Names are handed over in ANSI either way.
+enum class KeyReading { Ansi, Stored };
 // Reads an open key and every key below it, each opened from its parent: full paths of deep
 // or long-named keys can be too long for the registry's ANSI calls.
-void ReadKeyTree(HKEY key, const KeyReader& reader);
+void ReadKeyTree(HKEY key, const KeyReader& reader, KeyReading how = KeyReading::Ansi);
 
 // Every value below root\path, as "subkey\name" ("name" in the key itself) to its type and raw
 // bytes, "type:bytes": to compare a key before and after. Empty when the key cannot be read.
