@@ -14,13 +14,8 @@ typedef std::vector<std::string> Names;
 const char kCaption[] = "Favorites";
 const char kAddCaption[] = "Add Process Name";
 
-class FavoritesDlgTest : public MainFrameTest {
+class FavoritesDlgTest : public MainWindowTest {
   protected:
-    void SetUp() override {
-        MainFrameTest::SetUp();
-        ASSERT_NO_FATAL_FAILURE(CreateMainWindow());
-        view->BuildColumns();
-    }
     // Adds a row to the process list as a snapshot would.
     void AddRow(const char* name, const char* path) {
         VN_PROCINFO info =

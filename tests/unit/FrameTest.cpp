@@ -68,6 +68,7 @@ class FrameTest : public MainFrameTest {
         } else {
             frame = created;
             EXPECT_TRUE(frame->LoadFrame(IDR_MAINFRAME, nullptr));
+            hFrame = frame->m_hWnd;
         }
         return created;
     }

@@ -1,13 +1,10 @@
 // The rules every kill pass follows, and a main window that keeps answering while one runs:
 // never the program itself, never a process the system cannot live without, gentle kills side
 // by side, and a close request that waits for the end of the pass.
-#include "fw/DocTemplate.h"
-#include "frame/MainFrm.h"
-#include "procs/VantrelView.h"
 #include "res/resource.h"
 #include "settings/SettingNames.h"
-#include "unit/AppTestEnv.h"
 #include "unit/Victim.h"
+#include "unit/ViewHost.h"
 
 #include <commctrl.h>
 
@@ -71,32 +68,13 @@ DWORD WINAPI AskOneSecondIn(void* pParam) {
     return 0;
 }
 
-CView* NewView() {
-    return new CVantrelView;
-}
-
 // The main window with its list, as the program has them.
-class KillPassTest : public AppTest {
+class KillPassTest : public MainWindowTest {
   protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        CCreateContext context;
-        context.pTemplate = &tmpl;
-        frame = new CMainFrame;
-        ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, &context));
-        theApp.m_pMainWnd = frame;
-        view = frame->GetVantrelView();
-        ASSERT_NE(nullptr, view);
-        view->BuildColumns();
-        hFrame = frame->m_hWnd;
-    }
     void TearDown() override {
         theApp.m_pMainWnd = nullptr;
-        if (IsWindow(hFrame)) {
-            WaitForKillPass(view);
-            frame->DestroyWindow();
-        }
-        AppTest::TearDown();
+        if (IsWindow(hFrame)) WaitForKillPass(view);
+        MainWindowTest::TearDown();
     }
     void Favourites(const std::vector<std::string>& names) {
         for (size_t i = 0; i < names.size(); ++i)
@@ -121,11 +99,6 @@ class KillPassTest : public AppTest {
         frame->UpdateCmdUI(&probe);
         return probe.m_bEnabled != FALSE;
     }
-
-    CSingleDocTemplate tmpl{IDR_MAINFRAME, nullptr, nullptr, NewView};
-    CMainFrame* frame = nullptr;
-    CVantrelView* view = nullptr;
-    HWND hFrame = nullptr;
 };
 
 TEST_F(KillPassTest, KillFavoritesLeavesTheProgramItselfAndEndsTheRest) {

@@ -66,7 +66,6 @@ CView* NoView() {
 class LifetimeTest : public MainFrameTest {
   protected:
     void TearDown() override {
-        if (IsBuried(frame)) frame = nullptr; // deleted already: nothing left to close
         MainFrameTest::TearDown();
         FreeGraves();
     }

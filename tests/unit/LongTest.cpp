@@ -87,16 +87,11 @@ class Crowd {
 };
 
 // A real main window with its process list, as the program has them.
-class LongAppTest : public MainFrameTest {
+class LongAppTest : public MainWindowTest {
   protected:
-    void SetUp() override {
-        MainFrameTest::SetUp();
-        ASSERT_NO_FATAL_FAILURE(CreateMainWindow());
-        view->BuildColumns();
-    }
     void TearDown() override {
         if (view) view->ReleaseLibrary();
-        MainFrameTest::TearDown();
+        MainWindowTest::TearDown();
     }
 };
 

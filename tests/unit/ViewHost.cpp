@@ -54,10 +54,8 @@ void MainFrameTest::CreateMainWindow(CMainFrame* pFrame, CSingleDocTemplate::Vie
     CCreateContext context;
     context.pTemplate = &tmpl;
     frame = pFrame ? pFrame : new CMainFrame;
-    if (!frame->LoadFrame(IDR_MAINFRAME, &context)) {
-        frame = nullptr; // a frame whose window failed while being made has deleted itself
-        FAIL() << "the main frame could not be made";
-    }
+    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, &context));
+    hFrame = frame->m_hWnd;
     theApp.m_pMainWnd = frame;
     view = frame->GetVantrelView();
     ASSERT_NE(nullptr, view);
@@ -65,6 +63,12 @@ void MainFrameTest::CreateMainWindow(CMainFrame* pFrame, CSingleDocTemplate::Vie
 
 void MainFrameTest::TearDown() {
     theApp.m_pMainWnd = nullptr;
-    if (frame && frame->m_hWnd) frame->DestroyWindow(); // frame and view delete themselves
+    if (IsWindow(hFrame)) frame->DestroyWindow(); // frame and view delete themselves
     AppTest::TearDown();
+}
+
+void MainWindowTest::SetUp() {
+    MainFrameTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(CreateMainWindow());
+    view->BuildColumns();
 }

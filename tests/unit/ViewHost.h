@@ -34,7 +34,8 @@ class ViewHostTest : public AppTest {
     void CreateView(CVantrelView* view, bool bShown, int clientWidth);
 };
 
-// The program's main window: a main frame with its list view, closed when the test ends.
+// The program's main window: a main frame with its list view, closed when the test ends
+// unless the test closed it.
 class MainFrameTest : public AppTest {
   protected:
     void TearDown() override;
@@ -47,4 +48,12 @@ class MainFrameTest : public AppTest {
 
     CMainFrame* frame = nullptr;
     CVantrelView* view = nullptr;
+    // The frame's window. Once it is gone, so are the frame and view objects.
+    HWND hFrame = nullptr;
+};
+
+// A MainFrameTest whose main window is made before each test, with the list's columns built.
+class MainWindowTest : public MainFrameTest {
+  protected:
+    void SetUp() override;
 };
