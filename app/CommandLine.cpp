@@ -133,10 +133,5 @@ int KillFavoritesFromCommandLine(int nGentle) {
     for (const CKillPass::Outcome& outcome : pass.Outcomes())
         report.Line(outcome.strName + " " + FormatPid(outcome.dwPID) + " " +
                     ResultText(outcome.result));
-    bool bAllEnded = true;
-    for (const CKillPass::Outcome& outcome : pass.Outcomes())
-        if (outcome.result == CKillPass::StillRunning ||
-            outcome.result == CKillPass::SkippedCritical)
-            bAllEnded = false;
-    return bAllEnded ? kKillAllEnded : kKillSomeRunning;
+    return pass.AllEnded() ? kKillAllEnded : kKillSomeRunning;
 }

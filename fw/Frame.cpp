@@ -201,7 +201,7 @@ void CFrameWnd::OnIdleUpdateCmdUI() {
 }
 
 void CFrameWnd::SetMessageText(const std::string& text) {
-    if (CStatusBar* pBar = GetStatusBar()) pBar->SetPaneText(0, text.c_str());
+    CFrameWnd::SetStatusPaneText(0, text.c_str()); // the prompt pane stretches: no resizing
 }
 
 namespace {

@@ -1,8 +1,6 @@
 #include "procs/KillPass.h"
 #include "procs/ProcessText.h"
 
-#include <cstring>
-
 CKillPass CKillPass::ForFavorites(CProcessCore& core, const std::vector<std::string>& names,
                                   int bGentle) {
     CKillPass pass(core, bGentle);
@@ -41,11 +39,9 @@ void CKillPass::Run(const Progress& progress) {
         // its name and path, so the rows are not enough.
         groups.resize(m_names.size());
         m_pCore->WalkProcesses([&](const PROCESSENTRY32& entry) {
-            const std::string exe = UpperCase(
-                std::string(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile)));
-            const std::string base = FileNameOf(exe);
+            const std::string name = CProcessCore::ExeFileName(entry);
             for (size_t i = 0; i < m_names.size(); ++i)
-                if (m_names[i] == base || m_names[i] == exe) {
+                if (m_names[i] == name) {
                     groups[i].push_back({entry.th32ProcessID, m_names[i], std::string()});
                     break; // a name listed twice is worked through once
                 }
@@ -90,7 +86,7 @@ void CKillPass::Run(const Progress& progress) {
 
 bool CKillPass::AllEnded() const {
     for (const Outcome& outcome : m_outcomes)
-        if (outcome.result == StillRunning) return false;
+        if (outcome.result == StillRunning || outcome.result == SkippedCritical) return false;
     return true;
 }
 

@@ -58,7 +58,8 @@ class CKillPass {
 
     const std::vector<std::string>& Names() const { return m_names; }
     const std::vector<Outcome>& Outcomes() const { return m_outcomes; }
-    // Whether every process the pass tried to end has ended.
+    // Whether every process the pass found is gone or going: none refused, ignored the close
+    // request or was passed over as critical (the program's own process ends anyway).
     bool AllEnded() const;
 
   private:

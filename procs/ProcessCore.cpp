@@ -46,13 +46,10 @@ template <typename T> T Resolve(HMODULE hModule, const char* pszName) {
 }
 
 // Whether a process entry is of the process a row names. The row shows the executable's file
-// name (or, on the 95/98 family, the module name); some systems report the full path in the
-// entry, so the last part counts too, and a module name is the file name without extension.
+// name (or, on the 95/98 family, the module name, which is the file name without extension).
 bool EntryIsNamed(const PROCESSENTRY32& entry, const std::string& wanted) {
-    const std::string exe =
-        UpperCase(std::string(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile)));
-    const std::string base = FileNameOf(exe);
-    return exe == wanted || base == wanted ||
+    const std::string base = CProcessCore::ExeFileName(entry);
+    return base == wanted ||
            (base.size() > wanted.size() && base.compare(0, wanted.size(), wanted) == 0 &&
             base[wanted.size()] == '.');
 }
@@ -77,6 +74,12 @@ bool InSystemFolder(const std::string& path) {
 }
 
 } // namespace
+
+std::string CProcessCore::ExeFileName(const PROCESSENTRY32& entry) {
+    // Some systems report the full path in the entry: its last part is the file name.
+    return FileNameOf(
+        UpperCase(std::string(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile))));
+}
 
 int CProcessCore::QueryCriticalFromSystem(DWORD pid) {
     // Looked up at run time: IsProcessCritical is new in Windows 8.1, and XP must still start.

@@ -50,6 +50,8 @@ class CProcessCore {
     // Visits each process entry of one snapshot until visit returns false. Returns the number
     // of entries visited, or -1 when no snapshot could be taken.
     int WalkProcesses(const std::function<bool(const PROCESSENTRY32&)>& visit);
+    // The executable's file name of a process entry, upper case.
+    static std::string ExeFileName(const PROCESSENTRY32& entry);
     // Whether process pid still runs under the name a row shows for it.
     bool IsProcessNamed(DWORD pid, const std::string& name);
 
