@@ -74,8 +74,11 @@ vantrel_start_wine() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         "$WINELOADER" wineboot -i >>"$log" 2>&1 </dev/null
         "$VANTREL_WINESERVER" -w
-        # Without a window manager Wine must draw window frames itself; otherwise
-        # DestroyWindow stalls and key presses do not reach the windows.
+    fi
+    # Without a window manager Wine must draw window frames itself; otherwise DestroyWindow
+    # stalls (about 2 s for every window closed) and key presses do not reach the windows.
+    # Checked at every start, so that a prefix whose first start was cut short gets it too.
+    if ! grep -qs '^"Managed"="N"' "$WINEPREFIX/user.reg"; then
         "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$log" 2>&1 </dev/null
         "$VANTREL_WINESERVER" -w
     fi
