@@ -61,8 +61,8 @@ class CReport {
             return;
         m_hOut = nullptr;
         typedef BOOL(WINAPI * PFN_ATTACH)(DWORD);
-        PFN_ATTACH pfnAttach = reinterpret_cast<PFN_ATTACH>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleA("kernel32.dll"), "AttachConsole")));
+        const PFN_ATTACH pfnAttach =
+            ProcAddress<PFN_ATTACH>(GetModuleHandleA("kernel32.dll"), "AttachConsole");
         const DWORD kParentProcess = DWORD(-1); // ATTACH_PARENT_PROCESS
         if (!pfnAttach || !pfnAttach(kParentProcess)) return;
         m_console.Attach(CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,

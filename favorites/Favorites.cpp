@@ -2,8 +2,6 @@
 #include "procs/ProcessText.h"
 #include "settings/SettingNames.h"
 
-#include <cstdio>
-
 std::vector<std::string> LoadFavorites(const CRegSettings& settings) {
     std::vector<std::string> names;
     for (size_t index = 0;; ++index) {

@@ -6,7 +6,6 @@
 #include "settings/SettingNames.h"
 
 #include <commctrl.h>
-#include <cstdio>
 
 namespace {
 // The single-precision 0.95 is a little below 0.95: a 1280-pixel work area gives 1215.

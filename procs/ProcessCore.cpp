@@ -20,11 +20,8 @@ typedef BOOL(WINAPI* PFN_SET_DLL_DIRECTORY)(LPCSTR);
 // search on every system that has a DLL directory, where an empty one does not on all of them
 // (Wine still searches the current directory then). The rest of the search stays as it was.
 void RemoveCurrentDirectoryFromSearch() {
-    HMODULE hKernel = GetModuleHandleA("kernel32.dll");
-    PFN_SET_DLL_DIRECTORY pfnSet =
-        hKernel ? reinterpret_cast<PFN_SET_DLL_DIRECTORY>(
-                      reinterpret_cast<void*>(GetProcAddress(hKernel, "SetDllDirectoryA")))
-                : nullptr;
+    const PFN_SET_DLL_DIRECTORY pfnSet =
+        ProcAddress<PFN_SET_DLL_DIRECTORY>(GetModuleHandleA("kernel32.dll"), "SetDllDirectoryA");
     if (!pfnSet) return;
     char szFolder[MAX_PATH + 1] = "";
     const DWORD cch = GetModuleFileNameA(nullptr, szFolder, MAX_PATH);
@@ -39,10 +36,6 @@ void RemoveCurrentDirectoryFromSearch() {
         if (pfnSet(szFolder)) return;
     }
     pfnSet("");
-}
-
-template <typename T> T Resolve(HMODULE hModule, const char* pszName) {
-    return reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(hModule, pszName)));
 }
 
 // Whether a process entry is of the process a row names. The row shows the executable's file
@@ -84,9 +77,9 @@ std::string CProcessCore::ExeFileName(const PROCESSENTRY32& entry) {
 int CProcessCore::QueryCriticalFromSystem(DWORD pid) {
     // Looked up at run time: IsProcessCritical is new in Windows 8.1, and XP must still start.
     static const PFN_IS_PROCESS_CRITICAL pfnIsCritical =
-        Resolve<PFN_IS_PROCESS_CRITICAL>(GetModuleHandleA("kernel32.dll"), "IsProcessCritical");
-    static const PFN_NT_QUERY_PROCESS pfnQuery =
-        Resolve<PFN_NT_QUERY_PROCESS>(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess");
+        ProcAddress<PFN_IS_PROCESS_CRITICAL>(GetModuleHandleA("kernel32.dll"), "IsProcessCritical");
+    static const PFN_NT_QUERY_PROCESS pfnQuery = ProcAddress<PFN_NT_QUERY_PROCESS>(
+        GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess");
     if (!pfnIsCritical && !pfnQuery) return -1;
     CHandle process(OpenProcess(0x1000 /* PROCESS_QUERY_LIMITED_INFORMATION */, FALSE, pid));
     if (!process.IsValid()) process.Attach(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid));
@@ -230,13 +223,13 @@ CProcessCore::BindResult CProcessCore::BindLibrary() {
     CLibrary library(LoadLibraryA(m_strLibraryFile.c_str()));
     m_library = std::move(library);
     if (!m_library.IsValid()) return LoadFailed;
-    PFN_VN_QXT pfnQxt = Resolve<PFN_VN_QXT>(m_library, "VN_QXT");
+    PFN_VN_QXT pfnQxt = ProcAddress<PFN_VN_QXT>(m_library, "VN_QXT");
     if (!pfnQxt) return EntryMissing;
     char buffer[VN_QXT_BUFFER_SIZE] = {};
     pfnQxt(buffer);
-    PFN_VN_GETPI pfnGetPi = Resolve<PFN_VN_GETPI>(m_library, "VN_GETPI");
-    PFN_VN_KILL pfnKill = Resolve<PFN_VN_KILL>(m_library, "VN_KILL");
-    PFN_VN_HWND pfnHwnd = Resolve<PFN_VN_HWND>(m_library, "VN_HWND");
+    PFN_VN_GETPI pfnGetPi = ProcAddress<PFN_VN_GETPI>(m_library, "VN_GETPI");
+    PFN_VN_KILL pfnKill = ProcAddress<PFN_VN_KILL>(m_library, "VN_KILL");
+    PFN_VN_HWND pfnHwnd = ProcAddress<PFN_VN_HWND>(m_library, "VN_HWND");
     if (!pfnGetPi || !pfnKill || !pfnHwnd) return EntryMissing;
     m_pfnQxt = pfnQxt;
     m_pfnGetPi = pfnGetPi;

@@ -229,28 +229,31 @@ bool CVantrelView::OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* pResul
     return CListView::OnChildNotify(msg, wp, lp, pResult);
 }
 
+std::string CVantrelView::ProcessKey(int nIndex) const {
+    // A row is the same over a refresh when its process is: the same id under the same name.
+    const CListCtrl& list = GetListCtrl();
+    return list.GetItemText(nIndex, 1) + '\n' + list.GetItemText(nIndex, 0);
+}
+
 CVantrelView::ListState CVantrelView::KeepListState() const {
     ListState state;
     const CListCtrl& list = GetListCtrl();
-    auto key = [&](int row) { return list.GetItemText(row, 1) + '\n' + list.GetItemText(row, 0); };
     for (int row = list.GetNextItem(-1, LVNI_SELECTED); row != -1;
          row = list.GetNextItem(row, LVNI_SELECTED))
-        state.selected.insert(key(row));
+        state.selected.insert(ProcessKey(row));
     const int focused = list.GetNextItem(-1, LVNI_FOCUSED);
-    if (focused != -1) state.focused = key(focused);
+    if (focused != -1) state.focused = ProcessKey(focused);
     const int top = int(list.SendMessage(LVM_GETTOPINDEX));
-    if (top >= 0 && top < list.GetItemCount()) state.top = key(top);
+    if (top >= 0 && top < list.GetItemCount()) state.top = ProcessKey(top);
     return state;
 }
 
 void CVantrelView::RestoreListState(const ListState& state) {
-    // A row is the same when its process is: the same id under the same name.
     CListCtrl& list = GetListCtrl();
     if (state.selected.empty() && state.focused.empty() && state.top.empty()) return;
     int top = -1;
     for (int row = 0; row < list.GetItemCount(); ++row) {
-        const Row& data = m_rows[size_t(RowParam(row))];
-        const std::string key = FormatPid(data.dwPID) + '\n' + data.name;
+        const std::string key = ProcessKey(row);
         UINT nState = 0;
         if (state.selected.count(key)) nState |= LVIS_SELECTED;
         if (key == state.focused) nState |= LVIS_FOCUSED;

@@ -85,6 +85,8 @@ class CVantrelView : public CListView {
     static int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM lParamSort);
     void ShowSortArrow();
     bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* pResult) override;
+    // What identifies a row's process over a refresh: its PID and name texts.
+    std::string ProcessKey(int nIndex) const;
     ListState KeepListState() const;
     void RestoreListState(const ListState& state);
 

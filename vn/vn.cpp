@@ -28,10 +28,8 @@ struct BasicProcessInfo {
 typedef LONG(WINAPI* PFN_NT_QUERY_PROCESS)(HANDLE, int, PVOID, ULONG, PULONG);
 
 PFN_QUERY_IMAGE_NAME QueryImageNameEntry() {
-    HMODULE hKernel = GetModuleHandleA("kernel32.dll");
-    return hKernel ? reinterpret_cast<PFN_QUERY_IMAGE_NAME>(reinterpret_cast<void*>(
-                         GetProcAddress(hKernel, "QueryFullProcessImageNameA")))
-                   : nullptr;
+    return ProcAddress<PFN_QUERY_IMAGE_NAME>(GetModuleHandleA("kernel32.dll"),
+                                             "QueryFullProcessImageNameA");
 }
 
 // The base priority a process of this class usually has; 0 for a class we do not know.
@@ -56,10 +54,8 @@ LONG UsualBasePriority(DWORD dwClass) {
 
 // The base priority the kernel keeps for the process; false when it cannot be asked.
 bool RealBasePriority(HANDLE hProcess, LONG* plPriority) {
-    HMODULE hNtdll = GetModuleHandleA("ntdll.dll");
-    if (!hNtdll) return false;
-    PFN_NT_QUERY_PROCESS pfnQuery = reinterpret_cast<PFN_NT_QUERY_PROCESS>(
-        reinterpret_cast<void*>(GetProcAddress(hNtdll, "NtQueryInformationProcess")));
+    const PFN_NT_QUERY_PROCESS pfnQuery = ProcAddress<PFN_NT_QUERY_PROCESS>(
+        GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess");
     BasicProcessInfo info;
     memset(&info, 0, sizeof info);
     ULONG cbReturned = 0;

@@ -1,5 +1,6 @@
-// Owning wrappers of the OS handles the program holds: each closes its handle when it goes.
-// Plain Win32, no window framework: the process core, the settings store and VN.DLL use it.
+// Owning wrappers of the OS handles the program holds: each closes its handle when it goes;
+// and the look-up of a library's entry points. Plain Win32, no window framework: the process
+// core, the settings store and VN.DLL use it.
 #pragma once
 
 #include <windows.h>
@@ -91,5 +92,12 @@ typedef CUniqueHandle<KernelHandleTraits> CHandle;
 typedef CUniqueHandle<RegKeyTraits> CKey;
 // A loaded library.
 typedef CUniqueHandle<ModuleTraits> CLibrary;
+
+// An entry point of a module as the function type T it has; null when the module or the entry
+// is missing. Functions newer than the oldest system the program runs on are looked up so.
+template <typename T> T ProcAddress(HMODULE hModule, const char* pszName) {
+    return hModule ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(hModule, pszName)))
+                   : nullptr;
+}
 // A GDI object: bitmap, font, brush, pen.
 template <class T> using CGdiObject = CUniqueHandle<GdiObjectTraits<T>>;
