@@ -5,6 +5,9 @@
 #include "settings/RegSettings.h"
 #include "settings/SettingNames.h"
 #include "win/Handles.h"
+#include "win/Utf8.h"
+
+#include <shellapi.h>
 
 #include <cstring>
 #include <vector>
@@ -24,31 +27,45 @@ const char kUsageText[] = "Vantrel [/kill [/gentle | /force]]\n\n"
 
 namespace {
 
-std::vector<std::string> SplitArguments(const std::string& text) {
-    std::vector<std::string> args;
-    std::string current;
-    bool inQuotes = false, inArgument = false;
-    for (char c : text) {
-        if (c == '"') {
-            inQuotes = !inQuotes;
-            inArgument = true;
-        } else if ((c == ' ' || c == '\t') && !inQuotes) {
-            if (inArgument) args.push_back(current);
-            current.clear();
-            inArgument = false;
-        } else {
-            current += c;
-            inArgument = true;
-        }
-    }
-    if (inArgument) args.push_back(current);
-    return args;
-}
-
 // The switch's name in upper case, or "" when the argument is not a switch.
 std::string SwitchName(const std::string& arg) {
     if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-')) return std::string();
-    return UpperCase(arg.substr(1));
+    // Switches are ASCII words: only those letters are folded, so that no other letter (nor
+    // a character the code page lacks) can come out as one of them.
+    std::string name = arg.substr(1);
+    for (char& c : name)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return name;
+}
+
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
+
+// Where the program's own name ends in a command line. A quoted name ends at its closing
+// quote. An unquoted one ends at the first blank - unless a longer run up to a blank is the
+// program's own file (with or without ".exe"): the system starts "C:\Program Files\X.exe"
+// from an unquoted line too, and no part of the program's path may be read as an argument.
+size_t ProgramNameEnd(const std::wstring& line, const std::wstring& module) {
+    size_t begin = 0;
+    while (begin < line.size() && IsBlank(line[begin]))
+        ++begin;
+    if (begin < line.size() && line[begin] == L'"') {
+        const size_t close = line.find(L'"', begin + 1);
+        return close == std::wstring::npos ? line.size() : close + 1;
+    }
+    size_t end = begin;
+    while (end < line.size() && !IsBlank(line[end]))
+        ++end;
+    if (module.empty()) return end;
+    for (size_t i = end; i <= line.size(); ++i) {
+        if (i < line.size() && !IsBlank(line[i])) continue;
+        const std::wstring name = line.substr(begin, i - begin);
+        if (lstrcmpiW(name.c_str(), module.c_str()) == 0 ||
+            lstrcmpiW((name + L".exe").c_str(), module.c_str()) == 0)
+            end = i;
+    }
+    return end;
 }
 
 // Where the lines of /kill go: the standard output when it leads somewhere (a file or pipe of a
@@ -96,9 +113,38 @@ const char* ResultText(CKillPass::Result result) {
 
 } // namespace
 
-CommandLine ParseCommandLine(const std::string& text) {
+std::vector<std::string> ProgramArguments(const wchar_t* pszCommandLine,
+                                          const wchar_t* pszModulePath) {
+    std::vector<std::string> args;
+    if (!pszCommandLine) return args;
+    const std::wstring line = pszCommandLine;
+    const std::wstring rest =
+        line.substr(ProgramNameEnd(line, pszModulePath ? pszModulePath : L""));
+    size_t first = 0;
+    while (first < rest.size() && IsBlank(rest[first]))
+        ++first;
+    if (first == rest.size()) return args;
+    // The system's own rules for quotes and backslashes; its first word is always taken for
+    // the program's name, so a stand-in name goes first.
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW((L"x " + rest.substr(first)).c_str(), &argc);
+    if (!argv) return args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(Utf8FromWide(argv[i]));
+    LocalFree(argv);
+    return args;
+}
+
+std::vector<std::string> ProgramArguments() {
+    // Long enough for any path the system can start a program from.
+    std::vector<wchar_t> module(32768, L'\0');
+    const DWORD cch = GetModuleFileNameW(nullptr, module.data(), DWORD(module.size()));
+    if (cch == 0 || cch >= module.size()) module[0] = L'\0';
+    return ProgramArguments(GetCommandLineW(), module.data());
+}
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine result;
-    const std::vector<std::string> args = SplitArguments(text);
     if (args.empty()) return result;
     const std::string first = SwitchName(args[0]);
     if (first == "?" && args.size() == 1) {
@@ -130,6 +176,11 @@ int KillFavoritesFromCommandLine(int nGentle) {
     CKillPass pass = CKillPass::ForFavorites(core, names, nGentle);
     pass.Run(nullptr);
     CReport report;
+    if (pass.ListFailed()) {
+        // Nothing could be looked at, so nothing is known to have ended.
+        report.Line("The running processes could not be listed.");
+        return kKillSomeRunning;
+    }
     for (const CKillPass::Outcome& outcome : pass.Outcomes())
         report.Line(outcome.strName + " " + FormatPid(outcome.dwPID) + " " +
                     ResultText(outcome.result));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // What the command line asks for.
 struct CommandLine {
@@ -16,14 +17,23 @@ struct CommandLine {
     int nGentle = -1; // /kill: 1 gently, 0 by force, -1 as stored
 };
 
-// Reads the arguments after the program's name. Switches start with / or -, in any case;
-// /gentle and /force come after /kill, one of them at most.
-CommandLine ParseCommandLine(const std::string& text);
+// The arguments after the program's own name in a command line as the system holds it
+// (UTF-16), each as UTF-8, split by the system's rules for quotes. pszModulePath, the
+// program's file, tells where an unquoted name that holds blanks ends.
+std::vector<std::string> ProgramArguments(const wchar_t* pszCommandLine,
+                                          const wchar_t* pszModulePath);
+// The same for the command line this program was started with.
+std::vector<std::string> ProgramArguments();
+
+// Reads the arguments. Switches start with / or -, in any case; /gentle and /force come after
+// /kill, one of them at most.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // The exit codes of "/kill".
 enum KillExitCode {
     kKillAllEnded = 0,    // every favourite process that ran has ended (or none ran)
-    kKillSomeRunning = 1, // at least one is still running (refused, access denied, ignored)
+    kKillSomeRunning = 1, // at least one is still running (refused, access denied, ignored),
+                          // or the running processes could not be listed at all
     kKillNoFavorites = 2, // the favourites list is empty
     kKillNoLibrary = 3,   // VN.DLL could not be loaded or lacks an entry point
     kKillBadCommandLine = 64,

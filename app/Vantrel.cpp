@@ -32,7 +32,7 @@ CView* NewView() {
 BOOL CVantrelApp::InitInstance() {
     // The settings come first: the main window reads its placement while it is created.
     m_settings.OpenAndImportOnce(HKEY_LOCAL_MACHINE, SettingsKeyPath(m_pszAppName), m_pszAppName);
-    const CommandLine command = ParseCommandLine(m_lpCmdLine);
+    const CommandLine command = ParseCommandLine(ProgramArguments());
     switch (command.action) {
     case CommandLine::Kill:
         // No window, no first-run warning, no message box.

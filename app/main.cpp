@@ -3,6 +3,8 @@
 
 CVantrelApp theApp;
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
-    return AfxWinMain(hInstance, lpCmdLine);
+// The command line is read wide by the application itself (see ProgramArguments): the one
+// handed in here is narrowed to the code page and can be cut short in the program's own path.
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
+    return AfxWinMain(hInstance);
 }

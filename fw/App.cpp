@@ -1,12 +1,25 @@
 #include "fw/App.h"
 #include "fw/DocTemplate.h"
 #include "fw/afxres.h"
+#include "win/Handles.h"
 
 #include <commctrl.h>
 
 namespace {
 CWinApp* g_pApp = nullptr;
 AfxMessageBoxHook g_messageBoxHook = nullptr;
+
+// Set while a message box is up: whether a close request (a posted WM_CLOSE, as taskkill
+// sends one to each window of a program) reached a window of this thread meanwhile. Boxes are
+// shown by the window thread only.
+bool* g_pClosedByRequest = nullptr;
+
+LRESULT CALLBACK WatchCloseRequests(int nCode, WPARAM wp, LPARAM lp) {
+    if (nCode == HC_ACTION && wp == PM_REMOVE && g_pClosedByRequest &&
+        reinterpret_cast<const MSG*>(lp)->message == WM_CLOSE)
+        *g_pClosedByRequest = true;
+    return CallNextHookEx(nullptr, nCode, wp, lp);
+}
 } // namespace
 
 CWinApp::CWinApp() : m_pszAppName(""), m_hInstance(GetModuleHandleA(nullptr)), m_pMainWnd(nullptr) {
@@ -48,7 +61,21 @@ int AfxMessageBox(const std::string& text, UINT nType) {
     if (g_messageBoxHook) return g_messageBoxHook(text, nType);
     HWND hOwner = GetActiveWindow();
     if (!hOwner && AfxGetMainWnd()) hOwner = AfxGetMainWnd()->m_hWnd;
-    return MessageBoxA(hOwner, text.c_str(), AfxGetAppName(), nType | MB_TASKMODAL);
+    // A box ended by a close request returns as if its default button had been pressed; the
+    // hook tells the two apart, so that no one takes it for an answer.
+    bool bClosedByRequest = false;
+    bool* const pOuter = g_pClosedByRequest;
+    g_pClosedByRequest = &bClosedByRequest;
+    int nResult = 0;
+    {
+        CHook hook(
+            SetWindowsHookExA(WH_GETMESSAGE, WatchCloseRequests, nullptr, GetCurrentThreadId()));
+        nResult = MessageBoxA(hOwner, text.c_str(), AfxGetAppName(), nType | MB_TASKMODAL);
+    }
+    g_pClosedByRequest = pOuter;
+    if (!bClosedByRequest) return nResult;
+    if (pOuter) *pOuter = true; // the box that showed this one was not answered either
+    return 0;
 }
 
 void CWinApp::AddDocTemplate(CSingleDocTemplate* pTemplate) {
@@ -89,11 +116,10 @@ int CWinApp::Run() {
     return int(msg.wParam);
 }
 
-int AfxWinMain(HINSTANCE hInstance, const char* lpCmdLine) {
+int AfxWinMain(HINSTANCE hInstance) {
     CWinApp* pApp = AfxGetApp();
     if (!pApp) return 1;
     pApp->m_hInstance = hInstance;
-    pApp->m_lpCmdLine = lpCmdLine ? lpCmdLine : "";
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
     if (!pApp->InitInstance()) return pApp->m_nExitCode;

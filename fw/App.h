@@ -31,8 +31,6 @@ class CWinApp : public CCmdTarget {
     const char* m_pszAppName;
     HINSTANCE m_hInstance;
     CWnd* m_pMainWnd;
-    // The command line after the program's name.
-    const char* m_lpCmdLine = "";
     // The program's exit code when InitInstance ends it before its message loop.
     int m_nExitCode = 0;
 
@@ -51,10 +49,12 @@ const char* AfxGetAppName();
 std::string AfxLoadString(UINT nID);
 
 // Message boxes go through here, captioned with the application name and owned by the
-// active window of the program. Tests replace the box with a hook that answers at once.
+// active window of the program. Returns the button pressed, or 0 when a close request to the
+// program (a posted WM_CLOSE) ended the box before anyone answered it. Tests replace the box
+// with a hook that answers at once.
 int AfxMessageBox(const std::string& text, UINT nType = MB_OK);
 typedef int (*AfxMessageBoxHook)(const std::string& text, UINT nType);
 AfxMessageBoxHook AfxSetMessageBoxHook(AfxMessageBoxHook hook);
 
 // The program's entry: runs InitInstance and the message loop of the one CWinApp.
-int AfxWinMain(HINSTANCE hInstance, const char* lpCmdLine = "");
+int AfxWinMain(HINSTANCE hInstance);

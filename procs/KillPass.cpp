@@ -22,59 +22,59 @@ CKillPass::~CKillPass() {
     Join();
 }
 
-CKillPass::Result CKillPass::Check(const Target& target) {
-    if (target.dwPID == GetCurrentProcessId()) return SkippedSelf;
+CKillPass::Result CKillPass::Check(const Target& target, CToolHelpHandle* pPin) {
+    if (CProcessCore::IsOwnProgram(target.dwPID, target.strName)) return SkippedSelf;
     if (m_pCore->IsCritical(target.dwPID, target.strName, target.strPath)) return SkippedCritical;
-    // Process ids are reused quickly: only while the id still belongs to a process of the
-    // listed name, never whatever took the id over after that process ended.
-    if (!m_pCore->IsProcessNamed(target.dwPID, target.strName)) return Gone;
+    // Process ids are reused quickly. The process is opened first: while the handle is held,
+    // its id cannot pass to another process. Only then is the name checked, so the process
+    // that is ended is the one that was listed, never one that took its id over.
+    CToolHelp& th = m_pCore->ToolHelp();
+    *pPin = CToolHelpHandle(th, th.OpenProcess(SYNCHRONIZE, FALSE, target.dwPID));
+    bool bFound = false;
+    if (!m_pCore->IsProcessNamed(target.dwPID, target.strName, &bFound)) return Gone;
+    // Listed under its name but not to be opened: the system refuses access to it.
+    if (!pPin->IsValid()) return StillRunning;
     return Ended; // may be ended
 }
 
-void CKillPass::Run(const Progress& progress) {
-    m_outcomes.clear();
-    std::vector<std::vector<Target>> groups;
-    if (m_bByName) {
-        // One walk finds every process of every favourite; a row stands for all processes of
-        // its name and path, so the rows are not enough.
-        groups.resize(m_names.size());
-        m_pCore->WalkProcesses([&](const PROCESSENTRY32& entry) {
-            const std::string name = CProcessCore::ExeFileName(entry);
-            for (size_t i = 0; i < m_names.size(); ++i)
-                if (m_names[i] == name) {
-                    groups[i].push_back({entry.th32ProcessID, m_names[i], std::string()});
-                    break; // a name listed twice is worked through once
-                }
-            return true;
-        });
-    } else {
-        groups.push_back(m_targets);
-    }
-
-    // Gentle kills wait side by side: every program is asked to close first, then all are
-    // waited for together, up to one gentle wait in all.
-    struct Asked {
-        size_t nOutcome;
-        CHandle process; // held from before the request, so the wait is for this process
-    };
-    std::vector<Asked> asked;
-    const bool bGentle = m_bGentle && m_pCore->m_bNT; // 95/98/Me: every kill is forced
-    for (size_t i = 0; i < groups.size(); ++i) {
-        if (progress) progress(i);
-        for (const Target& target : groups[i]) {
-            Outcome outcome = {target.dwPID, target.strName, Check(target)};
-            if (outcome.result == Ended && bGentle) {
-                CHandle process(OpenProcess(SYNCHRONIZE, FALSE, target.dwPID));
-                if (process.IsValid() && m_pCore->AskToClose(target.dwPID, m_bGentle))
-                    asked.push_back({m_outcomes.size(), std::move(process)});
-                else
-                    outcome.result = StillRunning; // cannot be asked: it stays
-            } else if (outcome.result == Ended) {
-                outcome.result = m_pCore->Kill(target.dwPID, m_bGentle) ? Ended : StillRunning;
+std::vector<std::vector<CKillPass::Target>> CKillPass::FindFavorites() {
+    // One walk finds every process of every favourite; a row stands for all processes of its
+    // name and path, so the rows are not enough.
+    std::vector<std::vector<Target>> groups(m_names.size());
+    const int nVisited = m_pCore->WalkProcesses([&](const PROCESSENTRY32& entry) {
+        // Matched against the name the list shows on this system, so that a favourite picked
+        // from the list is found; and against the file name, as a favourite may be typed.
+        const std::string listed = m_pCore->ListedName(entry);
+        const std::string file = CProcessCore::ExeFileName(entry);
+        for (size_t i = 0; i < m_names.size(); ++i)
+            if (m_names[i] == listed || m_names[i] == file) {
+                groups[i].push_back({entry.th32ProcessID, m_names[i], std::string()});
+                break; // a name listed twice is worked through once
             }
-            m_outcomes.push_back(outcome);
-        }
+        return true;
+    });
+    m_bListFailed = nVisited < 0;
+    return groups;
+}
+
+void CKillPass::EndTarget(const Target& target, std::vector<Asked>* pAsked) {
+    CToolHelpHandle pin(m_pCore->ToolHelp(), nullptr);
+    Outcome outcome = {target.dwPID, target.strName, Check(target, &pin)};
+    if (outcome.result == Ended && m_bGentle && m_pCore->m_bNT) {
+        // Asked now, waited for with the others; the pin is the handle the wait is on.
+        if (m_pCore->AskToClose(target.dwPID, m_bGentle))
+            pAsked->push_back({m_outcomes.size(), std::move(pin)});
+        else
+            outcome.result = StillRunning; // no window to ask: it stays
+    } else if (outcome.result == Ended) {
+        // 95/98/Me: every kill is forced.
+        outcome.result = m_pCore->Kill(target.dwPID, m_bGentle) ? Ended : StillRunning;
     }
+    m_outcomes.push_back(outcome);
+}
+
+void CKillPass::WaitForAsked(std::vector<Asked>& asked) {
+    // Every program was asked first; all are waited for together, up to one gentle wait.
     const DWORD dwStart = GetTickCount();
     for (Asked& a : asked) {
         const DWORD dwSpent = GetTickCount() - dwStart;
@@ -82,6 +82,20 @@ void CKillPass::Run(const Progress& progress) {
         if (WaitForSingleObject(a.process, dwLeft) != WAIT_OBJECT_0)
             m_outcomes[a.nOutcome].result = StillRunning;
     }
+}
+
+void CKillPass::Run(const Progress& progress) {
+    m_outcomes.clear();
+    m_bListFailed = false;
+    const std::vector<std::vector<Target>> groups =
+        m_bByName ? FindFavorites() : std::vector<std::vector<Target>>{m_targets};
+    std::vector<Asked> asked;
+    for (size_t i = 0; i < groups.size(); ++i) {
+        if (progress) progress(i);
+        for (const Target& target : groups[i])
+            EndTarget(target, &asked);
+    }
+    WaitForAsked(asked);
 }
 
 bool CKillPass::AllEnded() const {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "procs/ProcessCore.h"
+#include "procs/ToolHelp.h"
 #include "win/Handles.h"
 
 #include <functional>
@@ -57,6 +58,8 @@ class CKillPass {
     void Join();
 
     const std::vector<std::string>& Names() const { return m_names; }
+    // Whether the pass over the favourites could not list the processes at all.
+    bool ListFailed() const { return m_bListFailed; }
     const std::vector<Outcome>& Outcomes() const { return m_outcomes; }
     // Whether every process the pass found is gone or going: none refused, ignored the close
     // request or was passed over as critical (the program's own process ends anyway).
@@ -64,13 +67,26 @@ class CKillPass {
 
   private:
     CKillPass(CProcessCore& core, int bGentle) : m_pCore(&core), m_bGentle(bGentle) {}
-    void EndGroup(const std::vector<Target>& targets);
-    Result Check(const Target& target);
+    // A process asked to close, waited for at the end of the pass.
+    struct Asked {
+        size_t nOutcome;
+        CToolHelpHandle process; // held from before the request: the wait is for this process
+    };
+    // Every running process of each favourite, by one walk; one group per favourite.
+    std::vector<std::vector<Target>> FindFavorites();
+    // Whether the target may be ended; *pPin receives the process, opened before its name is
+    // checked so that its id cannot pass to another process meanwhile.
+    Result Check(const Target& target, CToolHelpHandle* pPin);
+    // Checks one target and ends it, or asks it to close (gentle kills on the NT family).
+    void EndTarget(const Target& target, std::vector<Asked>* pAsked);
+    // Waits for the asked processes together, one gentle wait at most.
+    void WaitForAsked(std::vector<Asked>& asked);
     static DWORD WINAPI ThreadMain(void* pParam);
 
     CProcessCore* m_pCore;
     int m_bGentle;
     bool m_bByName = false;
+    bool m_bListFailed = false;
     std::vector<std::string> m_names; // by name: the favourites
     std::vector<Target> m_targets;    // by target: the processes
     std::vector<Outcome> m_outcomes;  // filled by the pass

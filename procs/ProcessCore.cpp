@@ -38,15 +38,6 @@ void RemoveCurrentDirectoryFromSearch() {
     pfnSet("");
 }
 
-// Whether a process entry is of the process a row names. The row shows the executable's file
-// name (or, on the 95/98 family, the module name, which is the file name without extension).
-bool EntryIsNamed(const PROCESSENTRY32& entry, const std::string& wanted) {
-    const std::string base = CProcessCore::ExeFileName(entry);
-    return base == wanted ||
-           (base.size() > wanted.size() && base.compare(0, wanted.size(), wanted) == 0 &&
-            base[wanted.size()] == '.');
-}
-
 // ProcessBreakOnTermination: a process whose end stops the system.
 const int kProcessBreakOnTermination = 29;
 typedef LONG(WINAPI* PFN_NT_QUERY_PROCESS)(HANDLE, int, PVOID, ULONG, PULONG);
@@ -204,15 +195,51 @@ int CProcessCore::FindProcessModule(DWORD dwPID, DWORD dwModuleID, void* pDest, 
     return 0;
 }
 
-bool CProcessCore::IsProcessNamed(DWORD pid, const std::string& name) {
+bool CProcessCore::IsNameOf(const std::string& fileName, const std::string& wanted) {
+    return fileName == wanted ||
+           (fileName.size() > wanted.size() && fileName.compare(0, wanted.size(), wanted) == 0 &&
+            fileName[wanted.size()] == '.');
+}
+
+bool CProcessCore::IsProcessNamed(DWORD pid, const std::string& name, bool* pbFound) {
     const std::string wanted = UpperCase(name);
-    bool found = false;
+    bool found = false, named = false;
     WalkProcesses([&](const PROCESSENTRY32& entry) {
         if (entry.th32ProcessID != pid) return true;
-        found = EntryIsNamed(entry, wanted);
+        found = true;
+        named = IsNameOf(ExeFileName(entry), wanted);
         return false;
     });
-    return found;
+    if (pbFound) *pbFound = found;
+    return named;
+}
+
+std::string CProcessCore::ListedName(const PROCESSENTRY32& entry) {
+    if (m_bNT) return ExeFileName(entry);
+    // The 95/98/Me family lists a process by the name of its own module.
+    MODULEENTRY32 module;
+    memset(&module, 0, sizeof module);
+    if (!FindProcessModule(entry.th32ProcessID, entry.th32ModuleID, &module, sizeof module))
+        return ExeFileName(entry);
+    return UpperCase(
+        std::string(module.szModule, strnlen(module.szModule, sizeof module.szModule)));
+}
+
+const std::string& CProcessCore::OwnFileName() {
+    static const std::string s_name = [] {
+        char szPath[MAX_PATH + 1] = "";
+        const DWORD cch = GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+        return UpperCase(FileNameOf(std::string(szPath, cch <= MAX_PATH ? cch : 0)));
+    }();
+    return s_name;
+}
+
+bool CProcessCore::IsOwnProgram(DWORD pid, const std::string& name) {
+    // Every instance of the program counts as the program itself: another Vantrel window, or
+    // a "/kill" run beside this one, is never ended by a pass.
+    if (pid == GetCurrentProcessId()) return true;
+    const std::string& own = OwnFileName();
+    return !own.empty() && !name.empty() && IsNameOf(own, UpperCase(FileNameOf(name)));
 }
 
 CProcessCore::BindResult CProcessCore::BindLibrary() {
@@ -282,7 +309,7 @@ BOOL CProcessCore::ForceKill(DWORD pid) {
     CToolHelpHandle process(*m_pToolHelp,
                             m_pToolHelp->OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
     if (!process.IsValid()) return FALSE;
-    const BOOL ok = TerminateProcess(process, 0xFFFFFFFF);
+    const BOOL ok = m_pToolHelp->TerminateProcess(process, 0xFFFFFFFF);
     if (ok) WaitForSingleObject(process, INFINITE);
     return ok;
 }

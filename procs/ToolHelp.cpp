@@ -27,6 +27,9 @@ HANDLE CToolHelp::OpenProcess(DWORD dwAccess, BOOL bInherit, DWORD dwPID) {
 DWORD CToolHelp::GetPriorityClass(HANDLE hProcess) {
     return ::GetPriorityClass(hProcess);
 }
+BOOL CToolHelp::TerminateProcess(HANDLE hProcess, UINT uExitCode) {
+    return ::TerminateProcess(hProcess, uExitCode);
+}
 BOOL CToolHelp::CloseHandle(HANDLE hObject) {
     return ::CloseHandle(hObject);
 }

@@ -15,6 +15,7 @@ class CToolHelp {
     virtual BOOL Module32Next(HANDLE hSnapshot, MODULEENTRY32* pEntry);
     virtual HANDLE OpenProcess(DWORD dwAccess, BOOL bInherit, DWORD dwPID);
     virtual DWORD GetPriorityClass(HANDLE hProcess);
+    virtual BOOL TerminateProcess(HANDLE hProcess, UINT uExitCode);
     virtual BOOL CloseHandle(HANDLE hObject);
     virtual BOOL GetVersionExA(OSVERSIONINFOA* pInfo);
 
@@ -25,17 +26,29 @@ class CToolHelp {
 // A handle from the seam, closed through it when it goes.
 class CToolHelpHandle {
   public:
-    CToolHelpHandle(CToolHelp& th, HANDLE h) : m_th(th), m_h(h) {}
+    CToolHelpHandle(CToolHelp& th, HANDLE h) : m_pth(&th), m_h(h) {}
     ~CToolHelpHandle() {
-        if (IsValid()) m_th.CloseHandle(m_h);
+        if (IsValid()) m_pth->CloseHandle(m_h);
     }
     CToolHelpHandle(const CToolHelpHandle&) = delete;
     CToolHelpHandle& operator=(const CToolHelpHandle&) = delete;
+    CToolHelpHandle(CToolHelpHandle&& other) noexcept : m_pth(other.m_pth), m_h(other.m_h) {
+        other.m_h = nullptr;
+    }
+    CToolHelpHandle& operator=(CToolHelpHandle&& other) noexcept {
+        if (this != &other) {
+            if (IsValid()) m_pth->CloseHandle(m_h);
+            m_pth = other.m_pth;
+            m_h = other.m_h;
+            other.m_h = nullptr;
+        }
+        return *this;
+    }
     // Process handles fail as null, snapshots as INVALID_HANDLE_VALUE.
     bool IsValid() const { return m_h != nullptr && m_h != INVALID_HANDLE_VALUE; }
     operator HANDLE() const { return m_h; }
 
   private:
-    CToolHelp& m_th;
+    CToolHelp* m_pth;
     HANDLE m_h;
 };

@@ -304,10 +304,15 @@ int CVantrelView::FindRowByName(std::string name) {
 int CVantrelView::StartupRefresh() {
     const CRegSettings& settings = ProgramSettings();
     if (settings.GetInt(kSectionNewbie, kValueStart, 1)) {
-        AfxMessageBox(kFirstRunWarning, MB_OK);
-        // Closed while the warning was up: it was not read, so it is shown again next time,
-        // and there is no list left to fill.
+        const int nAnswer = AfxMessageBox(kFirstRunWarning, MB_OK);
+        // Closed while the warning was up: there is no list left to fill.
         if (!m_hWnd) return 0;
+        if (nAnswer == 0) {
+            // A close request ended the warning, not the person: it was not read, so it is
+            // shown again next time, and the program closes as it was asked to.
+            CloseMainWindow();
+            return 0;
+        }
         settings.SetInt(kSectionNewbie, kValueStart, 0);
     }
     return RefreshList();
@@ -336,7 +341,7 @@ void CVantrelView::OnKillSelected() {
          row = list.GetNextItem(row, LVNI_SELECTED)) {
         CKillPass::Target target = {0, list.GetItemText(row, 0), list.GetItemText(row, 4)};
         if (!ParsePidText(list.GetItemText(row, 1), &target.dwPID)) continue;
-        if (target.dwPID == GetCurrentProcessId()) {
+        if (CProcessCore::IsOwnProgram(target.dwPID, target.strName)) {
             bSelf = true; // the program's own row: it closes the normal way, after the others
             continue;
         }

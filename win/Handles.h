@@ -79,6 +79,13 @@ struct ModuleTraits {
     static bool Close(Handle h) { return ::FreeLibrary(h) != 0; }
 };
 
+struct HookTraits {
+    typedef HHOOK Handle;
+    static Handle Empty() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static bool Close(Handle h) { return ::UnhookWindowsHookEx(h) != 0; }
+};
+
 template <class T> struct GdiObjectTraits {
     typedef T Handle;
     static Handle Empty() { return nullptr; }
@@ -92,6 +99,8 @@ typedef CUniqueHandle<KernelHandleTraits> CHandle;
 typedef CUniqueHandle<RegKeyTraits> CKey;
 // A loaded library.
 typedef CUniqueHandle<ModuleTraits> CLibrary;
+// A hook installed with SetWindowsHookEx.
+typedef CUniqueHandle<HookTraits> CHook;
 
 // An entry point of a module as the function type T it has; null when the module or the entry
 // is missing. Functions newer than the oldest system the program runs on are looked up so.

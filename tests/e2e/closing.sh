@@ -32,6 +32,14 @@ start_vantrel
 vdrive msgbox 10000 >/dev/null || fail "no first-run warning"
 wrun taskkill /IM Vantrel.exe >/dev/null 2>&1 || true
 ended_cleanly "by taskkill while the warning was up"
+case "$(reg_value Newbie Start)" in
+"" | 1) ;;
+*) fail "Newbie\\Start is '$(reg_value Newbie Start)' after taskkill during the warning" ;;
+esac
+start_vantrel
+[ "$(vdrive wait-start 10000)" = warning ] || fail "the warning closed by taskkill did not come back"
+vdrive close >/dev/null
+ended_cleanly "while the warning was up again"
 
 # Before the first listing: the close comes as soon as the window is there.
 wrun reg add "$KEY\\Newbie" /v Start /d 0 /f >/dev/null

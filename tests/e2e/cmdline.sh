@@ -96,18 +96,48 @@ run_kill --in "$dir" /kill
 [ "$RC" = 3 ] || fail "/kill without VN.DLL exited $RC"
 if vdrive msgbox 500 >/dev/null; then fail "a message box without VN.DLL"; fi
 
-# A Vantrel window open at the same time is not disturbed.
-start_victim console "e2e_ke_$tag.exe" 0
-e=$VICTIM_PID
-favourites "e2e_ke_$tag.exe"
+# A Vantrel window open at the same time is not disturbed, even with Vantrel itself on the
+# list: every Vantrel process is passed over, forced and gently, and the rest is ended.
 start_vantrel
 vdrive wait-rows 10000 >/dev/null || fail "no rows"
-rc=0
-(cd "$VANTREL_BIN" && "$WINELOADER" Vantrel.exe /kill >"$OUT" 2>/dev/null </dev/null) || rc=$?
-[ "$rc" = 0 ] || fail "/kill beside an open window exited $rc"
-running "$e" && fail "/kill beside an open window left the favourite running"
-vdrive wait-main 1000 >/dev/null || fail "/kill disturbed the open window"
+wrun reg delete "$KEY\\Grid" /f >/dev/null 2>&1 || true
+for mode in /force /gentle; do
+    start_victim window "e2e_ke_$tag.exe" honour
+    e=$VICTIM_PID
+    favourites VANTREL.EXE "e2e_ke_$tag.exe"
+    rc=0
+    (cd "$VANTREL_BIN" && "$WINELOADER" Vantrel.exe /kill $mode >"$OUT" 2>/dev/null </dev/null) || rc=$?
+    [ "$rc" = 0 ] || fail "/kill $mode beside an open window exited $rc: $(cat "$OUT")"
+    running "$e" && fail "/kill $mode beside an open window left the favourite running"
+    grep -q "^VANTREL.EXE .* skipped: Vantrel" < <(tr -d '\r' <"$OUT") ||
+        fail "/kill $mode did not pass over the open window: $(cat "$OUT")"
+    vdrive ask-rows >/dev/null || fail "the open window does not answer after /kill $mode"
+done
 close_vantrel
+for i in 0 1 2 3 4; do
+    [ -n "$(reg_value Grid col$i)" ] || fail "Grid\\col$i not stored when the window closed after /kill"
+done
+
+# Started through an unquoted command line whose path holds letters beyond ASCII (a folder
+# such as C:\Users\José): the window opens without a switch, /kill reads its switch, and a
+# switch outside the code page is not understood.
+dir="$WINEPREFIX/drive_c/Prüfung_$tag"
+mkdir -p "$dir"
+cp "$VANTREL_BIN/Vantrel.exe" "$VANTREL_BIN/VN.DLL" "$dir/"
+exe="C:\\Prüfung_$tag\\Vantrel.exe"
+[ "$(vdrive run 0 "$exe")" = running ] || fail "the window start through '$exe' ended at once"
+vdrive wait-main 20000 >/dev/null || fail "no main window when started through '$exe'"
+vdrive close >/dev/null
+vdrive wait-exit 20000 >/dev/null || fail "the window started through '$exe' did not close"
+favourites
+rc=$(vdrive run 20000 "$exe /kill") || fail "'$exe /kill' did not end: $rc"
+[ "$rc" = 2 ] || fail "'$exe /kill' with an empty list exited $rc"
+"$WINELOADER" "$VANTREL_TESTS_BIN/vdrive.exe" run 20000 "$exe /★" >"$LOGDIR/cmdline.star.out" 2>&1 </dev/null &
+star=$!
+vdrive answer 10000 >/dev/null || fail "no usage box for '$exe /★'"
+wait "$star" || fail "'$exe /★' did not end"
+rc=$(tr -d '\r' <"$LOGDIR/cmdline.star.out")
+[ "$rc" = 64 ] || fail "'$exe /★' exited $rc"
 
 # A command line that cannot be understood: the usage box, exit code 64 once it is closed.
 (cd "$VANTREL_BIN" && exec "$WINELOADER" Vantrel.exe /nonsense >/dev/null 2>&1 </dev/null) &

@@ -37,8 +37,13 @@
 //                                  header, for a real click
 //   vdrive ask-rows                asks the list for its row count (waiting 10 s at most);
 //                                  prints the milliseconds the answer took and the count
+//   vdrive run MS LINE             starts LINE exactly as written (CreateProcessW with no
+//                                  application name, so an unquoted path stays unquoted) and
+//                                  waits MS for its end; prints the exit code, or "running"
+//                                  (exit 1) when it still runs
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -286,6 +291,32 @@ int main(int argc, char** argv) {
         CloseHandle(pi.hProcess);
         (void)hClose;
         return ready ? 0 : 1;
+    }
+    if (cmd == "run") {
+        // The line is taken from the wide command line, so that letters outside the code page
+        // reach the program as they were given.
+        int argcW = 0;
+        LPWSTR* argvW = CommandLineToArgvW(GetCommandLineW(), &argcW);
+        if (!argvW || argcW < 4) return Usage();
+        std::wstring line = argvW[3];
+        LocalFree(argvW);
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                            &pi))
+            return 2;
+        CloseHandle(pi.hThread);
+        const bool ended = WaitForSingleObject(pi.hProcess, ms(2)) == WAIT_OBJECT_0;
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hProcess);
+        if (!ended) {
+            printf("running\n");
+            return 1;
+        }
+        printf("%lu\n", code);
+        return 0;
     }
     if (cmd == "kill") {
         HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE,

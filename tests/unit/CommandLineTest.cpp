@@ -1,30 +1,71 @@
-// The command line's rules: which switches start what, in any case and with / or -.
+// The command line's rules: where the program's own name ends, which switches start what, in
+// any case and with / or -.
 #include "app/CommandLine.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
+const wchar_t kModule[] = L"C:\\Program Files\\Vantrel\\Vantrel.exe";
+
+CommandLine Parse(const wchar_t* pszArgs) {
+    const std::wstring line = std::wstring(L"Vantrel.exe ") + pszArgs;
+    return ParseCommandLine(ProgramArguments(line.c_str(), kModule));
+}
+
 TEST(CommandLineTest, SwitchesAreReadInAnyCaseWithASlashOrADash) {
-    EXPECT_EQ(CommandLine::Window, ParseCommandLine("").action);
-    EXPECT_EQ(CommandLine::Window, ParseCommandLine("   ").action);
-    for (const char* text : {"/kill", "-KILL", "/Kill", "  /kill  ", "\"/kill\""}) {
-        const CommandLine c = ParseCommandLine(text);
+    EXPECT_EQ(CommandLine::Window, Parse(L"").action);
+    EXPECT_EQ(CommandLine::Window, Parse(L"   ").action);
+    for (const wchar_t* text : {L"/kill", L"-KILL", L"/Kill", L"  /kill  ", L"\"/kill\""}) {
+        const CommandLine c = Parse(text);
         EXPECT_EQ(CommandLine::Kill, c.action) << text;
         EXPECT_EQ(-1, c.nGentle) << text << ": the stored mode";
     }
-    EXPECT_EQ(1, ParseCommandLine("/kill /GENTLE").nGentle);
-    EXPECT_EQ(1, ParseCommandLine("-kill -gentle").nGentle);
-    EXPECT_EQ(0, ParseCommandLine("/KILL /force").nGentle);
-    EXPECT_EQ(CommandLine::Usage, ParseCommandLine("/?").action);
-    EXPECT_EQ(CommandLine::Usage, ParseCommandLine("-?").action);
+    EXPECT_EQ(1, Parse(L"/kill /GENTLE").nGentle);
+    EXPECT_EQ(1, Parse(L"-kill -gentle").nGentle);
+    EXPECT_EQ(0, Parse(L"/KILL /force").nGentle);
+    EXPECT_EQ(CommandLine::Usage, Parse(L"/?").action);
+    EXPECT_EQ(CommandLine::Usage, Parse(L"-?").action);
 }
 
 TEST(CommandLineTest, AnythingElseIsNotUnderstood) {
-    for (const char* text :
-         {"/nonsense", "kill", "/gentle", "/force /kill", "/kill /gentle /force", "/kill /kill",
-          "/kill gentle", "/kill /", "/", "-", "/? /kill", "/killer", "notepad.exe"})
-        EXPECT_EQ(CommandLine::Invalid, ParseCommandLine(text).action) << text;
+    // A letter the code page lacks never becomes a '?' (the usage's exit code 0), and only
+    // ASCII letters fold: the dotless i of "/kıll" is not an I.
+    for (const wchar_t* text :
+         {L"/nonsense", L"kill", L"/gentle", L"/force /kill", L"/kill /gentle /force",
+          L"/kill /kill", L"/kill gentle", L"/kill /", L"/", L"-", L"/? /kill", L"/killer",
+          L"notepad.exe", L"/\u2605", L"/k\u0131ll", L"/kill /\u00dfforce"})
+        EXPECT_EQ(CommandLine::Invalid, Parse(text).action) << text;
+}
+
+TEST(CommandLineTest, TheProgramsOwnPathIsNeverAnArgument) {
+    struct Case {
+        const wchar_t* pszLine;
+        size_t nArgs;
+    };
+    const Case cases[] = {
+        // Unquoted, with letters beyond ASCII: the name ends at the blank.
+        {L"C:\\Pr\u00fcfung\\Vantrel.exe", 0},
+        {L"C:\\Pr\u00fcfung\\Vantrel.exe /kill", 1},
+        {L"C:\\Users\\Jos\u00e9\\\u6e38\u620f\\Vantrel.exe /kill /force", 2},
+        // Unquoted with blanks: the system starts the program's own file from such a line.
+        {L"C:\\Program Files\\Vantrel\\Vantrel.exe", 0},
+        {L"c:\\program files\\vantrel\\vantrel /kill", 1},
+        {L"\"C:\\Program Files\\Vantrel\\Vantrel.exe\"/kill", 1},
+        {L"  \"C:\\Program Files\\Vantrel\\Vantrel.exe\"   ", 0},
+        {L"\"C:\\Program Files\\Vantrel\\Vantrel.exe", 0},
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::string> args = ProgramArguments(c.pszLine, kModule);
+        EXPECT_EQ(c.nArgs, args.size()) << c.pszLine;
+        if (!args.empty()) {
+            EXPECT_EQ("/kill", args[0]) << c.pszLine;
+        }
+    }
+    // Another program of that folder is not this one: its blank ends the name.
+    EXPECT_EQ(2u, ProgramArguments(L"C:\\Program Files\\Other.exe /kill", kModule).size());
+    // A switch outside the code page arrives as it was written (UTF-8).
+    EXPECT_EQ("/\xe2\x98\x85", ProgramArguments(L"V.exe /\u2605", kModule).at(0));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "unit/FakeToolHelp.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -87,9 +88,22 @@ BOOL FakeToolHelp::NextModule(HANDLE hSnapshot, MODULEENTRY32* pEntry) {
 HANDLE FakeToolHelp::OpenProcess(DWORD dwAccess, BOOL bInherit, DWORD dwPID) {
     openAccess.push_back(dwAccess);
     openInherit.push_back(bInherit);
+    if (onOpenProcess) onOpenProcess(dwPID);
     for (const Process& p : processes)
         if (p.dwPID == dwPID && p.bOpenable) return NewHandle(ProcessHandle, dwPID);
     return nullptr;
+}
+
+BOOL FakeToolHelp::TerminateProcess(HANDLE hProcess, UINT) {
+    auto it = m_handles.find(hProcess);
+    if (it == m_handles.end() || it->second.kind != ProcessHandle) return FALSE;
+    for (size_t i = 0; i < processes.size(); ++i)
+        if (processes[i].dwPID == it->second.dwPID) {
+            terminated.push_back(processes[i].dwPID);
+            processes.erase(processes.begin() + std::ptrdiff_t(i));
+            return TRUE;
+        }
+    return FALSE;
 }
 
 DWORD FakeToolHelp::GetPriorityClass(HANDLE hProcess) {

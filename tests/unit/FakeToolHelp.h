@@ -4,6 +4,7 @@
 
 #include "procs/ToolHelp.h"
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -34,6 +35,8 @@ class FakeToolHelp : public CToolHelp {
     std::set<DWORD> moduleSnapshotFails; // processes whose module snapshot cannot be taken
     DWORD dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
     bool bVersionFails = false;
+    // Called as a process is opened, before the handle is made: the system may change there.
+    std::function<void(DWORD dwPID)> onOpenProcess;
 
     // What the snapshot did.
     std::vector<DWORD> openAccess;
@@ -43,6 +46,7 @@ class FakeToolHelp : public CToolHelp {
     int nModuleSteps = 0; // Module32First and Module32Next calls
     DWORD dwVersionSize = 0;
     bool bVersionCleared = false;
+    std::vector<DWORD> terminated; // processes ended by TerminateProcess, which leave the list
     size_t OpenHandles() const { return m_handles.size(); }
 
     HANDLE CreateToolhelp32Snapshot(DWORD dwFlags, DWORD dwPID) override;
@@ -52,6 +56,7 @@ class FakeToolHelp : public CToolHelp {
     BOOL Module32Next(HANDLE hSnapshot, MODULEENTRY32* pEntry) override;
     HANDLE OpenProcess(DWORD dwAccess, BOOL bInherit, DWORD dwPID) override;
     DWORD GetPriorityClass(HANDLE hProcess) override;
+    BOOL TerminateProcess(HANDLE hProcess, UINT uExitCode) override;
     BOOL CloseHandle(HANDLE hObject) override;
     BOOL GetVersionExA(OSVERSIONINFOA* pInfo) override;
 

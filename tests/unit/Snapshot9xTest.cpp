@@ -1,4 +1,5 @@
 // The Windows 95/98/Me path and the platform test, against a made-up Tool Help.
+#include "procs/KillPass.h"
 #include "unit/FakeToolHelp.h"
 #include "unit/SnapshotRecorder.h"
 
@@ -148,6 +149,51 @@ TEST_F(Snapshot9xTest, FindProcessModuleCopiesTheFirstMatchOnlyAsFarAsAsked) {
     EXPECT_EQ(0, view.FindProcessModule(0x40, 9, &module, sizeof module));
     EXPECT_EQ(0, view.FindProcessModule(0x41, 3, &module, sizeof module));
     ExpectTidy();
+}
+
+TEST_F(Snapshot9xTest, AFavouritePickedFromTheListIsFoundByTheModuleNameTheListShows) {
+    // The list shows NOTEPAD (the module name); Tool Help names the file with its path.
+    // (Ids no process of this system has: none may be taken for the test's own.)
+    AddProcess(0xFFF50, 7, 8, 1);
+    fake.processes.back().strExe = "C:\\WINDOWS\\NOTEPAD.EXE";
+    AddModule(0xFFF50, 7, "NOTEPAD");
+    AddProcess(0xFFF51, 8, 8, 1); // not a favourite
+    AddModule(0xFFF51, 8, "OTHER");
+    CProcessCore core(&fake);
+    core.SetCriticalQuery([](DWORD) { return 0; });
+    CKillPass pass = CKillPass::ForFavorites(core, {"notepad"}, 1); // gentle: forced here
+    pass.Run(nullptr);
+    EXPECT_EQ(std::vector<DWORD>{0xFFF50}, fake.terminated);
+    ASSERT_EQ(1u, pass.Outcomes().size());
+    EXPECT_EQ(CKillPass::Ended, pass.Outcomes()[0].result);
+    EXPECT_TRUE(pass.AllEnded());
+    ExpectTidy();
+}
+
+int WINAPI NeverKill(DWORD, int, int) {
+    ADD_FAILURE() << "the library was asked to end a process";
+    return 1;
+}
+
+TEST_F(Snapshot9xTest, AnIdThatChangesOwnerBetweenTheWalkAndTheKillIsNotEnded) {
+    for (DWORD dwPlatform : {DWORD(VER_PLATFORM_WIN32_WINDOWS), DWORD(VER_PLATFORM_WIN32_NT)}) {
+        fake.dwPlatformId = dwPlatform;
+        fake.processes.clear();
+        AddProcess(0xFFF60, 9, 8, 1);
+        // The listed process ends and another program takes its id just before it is opened.
+        fake.onOpenProcess = [this](DWORD pid) {
+            if (pid == 0xFFF60) fake.processes[0].strExe = "NEWCOMER.EXE";
+        };
+        CProcessCore core(&fake);
+        core.SetCriticalQuery([](DWORD) { return 0; });
+        core.SetKillEntry(NeverKill);
+        CKillPass pass = CKillPass::ForTargets(core, {{0xFFF60, fake.processes[0].strExe, ""}}, 0);
+        pass.Run(nullptr);
+        EXPECT_TRUE(fake.terminated.empty()) << dwPlatform;
+        ASSERT_EQ(1u, pass.Outcomes().size());
+        EXPECT_EQ(CKillPass::Gone, pass.Outcomes()[0].result) << dwPlatform;
+        ExpectTidy();
+    }
 }
 
 } // namespace
