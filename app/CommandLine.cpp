@@ -172,9 +172,9 @@ int KillFavoritesFromCommandLine(int nGentle) {
     if (names.empty()) return kKillNoFavorites;
     if (nGentle < 0) nGentle = settings.GetInt(kSectionSetting, kValueGentle, 0);
     CProcessCore core;
-    if (core.m_bNT && core.BindLibrary() != CProcessCore::Bound) return kKillNoLibrary;
     CKillPass pass = CKillPass::ForFavorites(core, names, nGentle);
     pass.Run(nullptr);
+    if (pass.Binding() != CProcessCore::Bound) return kKillNoLibrary;
     CReport report;
     if (pass.ListFailed()) {
         // Nothing could be looked at, so nothing is known to have ended.

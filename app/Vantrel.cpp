@@ -2,7 +2,7 @@
 #include "app/CommandLine.h"
 #include "app/VantrelDoc.h"
 #include "frame/MainFrm.h"
-#include "procs/VantrelView.h"
+#include "view/VantrelView.h"
 #include "res/resource.h"
 #include "settings/SettingNames.h"
 #include "ui/AboutDlg.h"

@@ -19,7 +19,7 @@
 #include "bench/BenchStats.h"
 #include "favorites/Favorites.h"
 #include "frame/MainFrm.h"
-#include "procs/VantrelView.h"
+#include "view/VantrelView.h"
 #include "res/resource.h"
 #include "settings/SettingNames.h"
 
@@ -528,9 +528,12 @@ void Bench::Profile() {
     row("RefreshList", NowMs() - start, 1);
     PumpMessages();
     start = NowMs();
-    list.DeleteAllItems();
-    m_pView->Core().ListProcesses([this](VN_PROCINFO& info) { m_pView->AddProcessRow(info); });
-    row("the same refresh with the list drawn as each row comes", NowMs() - start, 1);
+    CProcessRows listed;
+    m_pView->Core().ListRows(&listed);
+    row("the rows listed into the model, no window", NowMs() - start, int(listed.Count()));
+    start = NowMs();
+    m_pView->ShowRows();
+    row("ShowRows: the model put into the list", NowMs() - start, 1);
     PumpMessages();
 
     // The records, as the walk makes them.
@@ -556,7 +559,7 @@ void Bench::Profile() {
     m_pView->BindLibrary();
     row("BindLibrary", NowMs() - start, 1);
 
-    // The rows, put in call by call as AddProcessRow does.
+    // The rows, put in call by call.
     for (bool bDrawn : {false, true}) {
         const char* how = bDrawn ? ", list drawn" : ", drawing off";
         if (!bDrawn) list.SendMessage(WM_SETREDRAW, FALSE);
@@ -565,6 +568,7 @@ void Bench::Profile() {
         row(std::string("delete all rows") + how, NowMs() - start, 1);
         double tListed = 0, tInsert = 0, tTexts = 0, tFormat = 0;
         int nTexts = 0;
+        CProcessRows model;
         for (VN_PROCINFO& info : records) {
             start = NowMs();
             const std::string name = UpperCase(info.szName), path = UpperCase(info.szFullPath);
@@ -573,9 +577,9 @@ void Bench::Profile() {
                 std::to_string(info.dwThreadCount), path};
             tFormat += NowMs() - start;
             start = NowMs();
-            const int listed = m_pView->IsRowListed(name, path);
+            const bool bNewRow = model.Add(info);
             tListed += NowMs() - start;
-            if (listed) continue;
+            if (!bNewRow) continue;
             LVITEMA item = {};
             item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
             item.pszText = const_cast<char*>(name.c_str());
@@ -589,7 +593,7 @@ void Bench::Profile() {
         }
         const int nRecords = int(records.size());
         row(std::string("upper-case and format the texts") + how, tFormat, nRecords);
-        row(std::string("IsRowListed") + how, tListed, nRecords);
+        row(std::string("model: one row per name and path") + how, tListed, nRecords);
         row(std::string("insert a row, sorted") + how, tInsert, list.GetItemCount());
         row(std::string("set a cell text") + how, tTexts, nTexts);
         if (!bDrawn) {

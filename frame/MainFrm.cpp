@@ -1,6 +1,6 @@
 #include "frame/MainFrm.h"
 #include "fw/App.h"
-#include "procs/VantrelView.h"
+#include "view/VantrelView.h"
 #include "res/resource.h"
 #include "settings/RegSettings.h"
 #include "settings/SettingNames.h"

@@ -1,7 +1,7 @@
 #include "procs/KillPass.h"
 #include "procs/ProcessText.h"
 
-CKillPass CKillPass::ForFavorites(CProcessCore& core, const std::vector<std::string>& names,
+CKillPass CKillPass::ForFavorites(const CProcessCore& core, const std::vector<std::string>& names,
                                   int bGentle) {
     CKillPass pass(core, bGentle);
     pass.m_bByName = true;
@@ -10,7 +10,8 @@ CKillPass CKillPass::ForFavorites(CProcessCore& core, const std::vector<std::str
     return pass;
 }
 
-CKillPass CKillPass::ForTargets(CProcessCore& core, std::vector<Target> targets, int bGentle) {
+CKillPass CKillPass::ForTargets(const CProcessCore& core, std::vector<Target> targets,
+                                int bGentle) {
     CKillPass pass(core, bGentle);
     pass.m_targets = std::move(targets);
     for (Target& target : pass.m_targets)
@@ -30,8 +31,7 @@ CKillPass::Result CKillPass::Check(const Target& target, CToolHelpHandle* pPin) 
     // that is ended is the one that was listed, never one that took its id over.
     CToolHelp& th = m_pCore->ToolHelp();
     *pPin = CToolHelpHandle(th, th.OpenProcess(SYNCHRONIZE, FALSE, target.dwPID));
-    bool bFound = false;
-    if (!m_pCore->IsProcessNamed(target.dwPID, target.strName, &bFound)) return Gone;
+    if (!m_pCore->IsProcessNamed(target.dwPID, target.strName)) return Gone;
     // Listed under its name but not to be opened: the system refuses access to it.
     if (!pPin->IsValid()) return StillRunning;
     return Ended; // may be ended
@@ -84,9 +84,17 @@ void CKillPass::WaitForAsked(std::vector<Asked>& asked) {
     }
 }
 
+bool CKillPass::Bind() {
+    // The 95/98/Me family ends processes itself; a stand-in for the library needs none.
+    m_bind = CProcessCore::Bound;
+    if (m_pCore->m_bNT && !m_pCore->HasKillStandIn()) m_bind = m_pCore->BindLibrary();
+    return m_bind == CProcessCore::Bound;
+}
+
 void CKillPass::Run(const Progress& progress) {
     m_outcomes.clear();
     m_bListFailed = false;
+    if (!Bind()) return;
     const std::vector<std::vector<Target>> groups =
         m_bByName ? FindFavorites() : std::vector<std::vector<Target>>{m_targets};
     std::vector<Asked> asked;

@@ -3,7 +3,9 @@
 // a process the system cannot live without, and only while a process id still belongs to a
 // process of the expected name. Gentle kills run side by side, so a pass with several programs
 // that ignore the close request takes one wait, not one each. A pass runs on the calling thread
-// (Run) or on a thread of its own (Start); it knows no window.
+// (Run) or on a thread of its own (Start); it knows no window. It works on a core of its own,
+// bound by itself, and on values copied when it is made: nothing the window does while it runs
+// can change what it reads.
 #pragma once
 
 #include "procs/ProcessCore.h"
@@ -11,6 +13,7 @@
 #include "win/Handles.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,12 +40,15 @@ class CKillPass {
     };
 
     // Every running process named one of names (upper-cased here), found by one walk of the
-    // processes when the pass runs; the names are worked through in their order.
-    static CKillPass ForFavorites(CProcessCore& core, const std::vector<std::string>& names,
+    // processes when the pass runs; the names are worked through in their order. core is the
+    // model the pass's own core is set up from (see CProcessCore::Twin).
+    static CKillPass ForFavorites(const CProcessCore& core, const std::vector<std::string>& names,
                                   int bGentle);
     // The given processes, each under the name it was listed with.
-    static CKillPass ForTargets(CProcessCore& core, std::vector<Target> targets, int bGentle);
+    static CKillPass ForTargets(const CProcessCore& core, std::vector<Target> targets, int bGentle);
 
+    // A pass may be moved before it starts; a started one hands itself to its thread and
+    // must stay where it is until it has been joined.
     CKillPass(CKillPass&&) = default;
     ~CKillPass();
 
@@ -60,13 +66,18 @@ class CKillPass {
     const std::vector<std::string>& Names() const { return m_names; }
     // Whether the pass over the favourites could not list the processes at all.
     bool ListFailed() const { return m_bListFailed; }
+    // How the pass's binding of the library went (NT family; Bound when none was needed).
+    // A pass whose binding failed ended nothing.
+    CProcessCore::BindResult Binding() const { return m_bind; }
     const std::vector<Outcome>& Outcomes() const { return m_outcomes; }
     // Whether every process the pass found is gone or going: none refused, ignored the close
     // request or was passed over as critical (the program's own process ends anyway).
     bool AllEnded() const;
 
   private:
-    CKillPass(CProcessCore& core, int bGentle) : m_pCore(&core), m_bGentle(bGentle) {}
+    CKillPass(const CProcessCore& core, int bGentle) : m_pCore(core.Twin()), m_bGentle(bGentle) {}
+    // Binds the pass's own core where it needs the library; false when that failed.
+    bool Bind();
     // A process asked to close, waited for at the end of the pass.
     struct Asked {
         size_t nOutcome;
@@ -83,8 +94,9 @@ class CKillPass {
     void WaitForAsked(std::vector<Asked>& asked);
     static DWORD WINAPI ThreadMain(void* pParam);
 
-    CProcessCore* m_pCore;
+    std::unique_ptr<CProcessCore> m_pCore; // the pass's own
     int m_bGentle;
+    CProcessCore::BindResult m_bind = CProcessCore::Bound;
     bool m_bByName = false;
     bool m_bListFailed = false;
     std::vector<std::string> m_names; // by name: the favourites

@@ -1,4 +1,5 @@
 #include "procs/ProcessCore.h"
+#include "procs/ProcessRows.h"
 #include "procs/ProcessText.h"
 
 #include <cstring>
@@ -101,6 +102,14 @@ CProcessCore::CProcessCore(CToolHelp* pToolHelp, const char* pszLibraryFile)
     IsWinNT();
 }
 
+std::unique_ptr<CProcessCore> CProcessCore::Twin() const {
+    std::unique_ptr<CProcessCore> pTwin(new CProcessCore(m_pToolHelp, m_strLibraryFile.c_str()));
+    pTwin->m_bNT = m_bNT;
+    pTwin->m_queryCritical = m_queryCritical;
+    pTwin->m_pfnKillStandIn = m_pfnKillStandIn;
+    return pTwin;
+}
+
 int CProcessCore::IsWinNT() {
     OSVERSIONINFOA version;
     memset(&version, 0, sizeof version);
@@ -129,6 +138,11 @@ int CProcessCore::WalkProcesses(const std::function<bool(const PROCESSENTRY32&)>
 
 int CProcessCore::ListProcesses(const RecordSink& sink, BindResult* pBind) {
     return m_bNT ? ListProcessesNT(sink, pBind) : ListProcesses9x(sink);
+}
+
+int CProcessCore::ListRows(CProcessRows* pRows, BindResult* pBind) {
+    pRows->Clear();
+    return ListProcesses([pRows](VN_PROCINFO& info) { pRows->Add(info); }, pBind);
 }
 
 int CProcessCore::ListProcessesNT(const RecordSink& sink, BindResult* pBind) {
@@ -280,7 +294,8 @@ void CProcessCore::ClearEntryPoints() {
 int CProcessCore::Kill(DWORD pid, int bGentle) {
     if (!m_bNT) return ForceKill(pid); // 95/98/Me: every kill is forced
     // Never call into a library that is not bound.
-    return m_pfnKill ? m_pfnKill(pid, bGentle, 1) : 0;
+    const PFN_VN_KILL pfnKill = KillEntry();
+    return pfnKill ? pfnKill(pid, bGentle, 1) : 0;
 }
 
 namespace {
@@ -295,11 +310,12 @@ BOOL CALLBACK FindWindowOf(HWND hWnd, LPARAM lParam) {
 } // namespace
 
 bool CProcessCore::AskToClose(DWORD pid, int bGentle) {
-    if (!m_pfnKill) return false;
+    const PFN_VN_KILL pfnKill = KillEntry();
+    if (!pfnKill) return false;
     DWORD dwSought = pid;
     EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&dwSought));
     if (dwSought != 0) return false; // no window: nothing would ask it
-    m_pfnKill(pid, bGentle, 0);      // the close requests, without the library's own wait
+    pfnKill(pid, bGentle, 0);        // the close requests, without the library's own wait
     return true;
 }
 

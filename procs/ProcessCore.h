@@ -9,7 +9,10 @@
 #include "win/Handles.h"
 
 #include <functional>
+#include <memory>
 #include <string>
+
+class CProcessRows;
 
 // The message shown when VN.DLL cannot be loaded.
 extern const char kLoadFailureText[];
@@ -32,6 +35,11 @@ class CProcessCore {
     CProcessCore(const CProcessCore&) = delete;
     CProcessCore& operator=(const CProcessCore&) = delete;
 
+    // A core of its own for other work (a kill pass on its thread), set up as this one is -
+    // the same system calls, platform family, library file, critical-process query and kill
+    // stand-in - but not bound: nothing this one does later can change it.
+    std::unique_ptr<CProcessCore> Twin() const;
+
     // 0 on the Windows 95/98/Me family, 1 on every other platform.
     int IsWinNT();
     int m_bNT;
@@ -41,6 +49,8 @@ class CProcessCore {
     // processes were walked.
     typedef std::function<void(VN_PROCINFO&)> RecordSink;
     int ListProcesses(const RecordSink& sink, BindResult* pBind = nullptr);
+    // The rows the list shows, from one walk: *pRows is emptied and filled.
+    int ListRows(CProcessRows* pRows, BindResult* pBind = nullptr);
     int ListProcessesNT(const RecordSink& sink, BindResult* pBind);
     int ListProcesses9x(const RecordSink& sink);
     // Copies up to dwSize bytes of the module entry of process dwPID whose module id is
@@ -98,14 +108,18 @@ class CProcessCore {
     bool AskToClose(DWORD pid, int bGentle);
     // Another library file for the next binding (tests).
     void SetLibraryFile(const std::string& strFile) { m_strLibraryFile = strFile; }
-    // A stand-in for the library's kill entry, for tests; it stays until the next binding.
-    void SetKillEntry(PFN_VN_KILL pfnKill) { m_pfnKill = pfnKill; }
+    // A stand-in for the library's kill entry, for tests: used in its place, over every
+    // binding, until it is taken away again (null).
+    void SetKillEntry(PFN_VN_KILL pfnKill) { m_pfnKillStandIn = pfnKill; }
+    bool HasKillStandIn() const { return m_pfnKillStandIn != nullptr; }
 
     // The system calls, real or a test's stand-in.
     CToolHelp& ToolHelp() const { return *m_pToolHelp; }
 
   private:
     void ClearEntryPoints();
+    // The kill entry in use: the stand-in, else the library's; null when neither is there.
+    PFN_VN_KILL KillEntry() const { return m_pfnKillStandIn ? m_pfnKillStandIn : m_pfnKill; }
 
     CToolHelp* m_pToolHelp;
     CriticalQuery m_queryCritical;
@@ -115,4 +129,5 @@ class CProcessCore {
     PFN_VN_GETPI m_pfnGetPi;
     PFN_VN_KILL m_pfnKill;
     PFN_VN_HWND m_pfnHwnd;
+    PFN_VN_KILL m_pfnKillStandIn = nullptr;
 };

@@ -1,9 +1,6 @@
 #include "procs/ProcessText.h"
 
-#include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 
 std::string UpperCase(std::string text) {
     if (!text.empty()) CharUpperBuffA(&text[0], DWORD(text.size()));
@@ -38,18 +35,6 @@ std::string FormatBasePriority(LONG lBasePriority, DWORD dwPriorityClass) {
     else
         snprintf(text, sizeof text, "%ld", static_cast<long>(lBasePriority));
     return text;
-}
-
-bool ParsePidText(const std::string& text, DWORD* pdwPID) {
-    // Read as "0x" + text with a hexadecimal conversion: at least one hex digit must follow,
-    // and anything after the digits is ignored.
-    const std::string hex = "0x" + text;
-    if (!isxdigit(static_cast<unsigned char>(hex[2]))) return false;
-    errno = 0;
-    const unsigned long long value = strtoull(hex.c_str(), nullptr, 16);
-    if (errno == ERANGE || value > 0xFFFFFFFFull) return false;
-    *pdwPID = DWORD(value);
-    return true;
 }
 
 std::string FileNameOf(const std::string& path) {

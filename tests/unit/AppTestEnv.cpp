@@ -1,5 +1,5 @@
 #include "unit/AppTestEnv.h"
-#include "procs/VantrelView.h"
+#include "view/VantrelView.h"
 #include "res/resource.h"
 
 CVantrelApp theApp;

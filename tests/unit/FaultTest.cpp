@@ -3,7 +3,7 @@
 // settings key that cannot be written. Each must end soundly, with nothing lost.
 #include "favorites/Favorites.h"
 #include "frame/MainFrm.h"
-#include "procs/VantrelView.h"
+#include "view/VantrelView.h"
 #include "res/resource.h"
 #include "unit/ViewHost.h"
 #include "unit/SnapshotRecorder.h"
@@ -52,8 +52,8 @@ TEST_F(FaultTest, GarbageFromTheLibraryIsNeverReadPastItsFieldsAndKillsNothing) 
     for (int row = 0; row < Rows(); ++row) {
         EXPECT_EQ(351u, Cell(row, 0).size()) << row;
         EXPECT_EQ(351u, Cell(row, 4).size()) << row;
-        DWORD pid = 0;
-        EXPECT_TRUE(ParsePidText(Cell(row, 1), &pid)) << Cell(row, 1);
+        ASSERT_NE(nullptr, view->RowAt(row));
+        EXPECT_EQ(FormatPid(view->RowAt(row)->dwPID), Cell(row, 1));
     }
     // Killing any row, by either path, reaches no process: no row's process id belongs to a
     // process of the row's name.
@@ -81,30 +81,30 @@ TEST_F(FaultTest, AVictimThatEndsBetweenListingAndKillIsLeftAloneAndNothingElseI
     ASSERT_TRUE(goes.StartConsole(0));
     ASSERT_TRUE(stays.StartConsole(0));
     ASSERT_EQ(1, view->RefreshList()); // the real VN.DLL
-    ASSERT_NE(-1, view->FindRowByName(goes.ExeName()));
+    ASSERT_NE(-1, ItemOf(view, goes.ExeName()));
     const DWORD goesPid = goes.Pid();
     goes.Kill();
     ASSERT_FALSE(goes.Running());
 
     for (int bNT : {1, 0}) {
         view->m_bNT = bNT;
-        int row = view->FindRowByName(goes.ExeName());
+        int row = ItemOf(view, goes.ExeName());
         if (row == -1) { // the refresh after the previous pass dropped it: list it again
             VN_PROCINFO info = ProcessRecord(goes.ExeName(), goesPid);
-            view->AddProcessRow(info);
-            row = view->FindRowByName(goes.ExeName());
+            AddRow(view, info);
+            row = ItemOf(view, goes.ExeName());
         }
         view->GetListCtrl().SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
         view->OnKillSelected();
         EXPECT_TRUE(WaitForKillPass(view));
-        EXPECT_EQ(-1, view->FindRowByName(goes.ExeName())) << "the refresh after the pass";
+        EXPECT_EQ(-1, ItemOf(view, goes.ExeName())) << "the refresh after the pass";
         EXPECT_TRUE(stays.Running());
     }
     view->m_bNT = 1;
     theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(0).c_str(), goes.ExeName());
     EXPECT_EQ(1, view->KillFavorites());
     EXPECT_TRUE(WaitForKillPass(view));
-    EXPECT_EQ(-1, view->FindRowByName(goes.ExeName())) << "the favourites' refresh drops it";
+    EXPECT_EQ(-1, ItemOf(view, goes.ExeName())) << "the favourites' refresh drops it";
     EXPECT_TRUE(stays.Running());
     EXPECT_TRUE(s_messages.empty());
 }
@@ -118,7 +118,7 @@ TEST_F(FaultTest, AProcessThatCannotBeOpenedKeepsItsRowAndRunsOn) {
         GTEST_SKIP() << "this system lets the tests open a process that grants nothing";
     }
     ASSERT_EQ(1, view->RefreshList());
-    const int row = view->FindRowByName(locked.ExeName());
+    const int row = ItemOf(view, locked.ExeName());
     ASSERT_NE(-1, row) << "listed from the snapshot even though it cannot be opened";
     EXPECT_EQ("0", Cell(row, 2)) << "no class, base priority 0";
     EXPECT_EQ("", Cell(row, 4)) << "no path";
@@ -127,18 +127,18 @@ TEST_F(FaultTest, AProcessThatCannotBeOpenedKeepsItsRowAndRunsOn) {
     for (int bNT : {1, 0}) {
         view->m_bNT = bNT;
         view->GetListCtrl().SetItemState(-1, 0, LVIS_SELECTED);
-        view->GetListCtrl().SetItemState(view->FindRowByName(locked.ExeName()), LVIS_SELECTED,
+        view->GetListCtrl().SetItemState(ItemOf(view, locked.ExeName()), LVIS_SELECTED,
                                          LVIS_SELECTED);
         KillSelected(view);
         view->m_bNT = 1;
         ASSERT_EQ(1, view->RefreshList());
         EXPECT_EQ(rows, Rows());
-        EXPECT_EQ(row, view->FindRowByName(locked.ExeName()));
+        EXPECT_EQ(row, ItemOf(view, locked.ExeName()));
     }
     theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(0).c_str(), locked.ExeName());
     EXPECT_EQ(1, view->KillFavorites());
     EXPECT_TRUE(WaitForKillPass(view));
-    EXPECT_NE(-1, view->FindRowByName(locked.ExeName()));
+    EXPECT_NE(-1, ItemOf(view, locked.ExeName()));
     EXPECT_TRUE(locked.Running());
     EXPECT_TRUE(s_messages.empty()) << "a kill that fails says nothing";
 }

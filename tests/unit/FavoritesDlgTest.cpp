@@ -20,7 +20,7 @@ class FavoritesDlgTest : public MainWindowTest {
     void AddRow(const char* name, const char* path) {
         VN_PROCINFO info =
             ProcessRecord(name, DWORD(100 + view->GetListCtrl().GetItemCount()), path);
-        ASSERT_EQ(1, view->AddProcessRow(info));
+        ASSERT_EQ(1, ::AddRow(view, info));
     }
     void Store(const Names& favourites) {
         for (size_t i = 0; i < favourites.size(); ++i)

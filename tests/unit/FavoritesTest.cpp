@@ -85,8 +85,7 @@ TEST_F(FavoritesStore, SavingAnEmptyListBlanksTheWholeList) {
     SaveFavorites(store, {});
     EXPECT_EQ("", Stored(0));
     EXPECT_EQ("", Stored(1));
-    EXPECT_EQ("C.EXE", Stored(3))
-        << "the clean-up stops at the first empty value";
+    EXPECT_EQ("C.EXE", Stored(3)) << "the clean-up stops at the first empty value";
     EXPECT_EQ(Names{}, LoadFavorites(store));
 
     ScratchKey fresh;

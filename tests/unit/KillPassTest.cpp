@@ -82,7 +82,7 @@ class KillPassTest : public MainWindowTest {
     }
     void SelectOnly(const std::string& name) {
         view->GetListCtrl().SetItemState(-1, 0, LVIS_SELECTED);
-        const int row = view->FindRowByName(name);
+        const int row = ItemOf(view, name);
         ASSERT_NE(-1, row) << name;
         view->GetListCtrl().SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
     }
@@ -109,7 +109,7 @@ TEST_F(KillPassTest, KillFavoritesLeavesTheProgramItselfAndEndsTheRest) {
     ASSERT_TRUE(WaitForKillPass(view));
     EXPECT_TRUE(other.WaitForExit(0)) << "the favourite after the program's own name";
     EXPECT_TRUE(IsWindow(hFrame));
-    EXPECT_NE(-1, view->FindRowByName(ThisProgram()));
+    EXPECT_NE(-1, ItemOf(view, ThisProgram()));
 }
 
 TEST_F(KillPassTest, KillSelectedOnTheProgramsOwnRowClosesItAsExitDoes) {
@@ -128,8 +128,7 @@ TEST_F(KillPassTest, KillSelectedOnACriticalRowSaysSoAndEndsNothing) {
     view->Core().SetCriticalQuery([critical](DWORD pid) { return pid == critical ? 1 : 0; });
     view->RefreshList();
     SelectOnly(other.ExeName());
-    view->GetListCtrl().SetItemState(view->FindRowByName(victim.ExeName()), LVIS_SELECTED,
-                                     LVIS_SELECTED);
+    view->GetListCtrl().SetItemState(ItemOf(view, victim.ExeName()), LVIS_SELECTED, LVIS_SELECTED);
     frame->SendCommand(ID_KILL_SELECTED);
     EXPECT_FALSE(view->IsKillPassRunning());
     ASSERT_EQ(1u, s_messages.size());
@@ -163,6 +162,13 @@ TEST_F(KillPassTest, GentleKillsWaitSideBySideWhileTheWindowAnswersAndHoldsItsCo
                      ID_EDIT_FAVORITES})
         EXPECT_FALSE(Enabled(nID)) << nID << " during the pass";
 
+    // A command that reaches the view itself during the pass, past the disabled keys and
+    // menus, is refused there: no second pass, no wait.
+    const DWORD dwSent = GetTickCount();
+    for (UINT nID : {ID_KILL_FAVORITES, ID_KILL_FAVORITES_EXIT, ID_KILL_SELECTED})
+        view->SendMessage(WM_COMMAND, nID);
+    EXPECT_LT(GetTickCount() - dwSent, 1000u) << "a command during the pass started another";
+
     // Another thread asks the list for its rows while the pass waits: the answer comes.
     Ask ask = {view->m_hWnd, 0, 0};
     HANDLE hThread = CreateThread(nullptr, 0, AskOneSecondIn, &ask, 0, nullptr);
@@ -180,6 +186,34 @@ TEST_F(KillPassTest, GentleKillsWaitSideBySideWhileTheWindowAnswersAndHoldsItsCo
         EXPECT_TRUE(victim.Running()) << "never forced";
     }
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hFrame); })) << "closed after the pass";
+}
+
+// F9 pressed the moment the window exists: the start-up listing and every refresh come while
+// the pass runs, and rebind the window's library; the pass works on its own.
+class KillAtStartTest : public MainFrameTest {};
+
+TEST_F(KillAtStartTest, F9BeforeTheFirstListingEndsEveryFavouriteWhileTheListRefreshes) {
+    theApp.m_settings.SetInt(kSectionNewbie, kValueStart, 0);
+    for (int round = 0; round < 8; ++round) {
+        Victim victims[3];
+        for (size_t i = 0; i < 3; ++i) {
+            ASSERT_TRUE(victims[i].StartWindow(true));
+            theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(i).c_str(),
+                                        victims[i].ExeName());
+        }
+        ASSERT_NO_FATAL_FAILURE(CreateMainWindow());
+        frame->InitialUpdateFrame(); // the columns, and the start-up timer
+        view->m_bGentle = round % 2; // gentle passes ask each window while the list rebinds
+        frame->SendCommand(ID_KILL_FAVORITES);
+        frame->SendMessage(WM_TIMER, kStartupTimerId); // the start-up listing, during the pass
+        while (view->IsKillPassRunning()) {
+            view->RefreshList();
+            PumpMessages();
+        }
+        for (Victim& victim : victims)
+            EXPECT_TRUE(victim.WaitForExit(5000)) << "round " << round;
+        frame->DestroyWindow();
+    }
 }
 
 } // namespace

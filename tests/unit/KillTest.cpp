@@ -50,36 +50,14 @@ class KillTest : public ViewHostTest {
     // A row for a process as the snapshot would list it.
     int AddRow(const std::string& name, DWORD pid) {
         VN_PROCINFO info = ProcessRecord(name, pid);
-        view->AddProcessRow(info);
-        return view->FindRowByName(name);
+        ::AddRow(view, info);
+        return ItemOf(view, name);
     }
     void Select(int row) { view->GetListCtrl().SetItemState(row, LVIS_SELECTED, LVIS_SELECTED); }
     int Rows() { return view->GetListCtrl().GetItemCount(); }
 
     CVantrelView* view = nullptr;
 };
-
-TEST(PidText, IsReadAsHexadecimal) {
-    DWORD pid = 0;
-    EXPECT_TRUE(ParsePidText("4D2", &pid));
-    EXPECT_EQ(1234u, pid);
-    EXPECT_TRUE(ParsePidText("ffffffff", &pid));
-    EXPECT_EQ(0xFFFFFFFFu, pid);
-    EXPECT_TRUE(ParsePidText("1Ag", &pid)) << "text after the digits is ignored";
-    EXPECT_EQ(0x1Au, pid);
-    for (const char* bad : {"", "zz", " 12", "-1", "100000000"})
-        EXPECT_FALSE(ParsePidText(bad, &pid)) << "'" << bad << "'";
-}
-
-TEST_F(KillTest, AnUnreadablePidKillsNothing) {
-    view->Core().SetKillEntry(RecordingKill);
-    g_killResult = 1;
-    const int row = AddRow("SOME.EXE", 1);
-    view->GetListCtrl().SetItemText(row, 1, "zz");
-    KillOnly(row);
-    EXPECT_TRUE(g_calls.empty());
-    EXPECT_EQ(1, Rows()) << "nothing to end: no pass, no refresh";
-}
 
 TEST_F(KillTest, EverySelectedRowGoesToTheLibraryWithTheGentleFlagUnchanged) {
     Victim first, second;
@@ -104,11 +82,11 @@ TEST_F(KillTest, EverySelectedRowGoesToTheLibraryWithTheGentleFlagUnchanged) {
         EXPECT_EQ(0, call.wait);
     }
     EXPECT_TRUE(first.Running() && second.Running());
-    EXPECT_NE(-1, view->FindRowByName(first.ExeName())) << "a refused kill leaves its row";
+    EXPECT_NE(-1, ItemOf(view, first.ExeName())) << "a refused kill leaves its row";
 
     // Without a bound kill entry nothing is called and nothing changes.
     view->Core().SetKillEntry(nullptr);
-    KillOnly(view->FindRowByName(first.ExeName()));
+    KillOnly(ItemOf(view, first.ExeName()));
     EXPECT_EQ(2u, g_calls.size());
     EXPECT_TRUE(first.Running());
 }
@@ -124,9 +102,9 @@ TEST_F(KillTest, KillSelectedEndsEverySelectedRowAndRebuildsTheList) {
     AddRow(second.ExeName(), second.Pid());
     AddRow(spared.ExeName(), spared.Pid());
     AddRow("ZZZ_NOT_A_PROCESS.EXE", 0x7FFFFFF0);
-    Select(view->FindRowByName(first.ExeName()));
-    Select(view->FindRowByName(second.ExeName()));
-    Select(view->FindRowByName("ZZZ_NOT_A_PROCESS.EXE"));
+    Select(ItemOf(view, first.ExeName()));
+    Select(ItemOf(view, second.ExeName()));
+    Select(ItemOf(view, "ZZZ_NOT_A_PROCESS.EXE"));
 
     KillSelected(view);
     for (Victim* victim : {&first, &second}) {
@@ -135,7 +113,7 @@ TEST_F(KillTest, KillSelectedEndsEverySelectedRowAndRebuildsTheList) {
     }
     EXPECT_TRUE(spared.Running());
     // The list was rebuilt from a new snapshot: the made-up row is gone.
-    EXPECT_EQ(-1, view->FindRowByName("ZZZ_NOT_A_PROCESS.EXE"));
+    EXPECT_EQ(-1, ItemOf(view, "ZZZ_NOT_A_PROCESS.EXE"));
     EXPECT_TRUE(s_messages.empty());
 }
 
@@ -185,12 +163,12 @@ TEST_F(KillTest, KillFavoritesEndsEveryRunningProcessOfEachName) {
 
     EXPECT_EQ(1, view->KillFavorites());
     EXPECT_TRUE(view->IsKillPassRunning());
-    EXPECT_NE(-1, view->FindRowByName(spare.ExeName())) << "the list was refreshed first";
+    EXPECT_NE(-1, ItemOf(view, spare.ExeName())) << "the list was refreshed first";
     ASSERT_TRUE(WaitForKillPass(view));
     for (Victim* victim : {&a, &aSame, &aElsewhere, &b})
         EXPECT_TRUE(victim->WaitForExit(0)) << victim->ExePath();
     EXPECT_TRUE(spare.Running()) << "names after a gap are not favourites";
-    EXPECT_EQ(-1, view->FindRowByName(a.ExeName())) << "the list was refreshed after";
+    EXPECT_EQ(-1, ItemOf(view, a.ExeName())) << "the list was refreshed after";
     EXPECT_TRUE(s_messages.empty());
 }
 
@@ -227,7 +205,7 @@ TEST_F(KillTest, AnEmptyFavouritesListSaysSoAndKillsNothing) {
     EXPECT_EQ(0, view->KillFavorites());
     ASSERT_EQ(1u, s_messages.size());
     EXPECT_EQ("Favorites List has no Contents - hit F2 to Edit", s_messages[0]);
-    EXPECT_EQ(-1, view->FindRowByName("STALE.EXE")) << "the list was refreshed before";
+    EXPECT_EQ(-1, ItemOf(view, "STALE.EXE")) << "the list was refreshed before";
 }
 
 } // namespace

@@ -17,7 +17,7 @@ class ListOrderTest : public ViewHostTest {
     }
     void Add(const char* name, DWORD pid, LONG base, DWORD threads, const char* path) {
         VN_PROCINFO info = ProcessRecord(name, pid, path, base, 0, threads);
-        ASSERT_EQ(1, view->AddProcessRow(info));
+        ASSERT_EQ(1, AddRow(view, info));
     }
     std::vector<std::string> Column(int col) {
         std::vector<std::string> texts;
@@ -65,11 +65,8 @@ TEST_F(ListOrderTest, EachColumnSortsByItsValueAndASecondClickReverses) {
     EXPECT_EQ((Texts{"100", "FF", "A0", "9F"}), Column(1));
     view->SendCommand(ID_VIEW_REFRESH);
     std::vector<DWORD> pids;
-    for (const std::string& text : Column(1)) {
-        DWORD pid = 0;
-        ASSERT_TRUE(ParsePidText(text, &pid));
-        pids.push_back(pid);
-    }
+    for (int item = 0; item < view->GetListCtrl().GetItemCount(); ++item)
+        pids.push_back(view->RowAt(item)->dwPID);
     ASSERT_GT(pids.size(), 1u);
     EXPECT_TRUE(std::is_sorted(pids.rbegin(), pids.rend())) << "F5 keeps the order";
 }
@@ -82,21 +79,21 @@ TEST_F(ListOrderTest, TheSelectionSurvivesARefreshWhileItsProcessesLive) {
     ASSERT_EQ(1, view->RefreshList());
     CListCtrl& list = view->GetListCtrl();
     for (Victim* victim : {&first, &second})
-        list.SetItemState(view->FindRowByName(victim->ExeName()), LVIS_SELECTED, LVIS_SELECTED);
-    const int focused = view->FindRowByName(second.ExeName());
+        list.SetItemState(ItemOf(view, victim->ExeName()), LVIS_SELECTED, LVIS_SELECTED);
+    const int focused = ItemOf(view, second.ExeName());
     list.SetItemState(focused, LVIS_FOCUSED, LVIS_FOCUSED);
     Texts expected = {UpperCase(first.ExeName()), UpperCase(second.ExeName())};
     std::sort(expected.begin(), expected.end());
 
     view->SendCommand(ID_VIEW_REFRESH);
     EXPECT_EQ(expected, SelectedNames());
-    EXPECT_EQ(view->FindRowByName(second.ExeName()), list.GetNextItem(-1, LVNI_FOCUSED));
+    EXPECT_EQ(ItemOf(view, second.ExeName()), list.GetNextItem(-1, LVNI_FOCUSED));
 
     first.Kill();
     view->SendCommand(ID_VIEW_REFRESH);
     EXPECT_EQ((Texts{UpperCase(second.ExeName())}), SelectedNames())
         << "an ended process's row is gone and nothing else is selected in its place";
-    EXPECT_EQ(-1, view->FindRowByName(first.ExeName()));
+    EXPECT_EQ(-1, ItemOf(view, first.ExeName()));
 }
 
 TEST_F(ListOrderTest, TheTopRowStaysAtTheTopOverARefresh) {

@@ -31,7 +31,7 @@ TEST_F(ListRefreshTest, AShownListIsDrawnAgainAfterARefreshAndKeepsDrawingLaterC
     UpdateWindow(view->m_hWnd);
     ASSERT_FALSE(NeedsPainting(view->m_hWnd));
     EXPECT_EQ(1, view->RefreshList());
-    EXPECT_NE(-1, view->FindRowByName(ThisProgramName()));
+    EXPECT_NE(-1, ItemOf(view, ThisProgramName()));
     EXPECT_TRUE(HasStyleVisible(view->m_hWnd)) << "drawing was not switched on again";
     EXPECT_TRUE(IsWindowVisible(view->m_hWnd));
     EXPECT_TRUE(NeedsPainting(view->m_hWnd)) << "the new rows are not drawn";
@@ -40,14 +40,14 @@ TEST_F(ListRefreshTest, AShownListIsDrawnAgainAfterARefreshAndKeepsDrawingLaterC
 
     // A row added after the refresh is drawn: the list draws its changes again.
     VN_PROCINFO info = ProcessRecord("AAA_FIRST_ROW.EXE", 4);
-    view->AddProcessRow(info);
-    EXPECT_EQ(0, view->FindRowByName("AAA_FIRST_ROW.EXE"));
+    AddRow(view, info);
+    EXPECT_EQ(0, ItemOf(view, "AAA_FIRST_ROW.EXE"));
     EXPECT_TRUE(NeedsPainting(view->m_hWnd));
 
     // Two refreshes in a row give the same rows.
     view->RefreshList();
     const int rows = view->GetListCtrl().GetItemCount();
-    EXPECT_EQ(-1, view->FindRowByName("AAA_FIRST_ROW.EXE"));
+    EXPECT_EQ(-1, ItemOf(view, "AAA_FIRST_ROW.EXE"));
     view->RefreshList();
     EXPECT_EQ(rows, view->GetListCtrl().GetItemCount());
     EXPECT_TRUE(HasStyleVisible(view->m_hWnd));
@@ -57,7 +57,7 @@ TEST_F(ListRefreshTest, AHiddenListStaysHidden) {
     CVantrelView* view = AddView(new CVantrelView, false);
     EXPECT_EQ(1, view->RefreshList());
     EXPECT_FALSE(HasStyleVisible(view->m_hWnd));
-    EXPECT_NE(-1, view->FindRowByName(ThisProgramName())) << "rows are listed all the same";
+    EXPECT_NE(-1, ItemOf(view, ThisProgramName())) << "rows are listed all the same";
 }
 
 TEST_F(ListRefreshTest, AFailedBindingLeavesTheListDrawing) {
@@ -68,56 +68,6 @@ TEST_F(ListRefreshTest, AFailedBindingLeavesTheListDrawing) {
     EXPECT_EQ(kLoadFailureText, s_messages[0]);
     EXPECT_EQ(0, view->GetListCtrl().GetItemCount());
     EXPECT_TRUE(HasStyleVisible(view->m_hWnd));
-}
-
-TEST_F(ListRefreshTest, CellsAreComparedUpperCasedWhateverTheirLength) {
-    CVantrelView* view = AddView(new CVantrelView);
-    CListCtrl& list = view->GetListCtrl();
-    // Rows put in as the control may hold them: lower case, and paths longer than any
-    // process record carries.
-    auto addRow = [&](const std::string& name, const std::string& path) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = list.GetItemCount();
-        item.pszText = const_cast<char*>(name.c_str());
-        const int row = list.InsertItem(&item);
-        list.SetItemText(row, 4, path.c_str());
-        return row;
-    };
-    const std::string longPath = "c:\\" + std::string(700, 'd') + "\\long.exe";
-    addRow("lower.exe", "c:\\apps\\lower.exe");
-    addRow("long.exe", longPath);
-    addRow("nopath.exe", "");
-    addRow("\xe9t\xe9.exe", "c:\\\xe9t\xe9.exe"); // accented letters of the ANSI code page
-
-    EXPECT_EQ(1, view->IsRowListed("LOWER.EXE", "C:\\APPS\\LOWER.EXE"));
-    EXPECT_EQ(1, view->IsRowListed("Lower.Exe", "c:\\Apps\\lower.EXE"));
-    EXPECT_EQ(0, view->IsRowListed("LOWER.EXE", "C:\\APPS\\LOWER.EX"));
-    EXPECT_EQ(0, view->IsRowListed("LOWER.EXE", "C:\\APPS\\LOWER.EXEX"));
-    EXPECT_EQ(0, view->IsRowListed("LOWER.EXE", "C:\\APPS\\LOWER.EXF")) << "same length";
-    EXPECT_EQ(0, view->IsRowListed("LOWER.EXF", "C:\\APPS\\LOWER.EXE")) << "other name";
-    EXPECT_EQ(1, view->IsRowListed("long.exe", UpperCase(longPath)));
-    EXPECT_EQ(0, view->IsRowListed("long.exe", longPath.substr(0, longPath.size() - 1) + "f"));
-    EXPECT_EQ(0, view->IsRowListed("long.exe", longPath.substr(0, 510)));
-    EXPECT_EQ(1, view->IsRowListed("NOPATH.EXE", ""));
-    EXPECT_EQ(0, view->IsRowListed("", ""));
-    EXPECT_EQ(1, view->IsRowListed(UpperCase("\xe9t\xe9.exe"), "C:\\\xe9T\xe9.EXE"));
-
-    // The control sorts the rows: find each by its exact text.
-    auto rowOf = [&](const std::string& label) {
-        for (int i = 0; i < list.GetItemCount(); ++i)
-            if (list.GetItemText(i, 0) == label) return i;
-        return -2;
-    };
-    EXPECT_EQ(rowOf("lower.exe"), view->FindRowByName("LOWER.EXE"));
-    EXPECT_EQ(rowOf("long.exe"), view->FindRowByName("Long.exe"));
-    EXPECT_EQ(rowOf("nopath.exe"), view->FindRowByName("nopath.EXE"));
-    EXPECT_EQ(-1, view->FindRowByName("LOWER.EX"));
-    EXPECT_EQ(-1, view->FindRowByName(""));
-    const int longRow = rowOf("long.exe");
-    list.SetItemText(longRow, 0, (std::string(600, 'x') + ".exe").c_str());
-    EXPECT_EQ(longRow, view->FindRowByName(std::string(600, 'X') + ".EXE"))
-        << "a name too long for a buffer on the stack";
 }
 
 TEST_F(ListRefreshTest, WrappersAreFoundFromEveryThreadAndGoWithTheirWindows) {

@@ -118,9 +118,9 @@ TEST_F(LongAppTest, TwoHundredProcessesWhileTheFavouritesAreKilled) {
             EXPECT_EQ(i < 10 ? 0 : 10, crowd.Running(names[i]))
                 << "round " << round << ", " << names[i];
         for (int i = 0; i < 10; ++i)
-            EXPECT_EQ(-1, view->FindRowByName(names[i])) << "the killed row is removed";
+            EXPECT_EQ(-1, ItemOf(view, names[i])) << "the killed row is removed";
         for (int i = 10; i < 20; ++i)
-            EXPECT_NE(-1, view->FindRowByName(names[i]));
+            EXPECT_NE(-1, ItemOf(view, names[i]));
     }
     EXPECT_TRUE(s_messages.empty());
 }

@@ -9,9 +9,7 @@ namespace {
 
 class RegSettingsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_EQ(1, store.Open(scratch.Root(), scratch.Path()));
-    }
+    void SetUp() override { ASSERT_EQ(1, store.Open(scratch.Root(), scratch.Path())); }
     void PutText(const char* section, const char* value, const std::string& bytes,
                  DWORD type = REG_SZ) {
         ASSERT_TRUE(scratch.Put(section, value, type, bytes.data(), DWORD(bytes.size())));

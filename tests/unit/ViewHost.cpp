@@ -16,6 +16,20 @@ VN_PROCINFO ProcessRecord(const std::string& name, DWORD pid, const std::string&
     return info;
 }
 
+int AddRow(CVantrelView* view, const VN_PROCINFO& info) {
+    view->Rows().Add(info);
+    view->ShowRows();
+    return view->GetListCtrl().GetItemCount() == int(view->Rows().Count()) ? 1 : 0;
+}
+
+int ItemOf(const CVantrelView* view, const std::string& name) {
+    const std::string wanted = UpperCase(name);
+    for (int item = 0; item < view->GetListCtrl().GetItemCount(); ++item)
+        if (const ProcessRow* pRow = view->RowAt(item))
+            if (pRow->name == wanted) return item;
+    return -1;
+}
+
 void ViewHostTest::SetUp() {
     AppTest::SetUp();
     host.CreateEx(0, "VantrelTestHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 900, 400, nullptr,

@@ -1,5 +1,5 @@
-// The process list view: column widths, row texts, duplicates and look-ups, on a real list
-// view control in a window on the virtual display.
+// The process list view: column widths and row texts, on a real list view control in a window
+// on the virtual display.
 #include "unit/ViewHost.h"
 #include "settings/SettingNames.h"
 
@@ -61,8 +61,7 @@ TEST_F(ViewTest, RowTextsFollowTheColumnFormats) {
     VN_PROCINFO e = ProcessRecord("idle.exe", 5, "x", 4, IDLE_PRIORITY_CLASS);
     VN_PROCINFO f = ProcessRecord("high.exe", 6, "y", 13, HIGH_PRIORITY_CLASS);
     for (VN_PROCINFO* r : {&a, &b, &c, &d, &e, &f})
-        EXPECT_EQ(1, view->AddProcessRow(*r));
-    EXPECT_STREQ("NOTEPAD.EXE", a.szName) << "the record holds the upper-case name afterwards";
+        EXPECT_EQ(1, AddRow(view, *r));
 
     // Sorted by name: HIGH, IDLE, NOTEPAD, ODD, RT, ZERO.
     ASSERT_EQ(6, view->GetListCtrl().GetItemCount());
@@ -77,38 +76,6 @@ TEST_F(ViewTest, RowTextsFollowTheColumnFormats) {
     for (int row = 0; row < 6; ++row)
         for (int col = 0; col < 5; ++col)
             EXPECT_EQ(expected[row][col], Cell(view, row, col)) << row << "," << col;
-}
-
-TEST_F(ViewTest, OneRowPerNameAndPathAndLookUpsByName) {
-    CVantrelView* view = MakeView(600);
-    EXPECT_EQ(-1, view->FindRowByName("anything.exe"));
-    VN_PROCINFO recs[] = {
-        ProcessRecord("twin.exe", 10, "C:\\A\\twin.exe"),
-        ProcessRecord("TWIN.EXE", 11, "c:\\a\\TWIN.exe"),
-        ProcessRecord("twin.exe", 12, "C:\\B\\twin.exe"),
-        ProcessRecord("nopath.exe", 13, ""),
-        ProcessRecord("NoPath.exe", 14, ""),
-        ProcessRecord("alpha.exe", 15, "C:\\alpha.exe"),
-    };
-    for (VN_PROCINFO& r : recs)
-        EXPECT_EQ(1, view->AddProcessRow(r));
-    // Same name and path (in any case) share one row; the first process met keeps it.
-    ASSERT_EQ(4, view->GetListCtrl().GetItemCount());
-    EXPECT_EQ(1, view->IsRowListed("twin.exe", "c:\\a\\twin.exe"));
-    EXPECT_EQ(0, view->IsRowListed("twin.exe", "c:\\c\\twin.exe"));
-    EXPECT_EQ(1, view->IsRowListed("NOPATH.EXE", ""));
-
-    const int row = view->FindRowByName("twin.exe");
-    ASSERT_GE(row, 0);
-    EXPECT_EQ("TWIN.EXE", Cell(view, row, 0));
-    EXPECT_EQ("TWIN.EXE", Cell(view, row + 1, 0)) << "the lower index of two rows";
-    EXPECT_EQ(0, view->FindRowByName("ALPHA.exe"));
-    EXPECT_EQ(-1, view->FindRowByName("alpha"));
-    EXPECT_EQ(-1, view->FindRowByName(" alpha.exe"));
-    // The row of C:\A\TWIN.EXE belongs to the first process met with that path, PID 10.
-    const int a = Cell(view, row, 4) == "C:\\A\\TWIN.EXE" ? row : row + 1;
-    EXPECT_EQ("C:\\A\\TWIN.EXE", Cell(view, a, 4));
-    EXPECT_EQ("A", Cell(view, a, 1));
 }
 
 TEST_F(ViewTest, UpperCasingKeepsTheLengthAndLeavesNonLettersAlone) {

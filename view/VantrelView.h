@@ -1,16 +1,18 @@
-// CVantrelView: the process list. Shows the records of its process core as sorted rows, finds
-// rows by name, runs the kill commands and holds the gentle-kill choice.
+// CVantrelView: the process list window. Shows the rows its process core lists (a window-free
+// model: each item's data says which row it shows, and no decision reads a cell back), runs
+// the kill commands one pass at a time and holds the gentle-kill choice.
 #pragma once
 
 #include "fw/View.h"
 #include "procs/KillPass.h"
 #include "procs/ProcessCore.h"
+#include "procs/ProcessRows.h"
 #include "procs/ProcessText.h"
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 class CFrameWnd;
@@ -25,21 +27,24 @@ class CVantrelView : public CListView {
     void OnInitialUpdate() override;
     void BuildColumns();
 
-    // Empties the list and fills it from one walk of the processes, drawn once when all rows
-    // are in. A library that cannot be bound is reported (when it could not be loaded at all)
-    // and closes the program. Non-zero when the processes were walked.
+    // Lists the processes again (one walk) and shows the new rows, drawn once when all are
+    // in, keeping the selection, focus and top row on the same processes. A library that
+    // cannot be bound is reported (when it could not be loaded at all) and closes the
+    // program. Non-zero when the processes were walked.
     int RefreshList();
     // Binds the core's library with the same reactions to a failure; 1 when bound.
     int BindLibrary();
     void ReleaseLibrary() { m_core.ReleaseLibrary(); }
-    // Adds one record's row in its place in the order shown (one row per name and path).
-    int AddProcessRow(VN_PROCINFO& info);
+    // The rows the list shows, and showing them again after they changed.
+    CProcessRows& Rows() { return m_rows; }
+    const CProcessRows& Rows() const { return m_rows; }
+    void ShowRows();
+    // The row an item of the list shows; null for an item that does not exist.
+    const ProcessRow* RowAt(int nItem) const;
     // Sorts the rows by a column (0 name ... 4 path); the column already sorted by is reversed.
     void SortBy(int nColumn);
-    int SortColumn() const { return m_nSortColumn; }
-    bool IsSortDescending() const { return m_bSortDescending; }
-    int IsRowListed(std::string name, std::string path);
-    int FindRowByName(std::string name);
+    int SortColumn() const { return m_rows.SortColumn(); }
+    bool IsSortDescending() const { return m_rows.IsSortDescending(); }
     // The first-run warning when it is due, then the first listing.
     int StartupRefresh();
 
@@ -63,40 +68,26 @@ class CVantrelView : public CListView {
     CProcessCore& Core() { return m_core; }
 
   private:
-    // One row's data: what it shows and what it sorts by. A row's item data is its index here.
-    struct Row {
-        std::string name, path; // upper case
-        DWORD dwPID;
-        LONG lBasePriority;
-        DWORD dwPriorityClass;
-        DWORD dwThreads;
-    };
-    // What a refresh keeps of the list: rows by process id and name.
+    // What a refresh keeps of the list: rows by their process's key.
     struct ListState {
-        std::set<std::string> selected;
-        std::string focused, top;
+        std::set<CProcessRows::Key> selected;
+        std::optional<CProcessRows::Key> focused, top;
     };
-    void ClearRows();
-    // Adds a record to the rows unless its name and path are listed already.
-    bool AddRecord(VN_PROCINFO& info);
+    void ShowRows(const ListState& kept);
+    // Puts model row nRow in as item nIndex.
     int InsertRow(int nIndex, size_t nRow);
-    LPARAM RowParam(int nIndex) const;
-    bool RowBefore(LPARAM a, LPARAM b) const;
     static int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM lParamSort);
     void ShowSortArrow();
     bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* pResult) override;
-    // What identifies a row's process over a refresh: its PID and name texts.
-    std::string ProcessKey(int nIndex) const;
     ListState KeepListState() const;
     void RestoreListState(const ListState& state);
+    // True (and nothing is to be done) while a kill pass runs.
+    bool RefuseDuringKillPass() const;
 
     // The header's sort arrows (common controls 6; older ones ignore them).
     static const int kHeaderSortDown = 0x0200, kHeaderSortUp = 0x0400;
 
-    std::vector<Row> m_rows;
-    std::unordered_set<std::string> m_keys; // name + '\n' + path of every row
-    int m_nSortColumn = 0;
-    bool m_bSortDescending = false;
+    CProcessRows m_rows;
 
     void StartKillPass(CKillPass pass);
     void OnKillProgress(size_t nIndex);
@@ -121,8 +112,6 @@ class CVantrelView : public CListView {
     DECLARE_COMMAND_MAP()
 
   protected:
-    // Whether the text of a cell, upper-cased, equals upper (an upper-case text).
-    bool CellEquals(int row, int col, const std::string& upper) const;
     // Shows kLoadFailureText when the library could not be loaded, and asks the main window to
     // close for any failed binding.
     void OnBindFailure(CProcessCore::BindResult result);

@@ -1,4 +1,4 @@
-#include "procs/VantrelView.h"
+#include "view/VantrelView.h"
 #include "favorites/FavoritesDlg.h"
 #include "favorites/Favorites.h"
 #include "fw/App.h"
@@ -19,7 +19,7 @@ const char kNoFavoritesMessage[] = "Favorites List has no Contents - hit F2 to E
 const char kCriticalProcessText[] = " is a critical system process. Ending it would stop Windows.";
 
 namespace {
-const int kColumnCount = 5;
+const int kColumnCount = CProcessRows::kColumnCount;
 const char* const kColumnTitles[kColumnCount] = {"Process", "PID", "Base Priority", "Num. Threads",
                                                  "FullPath"};
 } // namespace
@@ -73,148 +73,82 @@ void CVantrelView::BuildColumns() {
 }
 
 int CVantrelView::RefreshList() {
+    // The rows are read before the new listing replaces them: the same processes stay
+    // selected, focused and at the top.
+    const ListState kept = KeepListState();
+    CProcessCore::BindResult bind = CProcessCore::Bound;
+    const int result = m_core.ListRows(&m_rows, &bind);
+    ShowRows(kept);
+    if (bind != CProcessCore::Bound) OnBindFailure(bind);
+    return result;
+}
+
+void CVantrelView::ShowRows() {
+    ShowRows(KeepListState());
+}
+
+void CVantrelView::ShowRows(const ListState& kept) {
     // A shown list scrolls and repaints its lower part for every row put in above the last
     // one; with drawing switched off it is drawn once, when drawing is switched on again.
     // (Switching it on shows a window, so a hidden list is left as it is.)
     const bool bShown = (GetWindowLongPtrA(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
     if (bShown) SendMessage(WM_SETREDRAW, FALSE);
-    const ListState kept = KeepListState();
-    ClearRows();
-    // The records are gathered first (one row per name and path, decided by their keys, never
-    // by reading the control back), then put in once, in the chosen order.
-    CProcessCore::BindResult bind = CProcessCore::Bound;
-    const int result = m_core.ListProcesses([this](VN_PROCINFO& info) { AddRecord(info); }, &bind);
-    std::vector<size_t> order(m_rows.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::sort(order.begin(), order.end(),
-              [this](size_t a, size_t b) { return RowBefore(LPARAM(a), LPARAM(b)); });
+    GetListCtrl().DeleteAllItems();
+    const std::vector<size_t> order = m_rows.Ordered();
     for (size_t i = 0; i < order.size(); ++i)
         InsertRow(int(i), order[i]);
     RestoreListState(kept);
-    if (bind != CProcessCore::Bound) OnBindFailure(bind);
-    // The window may have gone while a message box was up (a failed binding).
-    if (bShown && m_hWnd) {
+    if (bShown) {
         SendMessage(WM_SETREDRAW, TRUE);
         Invalidate();
     }
-    return result;
-}
-
-void CVantrelView::ClearRows() {
-    GetListCtrl().DeleteAllItems();
-    m_rows.clear();
-    m_keys.clear();
-}
-
-bool CVantrelView::AddRecord(VN_PROCINFO& info) {
-    Row row;
-    row.name = UpperCase(std::string(info.szName, strnlen(info.szName, sizeof info.szName)));
-    memcpy(info.szName, row.name.c_str(), row.name.size());
-    row.path =
-        UpperCase(std::string(info.szFullPath, strnlen(info.szFullPath, sizeof info.szFullPath)));
-    // One row per name and path: the first process met keeps it.
-    if (!m_keys.insert(row.name + '\n' + row.path).second) return false;
-    row.dwPID = info.dwPID;
-    row.lBasePriority = info.lBasePriority;
-    row.dwPriorityClass = info.dwPriorityClass;
-    row.dwThreads = info.dwThreadCount;
-    m_rows.push_back(row);
-    return true;
 }
 
 int CVantrelView::InsertRow(int nIndex, size_t nRow) {
-    const Row& row = m_rows[nRow];
-    char threads[16];
-    snprintf(threads, sizeof threads, "%d", int(row.dwThreads));
-    const std::string texts[kColumnCount] = {
-        row.name, FormatPid(row.dwPID), FormatBasePriority(row.lBasePriority, row.dwPriorityClass),
-        threads, row.path};
+    const ProcessRow& row = m_rows[nRow];
+    const std::string name = CProcessRows::CellText(row, 0);
     LVITEMA item = {};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = nIndex;
-    item.pszText = const_cast<char*>(texts[0].c_str());
-    item.lParam = LPARAM(nRow);
+    item.pszText = const_cast<char*>(name.c_str());
+    item.lParam = LPARAM(nRow); // which row of the model the item shows
     const int index = GetListCtrl().InsertItem(&item);
     if (index == -1) return -1;
-    for (int col = 1; col < kColumnCount; ++col)
-        GetListCtrl().SetItemText(index, col, texts[col].c_str());
+    for (int col = 1; col < CProcessRows::kColumnCount; ++col)
+        GetListCtrl().SetItemText(index, col, CProcessRows::CellText(row, col).c_str());
     return index;
 }
 
-int CVantrelView::AddProcessRow(VN_PROCINFO& info) {
-    if (!AddRecord(info)) return 1; // one row per name and path
-    // In its place in the chosen order: after the last row that comes before it.
-    const size_t nRow = m_rows.size() - 1;
-    int lo = 0, hi = GetListCtrl().GetItemCount();
-    while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (RowBefore(LPARAM(nRow), RowParam(mid)))
-            hi = mid;
-        else
-            lo = mid + 1;
-    }
-    return InsertRow(lo, nRow) == -1 ? 0 : 1;
-}
-
-LPARAM CVantrelView::RowParam(int nIndex) const {
+const ProcessRow* CVantrelView::RowAt(int nItem) const {
     LVITEMA item = {};
     item.mask = LVIF_PARAM;
-    item.iItem = nIndex;
-    GetListCtrl().SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    return item.lParam;
-}
-
-bool CVantrelView::RowBefore(LPARAM a, LPARAM b) const {
-    if (size_t(a) >= m_rows.size() || size_t(b) >= m_rows.size()) return a < b;
-    const Row& x = m_rows[size_t(a)];
-    const Row& y = m_rows[size_t(b)];
-    int order = 0;
-    switch (m_nSortColumn) {
-    case 1:
-        order = x.dwPID < y.dwPID ? -1 : x.dwPID > y.dwPID;
-        break;
-    case 2:
-        order = x.lBasePriority < y.lBasePriority ? -1 : x.lBasePriority > y.lBasePriority;
-        break;
-    case 3:
-        order = x.dwThreads < y.dwThreads ? -1 : x.dwThreads > y.dwThreads;
-        break;
-    case 4:
-        order = lstrcmpiA(x.path.c_str(), y.path.c_str());
-        break;
-    default:
-        order = lstrcmpiA(x.name.c_str(), y.name.c_str());
-        break;
-    }
-    if (m_bSortDescending) order = -order;
-    // Equal rows keep the order in which they were listed.
-    return order != 0 ? order < 0 : a < b;
+    item.iItem = nItem;
+    if (!GetListCtrl().SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+        return nullptr;
+    return size_t(item.lParam) < m_rows.Count() ? &m_rows[size_t(item.lParam)] : nullptr;
 }
 
 int CALLBACK CVantrelView::CompareRows(LPARAM a, LPARAM b, LPARAM lParamSort) {
-    const CVantrelView* pView = reinterpret_cast<const CVantrelView*>(lParamSort);
-    return pView->RowBefore(a, b) ? -1 : pView->RowBefore(b, a) ? 1 : 0;
+    const CProcessRows* pRows = reinterpret_cast<const CProcessRows*>(lParamSort);
+    return pRows->Before(size_t(a), size_t(b)) ? -1 : pRows->Before(size_t(b), size_t(a)) ? 1 : 0;
 }
 
 void CVantrelView::SortBy(int nColumn) {
-    if (nColumn < 0 || nColumn >= kColumnCount) return;
-    // A second click on the same column reverses the order.
-    m_bSortDescending = nColumn == m_nSortColumn ? !m_bSortDescending : false;
-    m_nSortColumn = nColumn;
-    GetListCtrl().SendMessage(LVM_SORTITEMS, reinterpret_cast<WPARAM>(this),
+    if (!m_rows.SortBy(nColumn)) return;
+    GetListCtrl().SendMessage(LVM_SORTITEMS, reinterpret_cast<WPARAM>(&m_rows),
                               reinterpret_cast<LPARAM>(&CompareRows));
     ShowSortArrow();
 }
 
 void CVantrelView::ShowSortArrow() {
     const HWND hHeader = GetListCtrl().GetHeaderCtrl();
-    for (int col = 0; col < kColumnCount; ++col) {
+    for (int col = 0; col < CProcessRows::kColumnCount; ++col) {
         HDITEMA item = {};
         item.mask = HDI_FORMAT;
         ::SendMessageA(hHeader, HDM_GETITEMA, WPARAM(col), reinterpret_cast<LPARAM>(&item));
         item.fmt &= ~(kHeaderSortUp | kHeaderSortDown);
-        if (col == m_nSortColumn) item.fmt |= m_bSortDescending ? kHeaderSortDown : kHeaderSortUp;
+        if (col == m_rows.SortColumn())
+            item.fmt |= m_rows.IsSortDescending() ? kHeaderSortDown : kHeaderSortUp;
         ::SendMessageA(hHeader, HDM_SETITEMA, WPARAM(col), reinterpret_cast<LPARAM>(&item));
     }
 }
@@ -229,36 +163,32 @@ bool CVantrelView::OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* pResul
     return CListView::OnChildNotify(msg, wp, lp, pResult);
 }
 
-std::string CVantrelView::ProcessKey(int nIndex) const {
-    // A row is the same over a refresh when its process is: the same id under the same name.
-    const CListCtrl& list = GetListCtrl();
-    return list.GetItemText(nIndex, 1) + '\n' + list.GetItemText(nIndex, 0);
-}
-
 CVantrelView::ListState CVantrelView::KeepListState() const {
     ListState state;
     const CListCtrl& list = GetListCtrl();
-    for (int row = list.GetNextItem(-1, LVNI_SELECTED); row != -1;
-         row = list.GetNextItem(row, LVNI_SELECTED))
-        state.selected.insert(ProcessKey(row));
-    const int focused = list.GetNextItem(-1, LVNI_FOCUSED);
-    if (focused != -1) state.focused = ProcessKey(focused);
-    const int top = int(list.SendMessage(LVM_GETTOPINDEX));
-    if (top >= 0 && top < list.GetItemCount()) state.top = ProcessKey(top);
+    for (int item = list.GetNextItem(-1, LVNI_SELECTED); item != -1;
+         item = list.GetNextItem(item, LVNI_SELECTED))
+        if (const ProcessRow* pRow = RowAt(item)) state.selected.insert(CProcessRows::KeyOf(*pRow));
+    if (const ProcessRow* pRow = RowAt(list.GetNextItem(-1, LVNI_FOCUSED)))
+        state.focused = CProcessRows::KeyOf(*pRow);
+    if (const ProcessRow* pRow = RowAt(int(list.SendMessage(LVM_GETTOPINDEX))))
+        state.top = CProcessRows::KeyOf(*pRow);
     return state;
 }
 
 void CVantrelView::RestoreListState(const ListState& state) {
     CListCtrl& list = GetListCtrl();
-    if (state.selected.empty() && state.focused.empty() && state.top.empty()) return;
+    if (state.selected.empty() && !state.focused && !state.top) return;
     int top = -1;
-    for (int row = 0; row < list.GetItemCount(); ++row) {
-        const std::string key = ProcessKey(row);
+    for (int item = 0; item < list.GetItemCount(); ++item) {
+        const ProcessRow* pRow = RowAt(item);
+        if (!pRow) continue;
+        const CProcessRows::Key key = CProcessRows::KeyOf(*pRow);
         UINT nState = 0;
         if (state.selected.count(key)) nState |= LVIS_SELECTED;
-        if (key == state.focused) nState |= LVIS_FOCUSED;
-        if (nState) list.SetItemState(row, nState, nState);
-        if (key == state.top) top = row;
+        if (state.focused && key == *state.focused) nState |= LVIS_FOCUSED;
+        if (nState) list.SetItemState(item, nState, nState);
+        if (state.top && key == *state.top) top = item;
     }
     const int now = int(list.SendMessage(LVM_GETTOPINDEX));
     if (top >= 0 && top != now) {
@@ -269,36 +199,11 @@ void CVantrelView::RestoreListState(const ListState& state) {
     }
 }
 
-bool CVantrelView::CellEquals(int row, int col, const std::string& upper) const {
-    // Look-ups by name read every row: the text is read into a buffer on the stack, and
-    // upper-casing, which keeps the length, is skipped for a text of another length.
-    char buffer[512];
-    LVITEMA item = {};
-    item.iSubItem = col;
-    item.pszText = buffer;
-    item.cchTextMax = int(sizeof buffer);
-    const int len = int(
-        GetListCtrl().SendMessage(LVM_GETITEMTEXTA, WPARAM(row), reinterpret_cast<LPARAM>(&item)));
-    if (len >= int(sizeof buffer) - 1) // may not have fitted
-        return UpperCase(GetListCtrl().GetItemText(row, col)) == upper;
-    if (len < 0 || size_t(len) != upper.size()) return false;
-    if (len > 0) CharUpperBuffA(buffer, DWORD(len));
-    return memcmp(buffer, upper.data(), size_t(len)) == 0;
-}
-
-int CVantrelView::IsRowListed(std::string name, std::string path) {
-    name = UpperCase(name);
-    path = UpperCase(path);
-    for (int i = 0; i < GetListCtrl().GetItemCount(); ++i)
-        if (CellEquals(i, 4, path) && CellEquals(i, 0, name)) return 1;
-    return 0;
-}
-
-int CVantrelView::FindRowByName(std::string name) {
-    name = UpperCase(name);
-    for (int i = 0; i < GetListCtrl().GetItemCount(); ++i)
-        if (CellEquals(i, 0, name)) return i;
-    return -1;
+bool CVantrelView::RefuseDuringKillPass() const {
+    // One pass at a time, and nothing that would change the list or the favourites under it:
+    // a command that reaches the view during a pass (a key, the menu, a message sent straight
+    // to it) does nothing.
+    return IsKillPassRunning();
 }
 
 int CVantrelView::StartupRefresh() {
@@ -319,10 +224,12 @@ int CVantrelView::StartupRefresh() {
 }
 
 void CVantrelView::OnRefresh() {
+    if (RefuseDuringKillPass()) return;
     RefreshList();
 }
 
 int CVantrelView::KillFavorites() {
+    if (RefuseDuringKillPass()) return 0;
     RefreshList();
     const std::vector<std::string> names = LoadFavorites(ProgramSettings());
     if (names.empty()) {
@@ -334,13 +241,15 @@ int CVantrelView::KillFavorites() {
 }
 
 void CVantrelView::OnKillSelected() {
+    if (RefuseDuringKillPass()) return;
     const CListCtrl& list = GetListCtrl();
     std::vector<CKillPass::Target> targets;
     bool bSelf = false;
-    for (int row = list.GetNextItem(-1, LVNI_SELECTED); row != -1;
-         row = list.GetNextItem(row, LVNI_SELECTED)) {
-        CKillPass::Target target = {0, list.GetItemText(row, 0), list.GetItemText(row, 4)};
-        if (!ParsePidText(list.GetItemText(row, 1), &target.dwPID)) continue;
+    for (int item = list.GetNextItem(-1, LVNI_SELECTED); item != -1;
+         item = list.GetNextItem(item, LVNI_SELECTED)) {
+        const ProcessRow* pRow = RowAt(item);
+        if (!pRow) continue;
+        const CKillPass::Target target = {pRow->dwPID, pRow->name, pRow->path};
         if (CProcessCore::IsOwnProgram(target.dwPID, target.strName)) {
             bSelf = true; // the program's own row: it closes the normal way, after the others
             continue;
@@ -378,6 +287,7 @@ void CVantrelView::OnKillFavoritesAndExit() {
 }
 
 void CVantrelView::StartKillPass(CKillPass pass) {
+    if (RefuseDuringKillPass()) return;
     m_pPass.reset(new CKillPass(std::move(pass)));
     // The pass runs on a thread of its own and reports through messages to this window, so
     // that the window keeps answering; no window is touched from that thread.
@@ -433,9 +343,10 @@ LRESULT CVantrelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void CVantrelView::OnEditFavorites() {
+    if (RefuseDuringKillPass()) return;
     std::vector<std::string> listed;
-    for (int row = 0; row < GetListCtrl().GetItemCount(); ++row)
-        listed.push_back(GetListCtrl().GetItemText(row, 0));
+    for (int item = 0; item < GetListCtrl().GetItemCount(); ++item)
+        if (const ProcessRow* pRow = RowAt(item)) listed.push_back(pRow->name);
     CFavoritesDlg dlg(listed);
     dlg.m_bGentle = m_bGentle;
     if (dlg.DoModal() != IDOK) return;

@@ -1,0 +1,87 @@
+#include "procs/ProcessRows.h"
+#include "procs/ProcessText.h"
+
+#include <algorithm>
+#include <cstring>
+
+void CProcessRows::Clear() {
+    m_rows.clear();
+    m_index.clear();
+}
+
+bool CProcessRows::Add(const VN_PROCINFO& info) {
+    ProcessRow row;
+    row.name = UpperCase(std::string(info.szName, strnlen(info.szName, sizeof info.szName)));
+    row.path =
+        UpperCase(std::string(info.szFullPath, strnlen(info.szFullPath, sizeof info.szFullPath)));
+    const auto placed = m_index.emplace(row.name + '\n' + row.path, m_rows.size());
+    if (!placed.second) {
+        // One row per name and path: the first process met keeps it.
+        m_rows[placed.first->second].pids.push_back(info.dwPID);
+        return false;
+    }
+    row.dwPID = info.dwPID;
+    row.pids.push_back(info.dwPID);
+    row.lBasePriority = info.lBasePriority;
+    row.dwPriorityClass = info.dwPriorityClass;
+    row.dwThreads = info.dwThreadCount;
+    m_rows.push_back(std::move(row));
+    return true;
+}
+
+bool CProcessRows::SortBy(int nColumn) {
+    if (nColumn < 0 || nColumn >= kColumnCount) return false;
+    // A second click on the same column reverses the order.
+    m_bSortDescending = nColumn == m_nSortColumn ? !m_bSortDescending : false;
+    m_nSortColumn = nColumn;
+    return true;
+}
+
+bool CProcessRows::Before(size_t a, size_t b) const {
+    if (a >= m_rows.size() || b >= m_rows.size()) return a < b;
+    const ProcessRow& x = m_rows[a];
+    const ProcessRow& y = m_rows[b];
+    int order = 0;
+    switch (m_nSortColumn) {
+    case 1:
+        order = x.dwPID < y.dwPID ? -1 : x.dwPID > y.dwPID;
+        break;
+    case 2:
+        order = x.lBasePriority < y.lBasePriority ? -1 : x.lBasePriority > y.lBasePriority;
+        break;
+    case 3:
+        order = x.dwThreads < y.dwThreads ? -1 : x.dwThreads > y.dwThreads;
+        break;
+    case 4:
+        order = lstrcmpiA(x.path.c_str(), y.path.c_str());
+        break;
+    default:
+        order = lstrcmpiA(x.name.c_str(), y.name.c_str());
+        break;
+    }
+    if (m_bSortDescending) order = -order;
+    return order != 0 ? order < 0 : a < b;
+}
+
+std::vector<size_t> CProcessRows::Ordered() const {
+    std::vector<size_t> order(m_rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [this](size_t a, size_t b) { return Before(a, b); });
+    return order;
+}
+
+std::string CProcessRows::CellText(const ProcessRow& row, int nColumn) {
+    switch (nColumn) {
+    case 0:
+        return row.name;
+    case 1:
+        return FormatPid(row.dwPID);
+    case 2:
+        return FormatBasePriority(row.lBasePriority, row.dwPriorityClass);
+    case 3:
+        return std::to_string(row.dwThreads);
+    default:
+        return row.path;
+    }
+}
