@@ -4,7 +4,7 @@
 . "$(dirname "$0")/lib.sh"
 
 reset_state
-wrun reg add "$KEY\\Newbie" /v Start /d 0 /f >/dev/null
+reg_set Newbie Start 0
 tag=$$_$RANDOM
 OUT=$LOGDIR/cmdline.kill.out
 
@@ -27,10 +27,10 @@ run_kill() {
     [ -z "$seen" ] || fail "a Vantrel window showed during 'Vantrel.exe $*'"
 }
 favourites() {
-    wrun reg delete "$KEY\\Settings" /f >/dev/null 2>&1 || true
+    reg_clear Settings
     local i=0 name
     for name in "$@"; do
-        wrun reg add "$KEY\\Settings" /v "Fav$i" /d "$name" /f >/dev/null
+        reg_set Settings "Fav$i" "$name"
         i=$((i + 1))
     done
 }
@@ -71,11 +71,12 @@ run_kill /kill
 running "$c" || fail "/kill with an empty favourites list ended a process"
 
 # Gently, a program that ignores the close request: still running, exit code 1 within 8 s;
-# then by force for this run only: ended, exit code 0. The stored mode stays forced.
+# the stored mode stays forced. Then by force for this run only, over a stored gentle mode:
+# ended, exit code 0.
 start_victim window "e2e_kd_$tag.exe" ignore
 d=$VICTIM_PID
 favourites "e2e_kd_$tag.exe"
-wrun reg add "$KEY\\Setting" /v Gentle /d 0 /f >/dev/null
+reg_set Setting Gentle 0
 start_ms=$(date +%s%3N)
 run_kill /kill /Gentle
 elapsed=$(($(date +%s%3N) - start_ms))
@@ -83,10 +84,12 @@ elapsed=$(($(date +%s%3N) - start_ms))
 [ "$elapsed" -lt 8000 ] || fail "/kill /gentle took $elapsed ms"
 running "$d" || fail "/kill /gentle ended the stubborn favourite"
 grep -q "still running" "$OUT" || fail "no 'still running' line: $(cat "$OUT")"
+expect_reg Setting Gentle 0 "after /kill /gentle"
+reg_set Setting Gentle 1
 run_kill /kill -force
 [ "$RC" = 0 ] || fail "/kill /force exited $RC"
 running "$d" && fail "/kill /force left the favourite running"
-[ "$(reg_value Setting Gentle)" = 0 ] || fail "/kill /gentle stored its mode"
+reg_set Setting Gentle 0
 
 # Without VN.DLL: exit code 3, no message box.
 dir="$WINEPREFIX/drive_c/cmdline_nolib_$tag"
@@ -100,7 +103,7 @@ if vdrive msgbox 500 >/dev/null; then fail "a message box without VN.DLL"; fi
 # list: every Vantrel process is passed over, forced and gently, and the rest is ended.
 start_vantrel
 vdrive wait-rows 10000 >/dev/null || fail "no rows"
-wrun reg delete "$KEY\\Grid" /f >/dev/null 2>&1 || true
+reg_clear Grid
 for mode in /force /gentle; do
     start_victim window "e2e_ke_$tag.exe" honour
     e=$VICTIM_PID
@@ -115,7 +118,7 @@ for mode in /force /gentle; do
 done
 close_vantrel
 for i in 0 1 2 3 4; do
-    [ -n "$(reg_value Grid col$i)" ] || fail "Grid\\col$i not stored when the window closed after /kill"
+    expect_reg_number Grid "col$i" "when the window closed after /kill"
 done
 
 # Started through an unquoted command line whose path holds letters beyond ASCII (a folder

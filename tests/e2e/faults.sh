@@ -4,9 +4,9 @@
 . "$(dirname "$0")/lib.sh"
 
 reset_state
-regtool put "$KEY_PATH\\Newbie" Start 1 3000 >/dev/null
-regtool put "$KEY_PATH\\Settings" Fav0 1 "$(printf 'KEEP.EXE' | od -An -tx1 | tr -d ' \n')" >/dev/null
-regtool put "$KEY_PATH\\Setting" Gentle 1 3100 >/dev/null
+reg_put Newbie Start 1 3000
+reg_put Settings Fav0 1 "$(printf 'KEEP.EXE' | od -An -tx1 | tr -d ' \n')"
+reg_put Setting Gentle 1 3100
 tag=$$_$RANDOM
 drive_c="$WINEPREFIX/drive_c"
 
@@ -26,9 +26,9 @@ before=$(settings)
 program_in "vmissing_$tag"
 start_vantrel "$drive_c/vmissing_$tag"
 msg=$(vdrive answer 10000) || fail "no message without VN.DLL"
-[ "$msg" = "Failed to load VN.DLL" ] || fail "message without VN.DLL: $msg"
+expect_eq "the message without VN.DLL" "Failed to load VN.DLL" "$msg"
 wait_exit
-[ "$(exit_status)" = 0 ] || fail "abnormal end without VN.DLL"
+expect_eq "the exit status" 0 "$(exit_status)" "without VN.DLL"
 [ "$(settings)" = "$before" ] || fail "settings changed without VN.DLL"
 
 # A VN.DLL without VN_KILL: the program closes without a message.
@@ -37,7 +37,7 @@ program_in "vnokill_$tag" fake_vn_nokill.dll
 (cd "$drive_c/vnokill_$tag" && exec "$WINELOADER" Vantrel.exe >>"$LOGDIR/$TEST_NAME.app" 2>&1 </dev/null) &
 VANTREL_PID=$!
 wait_exit
-[ "$(exit_status)" = 0 ] || fail "abnormal end with an export missing"
+expect_eq "the exit status" 0 "$(exit_status)" "with an export missing"
 if vdrive msgbox 500 >/dev/null; then fail "a message with an export missing"; fi
 [ "$(settings)" = "$before" ] || fail "settings changed with an export missing"
 
@@ -48,7 +48,7 @@ mkdir -p "$drive_c/vplant_$tag/cwd"
 cp "$VANTREL_TESTS_BIN/fake_vn.dll" "$drive_c/vplant_$tag/cwd/VN.DLL"
 start_vantrel "$drive_c/vplant_$tag/cwd" "C:\\vplant_$tag\\app\\Vantrel.exe"
 msg=$(vdrive answer 10000) || fail "no message: the planted VN.DLL was loaded"
-[ "$msg" = "Failed to load VN.DLL" ] || fail "message with a planted VN.DLL: $msg"
+expect_eq "the message with a planted VN.DLL" "Failed to load VN.DLL" "$msg"
 wait_exit
 
 # A VN.DLL whose VN_GETPI writes 720 bytes of garbage: rows with names cut at their field,
@@ -58,31 +58,30 @@ bystander=$VICTIM_PID
 program_in "vgarbage_$tag" fake_vn_garbage.dll
 start_vantrel "$drive_c/vgarbage_$tag"
 vdrive wait-rows 10000 || fail "no rows with a garbage VN.DLL"
-lengths=$(vdrive lengths | sort -u)
-[ "$lengths" = "351 351" ] || fail "garbage names and paths of these lengths: $lengths"
+expect_eq "the lengths of the garbage names and paths" "351 351" "$(vdrive lengths | sort -u)"
 vdrive select-index 0 || fail "cannot select a garbage row"
-vdrive command 32775 # Kill Selected
-vdrive command 32776 # Refresh
+vdrive command 32775 || fail "Kill Selected could not be sent"
+vdrive command 32776 || fail "Refresh could not be sent"
 vdrive wait-rows 10000 || fail "no rows after the refresh"
 vdrive running "$bystander" >/dev/null || fail "a kill from a garbage row ended a process"
 close_vantrel
-[ "$(exit_status)" = 0 ] || fail "abnormal end with a garbage VN.DLL"
+expect_eq "the exit status" 0 "$(exit_status)" "with a garbage VN.DLL"
 [ "$(settings)" = "$before" ] || fail "settings changed with a garbage VN.DLL"
 
 # A settings key nobody may write: the program reads it, runs and closes; nothing changes,
 # the placement and column widths included.
-regtool put "$KEY_PATH\\Screen" x 1 3100 >/dev/null
-regtool put "$KEY_PATH\\Grid" col0 1 3100 >/dev/null
+reg_put Screen x 1 3100
+reg_put Grid col0 1 3100
 all_before=$(regtool dump "$KEY_PATH")
 regtool lock "$KEY_PATH" || fail "cannot lock the settings key"
 start_vantrel
 state=$(vdrive wait-start 15000) || fail "neither warning nor list with a locked key"
-[ "$state" = rows ] || fail "a warning although the stored flag says it was shown"
+expect_eq "the start with a locked key" rows "$state" "the stored flag says the warning was shown"
 vdrive wait-rows 10000 || fail "no rows with a locked key"
-vdrive command 32776
+vdrive command 32776 || fail "Refresh could not be sent"
 vdrive wait-rows 10000 || fail "no rows after a refresh with a locked key"
 close_vantrel
-[ "$(exit_status)" = 0 ] || fail "abnormal end with a locked key"
+expect_eq "the exit status" 0 "$(exit_status)" "with a locked key"
 regtool unlock "$KEY_PATH" || fail "cannot unlock the settings key"
 [ "$(regtool dump "$KEY_PATH")" = "$all_before" ] || fail "a locked key was changed"
 
@@ -93,11 +92,11 @@ regtool volatile 'Software\Trelmont Software' || fail "cannot create the volatil
 printf '[Settings]\r\nFav0=imported.exe\r\n' >"$(windows_dir)/Vantrel.INI"
 start_vantrel
 state=$(vdrive wait-start 15000) || fail "neither warning nor list without a key"
-[ "$state" = warning ] || fail "no warning without a key"
-vdrive answer 2000 >/dev/null
+expect_eq "the start without a key" warning "$state"
+vdrive answer 2000 >/dev/null || fail "the warning could not be answered"
 vdrive wait-rows 10000 || fail "no rows without a key"
 close_vantrel
-[ "$(exit_status)" = 0 ] || fail "abnormal end without a key"
+expect_eq "the exit status" 0 "$(exit_status)" "without a key"
 reg_key_exists "$KEY" && fail "the settings key was created below a volatile key"
 regtool delete 'Software\Trelmont Software' || true
 reset_state

@@ -4,7 +4,7 @@
 . "$(dirname "$0")/lib.sh"
 
 reset_state
-wrun reg add "$KEY\\Newbie" /v Start /d 0 /f >/dev/null
+reg_set Newbie Start 0
 tag=$$_$RANDOM
 name=E2E_CAND_$tag.EXE
 start_victim console "e2e_cand_$tag.exe" 0
@@ -19,7 +19,7 @@ keys F2
 dlg=$(vdrive dialog Favorites 5000) || fail "F2 did not open the Favorites dialog"
 vdrive listbox "$dlg" 1000 | grep -qx "$name" || fail "the victim is not a candidate"
 vdrive lbselect "$dlg" 1000 "$name" || fail "could not select the candidate"
-vdrive click "$dlg" 1002
+vdrive click "$dlg" 1002 || fail "could not click -->"
 wait_until 3000 is_favourite || fail "--> did not move the candidate"
 shot dialog
 keys_in Favorites Escape
@@ -30,12 +30,12 @@ reg_key_exists "$KEY\\Settings" && fail "Cancel stored favourites"
 keys F2
 dlg=$(vdrive dialog Favorites 5000) || fail "F2 did not open the Favorites dialog again"
 vdrive lbselect "$dlg" 1000 "$name" || fail "could not select the candidate again"
-vdrive click "$dlg" 1002
+vdrive click "$dlg" 1002 || fail "could not click --> again"
 wait_until 3000 is_favourite || fail "--> did not move the candidate again"
-vdrive click "$dlg" 1
+vdrive click "$dlg" 1 || fail "could not click OK"
 wait_until 3000 not dialog_open || fail "OK did not close the Favorites dialog"
-[ "$(reg_value Settings Fav0)" = "$name" ] || fail "Fav0 holds '$(reg_value Settings Fav0)'"
-[ "$(reg_value Setting Gentle)" = 0 ] || fail "Gentle was not stored"
+expect_reg Settings Fav0 "$name" "after OK"
+expect_reg Setting Gentle 0 "after OK"
 
 keys F9
 wait_until 5000 not vdrive running "$cand" >/dev/null || fail "F9 did not kill the new favourite"

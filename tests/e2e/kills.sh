@@ -4,7 +4,7 @@
 . "$(dirname "$0")/lib.sh"
 
 reset_state
-wrun reg add "$KEY\\Newbie" /v Start /d 0 /f >/dev/null
+reg_set Newbie Start 0
 tag=$$_$RANDOM
 running() { vdrive running "$1" >/dev/null; }
 
@@ -13,10 +13,10 @@ start_victim console "e2e_sel_$tag.exe" 0
 sel=$VICTIM_PID
 start_vantrel
 vdrive wait-row "E2E_SEL_$tag.EXE" 10000 || fail "victim not listed"
-[ "$(vdrive toolbar 32775)" = disabled ] || fail "Kill Selected enabled without a selection"
+expect_eq "Kill Selected without a selection" disabled "$(vdrive toolbar 32775)"
 keys F8 # nothing selected: nothing happens
 running "$sel" || fail "F8 without a selection killed something"
-vdrive select "E2E_SEL_$tag.EXE"
+vdrive select "E2E_SEL_$tag.EXE" || fail "could not select the victim's row"
 kill_selected_enabled() { [ "$(vdrive toolbar 32775)" = enabled ]; }
 wait_until 3000 kill_selected_enabled || fail "Kill Selected stays disabled with a selection"
 keys F8
@@ -37,27 +37,27 @@ start_victim console "e2e_fa_$tag.exe" 0
 fa=$VICTIM_PID
 start_victim console "e2e_fb_$tag.exe" 0
 fb=$VICTIM_PID
-wrun reg add "$KEY\\Settings" /v Fav0 /d "e2e_fa_$tag.exe" /f >/dev/null
-wrun reg add "$KEY\\Settings" /v Fav1 /d "E2E_FB_$tag.EXE" /f >/dev/null
+reg_set Settings Fav0 "e2e_fa_$tag.exe"
+reg_set Settings Fav1 "E2E_FB_$tag.EXE"
 keys F9
 wait_until 5000 not running "$fa" && wait_until 5000 not running "$fb" || true
 running "$fa" && fail "F9 left the first favourite running"
 running "$fb" && fail "F9 left the second favourite running"
 vdrive wait-gone "E2E_FA_$tag.EXE" 3000 || fail "the first favourite's row stayed"
 vdrive wait-gone "E2E_FB_$tag.EXE" 3000 || fail "the second favourite's row stayed"
-[ "$(vdrive status 1)" = "[     ]" ] || fail "status pane after F9: $(vdrive status 1)"
+expect_eq "status pane 1 after F9" "[     ]" "$(vdrive status 1)"
 
 # Gentle: a window that honours WM_CLOSE ends, one that ignores it survives with its row.
 # While the ignoring one is waited for, the window goes on answering; the screenshot taken
 # then shows the status bar naming it (the texts themselves are checked by the unit tests).
-wrun reg add "$KEY\\Setting" /v Gentle /d 1 /f >/dev/null
+reg_set Setting Gentle 1
 close_vantrel
 start_victim window "e2e_gh_$tag.exe" honour
 gh=$VICTIM_PID
 start_victim window "e2e_gi_$tag.exe" ignore
 gi=$VICTIM_PID
-wrun reg add "$KEY\\Settings" /v Fav0 /d "E2E_GH_$tag.EXE" /f >/dev/null
-wrun reg add "$KEY\\Settings" /v Fav1 /d "E2E_GI_$tag.EXE" /f >/dev/null
+reg_set Settings Fav0 "E2E_GH_$tag.EXE"
+reg_set Settings Fav1 "E2E_GI_$tag.EXE"
 start_vantrel
 vdrive wait-row "E2E_GI_$tag.EXE" 10000 || fail "gentle victims not listed"
 keys F9
@@ -71,21 +71,21 @@ vdrive wait-row "E2E_GI_$tag.EXE" 100 || fail "the survivor's row was removed"
 vdrive wait-gone "E2E_GH_$tag.EXE" 100 || fail "the gently killed row stayed"
 
 # F10 with favourites that are not running: nothing to kill, and the program closes.
-wrun reg add "$KEY\\Settings" /v Fav0 /d "NOT_RUNNING_$tag.EXE" /f >/dev/null
-wrun reg delete "$KEY\\Settings" /v Fav1 /f >/dev/null
+reg_set Settings Fav0 "NOT_RUNNING_$tag.EXE"
+reg_clear Settings Fav1
 keys F10
 wait_exit
 running "$gi" || fail "F10 killed a process that is not a favourite"
 
 # Kill Favorites passes over Vantrel itself and ends the rest; F10 with the same list ends
 # the rest and closes Vantrel the normal way, storing its column widths.
-wrun reg add "$KEY\\Setting" /v Gentle /d 0 /f >/dev/null
-wrun reg add "$KEY\\Settings" /v Fav0 /d VANTREL.EXE /f >/dev/null
+reg_set Setting Gentle 0
+reg_set Settings Fav0 VANTREL.EXE
 for round in F9 F10; do
     start_victim console "e2e_self_${round}_$tag.exe" 0
     other=$VICTIM_PID
-    wrun reg add "$KEY\\Settings" /v Fav1 /d "E2E_SELF_${round}_$tag.EXE" /f >/dev/null
-    wrun reg delete "$KEY\\Grid" /f >/dev/null 2>&1 || true
+    reg_set Settings Fav1 "E2E_SELF_${round}_$tag.EXE"
+    reg_clear Grid
     start_vantrel
     vdrive wait-row "E2E_SELF_${round}_$tag.EXE" 10000 || fail "victim not listed ($round)"
     keys "$round"
@@ -96,22 +96,20 @@ for round in F9 F10; do
         close_vantrel
     else
         wait_exit
-        [ "$(exit_status)" = 0 ] || fail "F10 did not close Vantrel normally"
-        for i in 0 1 2 3 4; do
-            [ -n "$(reg_value Grid col$i)" ] || fail "F10 did not store Grid\\col$i"
-        done
+        expect_eq "the exit status" 0 "$(exit_status)" "closed by F10"
+        for i in 0 1 2 3 4; do expect_reg_number Grid col$i "closed by F10"; done
     fi
 done
 
 # Gently, three programs that ignore the close request: the pass takes one wait, not three,
 # and the list answers another program meanwhile.
-wrun reg add "$KEY\\Setting" /v Gentle /d 1 /f >/dev/null
-wrun reg delete "$KEY\\Settings" /f >/dev/null
+reg_set Setting Gentle 1
+reg_clear Settings
 stubborn=()
 for i in 0 1 2; do
     start_victim window "e2e_stub${i}_$tag.exe" ignore
     stubborn+=("$VICTIM_PID")
-    wrun reg add "$KEY\\Settings" /v "Fav$i" /d "E2E_STUB${i}_$tag.EXE" /f >/dev/null
+    reg_set Settings "Fav$i" "E2E_STUB${i}_$tag.EXE"
 done
 start_vantrel
 vdrive wait-row "E2E_STUB2_$tag.EXE" 10000 || fail "stubborn victims not listed"
@@ -133,7 +131,7 @@ for p in "${stubborn[@]}"; do running "$p" || fail "a stubborn program was force
 close_vantrel
 
 # F10 with an empty list: the message, and the program stays open.
-wrun reg delete "$KEY\\Settings" /f >/dev/null
+reg_clear Settings
 start_vantrel
 keys F10
 vdrive msgbox 5000 >/dev/null || fail "no message for F10 with an empty list"

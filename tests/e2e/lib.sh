@@ -10,11 +10,30 @@ mkdir -p "$LOGDIR"
 TEST_NAME=$(basename "$0" .sh)
 VICTIM_PIDS=()
 
+# Ends the test with a FAIL line. Every check says what it expected and what it saw.
 fail() {
     echo "FAIL: $*" >&2
     shot "failure"
     exit 1
 }
+
+# Any other step that fails ends the test with a FAIL line naming it, where bare `set -e`
+# would end it silently. A step inside a command substitution is reported by the line that
+# used its output, in the test itself.
+set -o errtrace
+trap 'step_failed $? "$BASH_COMMAND" $LINENO' ERR
+step_failed() {
+    [ "$BASH_SUBSHELL" = 0 ] || return 0
+    local where="line $3" n=${#FUNCNAME[@]}
+    [ "$n" -le 2 ] || where="line ${BASH_LINENO[n - 2]}, in ${FUNCNAME[n - 2]}"
+    fail "${0##*/} $where: '$2': expected success, got exit status $1"
+}
+
+# expect_eq WHAT EXPECTED SEEN [WHEN]: fails naming WHAT, with both, when they differ.
+expect_eq() {
+    [ "$3" = "$2" ] || fail "$1: expected '$2', got $(seen "$3")${4:+ ($4)}"
+}
+seen() { if [ -n "$1" ]; then echo "'$1'"; else echo nothing; fi; }
 
 # Runs a Windows program of the build; its output goes to a file, then to stdout.
 wrun() {
@@ -36,9 +55,31 @@ exit_status() {
     echo "$rc"
 }
 
-# wine reg query of one value: prints its data, or nothing when it is missing.
-reg_value() {
-    wrun reg query "$KEY\\$1" /v "$2" 2>/dev/null | awk -v v="$2" '$1 == v { $1 = ""; $2 = ""; sub(/^  /, ""); print }'
+# The program's settings, by section and value name; reports name them Section\value.
+# reg_read SECTION VALUE: the data, or nothing when the value is missing.
+reg_read() {
+    wrun reg query "$KEY\\$1" /v "$2" 2>/dev/null |
+        awk -v v="$2" '$1 == v { $1 = ""; $2 = ""; sub(/^  /, ""); print }' || true
+}
+# expect_reg SECTION VALUE EXPECTED [WHEN]; expect_reg_number SECTION VALUE [WHEN].
+expect_reg() { expect_eq "$1\\$2" "$3" "$(reg_read "$1" "$2")" "${4:-}"; }
+expect_reg_number() {
+    local data
+    data=$(reg_read "$1" "$2")
+    [[ "$data" =~ ^-?[0-9]+$ ]] || fail "$1\\$2: expected a number, got $(seen "$data")${3:+ ($3)}"
+}
+# reg_set SECTION VALUE DATA stores a text value; reg_clear SECTION [VALUE] deletes the value,
+# or the whole section, when it is there.
+reg_set() {
+    wrun reg add "$KEY\\$1" /v "$2" /d "$3" /f >/dev/null || fail "$1\\$2: could not store '$3'"
+}
+reg_clear() {
+    wrun reg delete "$KEY\\$1" ${2:+/v "$2"} /f >/dev/null 2>&1 || true
+}
+# reg_put SECTION VALUE TYPE HEX stores a value of any type and data (see regtool.cpp).
+reg_put() {
+    regtool put "$KEY_PATH\\$1" "$2" "$3" "$4" >/dev/null ||
+        fail "$1\\$2: could not store type $3 with $((${#4} / 2)) bytes"
 }
 reg_key_exists() { wrun reg query "$1" >/dev/null 2>&1; }
 
@@ -101,7 +142,7 @@ keys_here() { xdotool key --delay 50 "$@"; }
 keys_in() {
     local title=$1 w
     shift
-    w=$(timeout 10 xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1)
+    w=$(timeout 10 xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1) || true
     [ -n "$w" ] || fail "no window titled $title"
     xdotool windowfocus --sync "$w" 2>/dev/null || true
     xdotool key --delay 50 "$@"
@@ -138,7 +179,7 @@ start_victim() {
     local kind=$1 name=$2 extra=$3
     local dir="$WINEPREFIX/drive_c/victims"
     mkdir -p "$dir"
-    cp "$VANTREL_TESTS_BIN/victim_$kind.exe" "$dir/$name"
+    cp "$VANTREL_TESTS_BIN/victim_$kind.exe" "$dir/$name" || fail "victim $name could not be copied"
     VICTIM_PID=$(vdrive start-victim "C:\\victims\\$name" "$extra") || fail "victim $name did not start"
     VICTIM_PIDS+=("$VICTIM_PID")
 }

@@ -66,12 +66,11 @@ for combo in "${combos[@]}"; do
     hex=$(data_hex "$size" "$style")
     for v in "${VALUES[@]}"; do
         set -- $v
-        regtool put "$KEY_PATH\\$1" "$2" "$type" "$hex" >/dev/null ||
-            fail "type $type, $size bytes could not be stored as $1\\$2"
+        reg_put "$1" "$2" "$type" "$hex"
     done
     # Values beside them that the program never reads stay as they are as well.
-    regtool put "$KEY_PATH\\Settings" Fav3 1 414243 >/dev/null
-    regtool put "$KEY_PATH\\Other" note 3 00ff00 >/dev/null
+    reg_put Settings Fav3 1 414243
+    reg_put Other note 3 00ff00
     before=$(regtool dump "$KEY_PATH")
 
     start_vantrel
@@ -82,16 +81,17 @@ for combo in "${combos[@]}"; do
         warned=1
     fi
     vdrive wait-rows 10000 || fail "the list stayed empty ($combo)"
-    vdrive command 32776 # Refresh
+    vdrive command 32776 || fail "Refresh could not be sent ($combo)"
     vdrive wait-rows 10000 || fail "the list is empty after Refresh ($combo)"
-    vdrive command 32777 # Kill Favorites: with no readable name it says so
+    # Kill Favorites: with no readable name it says so.
+    vdrive command 32777 || fail "Kill Favorites could not be sent ($combo)"
     vdrive answer 3000 >/dev/null || true
-    vdrive command 32771 # Edit Favorites, then Cancel
+    # Edit Favorites, then Cancel.
+    vdrive command 32771 || fail "Edit Favorites could not be sent ($combo)"
     vdrive cancel Favorites 10000 >/dev/null || fail "no Favorites dialog ($combo)"
     vdrive wait-rows 5000 || fail "the window is gone ($combo)"
     close_vantrel
-    rc=$(exit_status)
-    [ "$rc" = 0 ] || fail "the program ended with status $rc ($combo)"
+    expect_eq "the exit status" 0 "$(exit_status)" "$combo"
 
     after=$(regtool dump "$KEY_PATH")
     # Screen and Grid may be rewritten, as decimal REG_SZ text; Newbie\Start may become "0"

@@ -10,26 +10,23 @@ start_victim console "e2e_first_$tag.exe" 2
 first=E2E_FIRST_$tag.EXE
 
 start_vantrel
-title=$(vdrive wait-main 1000)
-[ "$title" = Vantrel ] || fail "title bar reads '$title'"
+expect_eq "the title bar" Vantrel "$(vdrive wait-main 1000)"
 reg_key_exists "$KEY" || fail "the settings key was not created"
-[ "$(reg_value Custom hello)" = world ] || fail "the INI file was not imported"
-[ "$(reg_value Settings Fav0)" = calc.exe ] || fail "the INI favourite was not imported"
-for v in x y cx cy; do
-    [ -n "$(reg_value Screen $v)" ] || fail "Screen\\$v was not stored"
-done
+expect_reg Custom hello world "imported from the INI file"
+expect_reg Settings Fav0 calc.exe "imported from the INI file"
+for v in x y cx cy; do expect_reg_number Screen $v "the first placement"; done
 
 warning=$(vdrive msgbox 10000) || fail "no first-run warning"
 expected="Vantrel is for advanced users.Take care when killing programs that livein the Windows folder or its sub-folders."
-[ "$(echo "$warning" | tr -d '\n')" = "$expected" ] || fail "warning text: $warning"
+expect_eq "the first-run warning" "$expected" "$(echo "$warning" | tr -d '\n')"
 [ -z "$(vdrive rows)" ] || fail "the list filled before the warning was closed"
 shot warning
 keys_here Return
 vdrive wait-row "$first" 10000 || fail "the victim is not listed after the warning"
-[ "$(reg_value Newbie Start)" = 0 ] || fail "Newbie\\Start is not 0"
-row=$(vdrive rows | grep "^$first")
-[ "$(echo "$row" | cut -f4)" = 3 ] || fail "victim row: $row"
-printf '%X' "${VICTIM_PID}" | grep -qx "$(echo "$row" | cut -f2)" || fail "victim PID column: $row"
+expect_reg Newbie Start 0 "once the warning was read"
+row=$(vdrive rows | grep "^$first") || fail "no row $first in the list"
+expect_eq "the victim's thread count" 3 "$(echo "$row" | cut -f4)" "row: $row"
+expect_eq "the victim's PID column" "$(printf '%X' "$VICTIM_PID")" "$(echo "$row" | cut -f2)"
 shot list
 
 # Refresh shows a process started after the first listing.
@@ -51,7 +48,7 @@ pids_sorted() { # asc|desc: whether the PID column is in that order, read as hex
 }
 click_header() {
     local x y
-    read -r x y < <(vdrive header-point "$1")
+    read -r x y < <(vdrive header-point "$1") || fail "no point on the header of column $1"
     sleep 0.6 # apart from the click before by more than the double-click time
     xdotool mousemove "$x" "$y" click 1
 }
@@ -71,11 +68,11 @@ wait_until 3000 names_sorted || fail "a click on Process did not sort by name ag
 
 # The View menu's toggles hide and show the bars.
 keys alt+v t
-[ "$(vdrive bars)" = "toolbar=0 statusbar=1" ] || fail "toolbar not hidden: $(vdrive bars)"
+expect_eq "the bars after View > Toolbar" "toolbar=0 statusbar=1" "$(vdrive bars)"
 keys alt+v s
-[ "$(vdrive bars)" = "toolbar=0 statusbar=0" ] || fail "status bar not hidden"
+expect_eq "the bars after View > Status Bar" "toolbar=0 statusbar=0" "$(vdrive bars)"
 keys alt+v t alt+v s
-[ "$(vdrive bars)" = "toolbar=1 statusbar=1" ] || fail "bars not shown again"
+expect_eq "the bars shown again" "toolbar=1 statusbar=1" "$(vdrive bars)"
 
 # Save writes an empty file under the chosen name.
 saved="$WINEPREFIX/drive_c/saved_$tag.vtr"
@@ -87,10 +84,9 @@ wait_until 5000 test -f "$saved" || true
 [ -f "$saved" ] && [ ! -s "$saved" ] || fail "Save did not write an empty file"
 
 # Closing stores the column widths as they are.
-widths=$(vdrive widths)
+read -ra widths < <(vdrive widths) || fail "the column widths could not be read"
 close_vantrel
-stored=$(for i in 0 1 2 3 4; do reg_value Grid col$i; done | tr '\n' ' ')
-[ "$stored" = "$widths " ] || fail "stored widths '$stored', shown '$widths'"
+for i in 0 1 2 3 4; do expect_reg Grid col$i "${widths[i]:-}" "the width shown"; done
 
 # Second start: no warning, the list fills by itself.
 start_vantrel

@@ -23,6 +23,8 @@
 //   vdrive click HWND ID           clicks a dialog's button
 //   vdrive running PID             exit 0 when the process runs, 1 when it does not
 //   vdrive close                   posts WM_CLOSE to the main window
+//   vdrive close-box MS            waits for a message box of the program and posts WM_CLOSE to
+//                                  it alone (the close request taskkill sends each window)
 //   vdrive wait-exit MS            wait until no main window exists
 //   vdrive command ID              posts a command to the main window, as a key or menu would
 //   vdrive answer MS               waits for a message box of the program and presses its OK
@@ -217,6 +219,11 @@ int main(int argc, char** argv) {
         EnumChildWindows(h, CollectStaticText, reinterpret_cast<LPARAM>(&text));
         printf("%s\n", text.c_str());
         return 0;
+    }
+    if (cmd == "close-box") {
+        HWND h = nullptr;
+        if (!WaitFor([&] { return (h = FindDialog("Vantrel")) != nullptr; }, ms(2))) return 1;
+        return PostMessageA(h, WM_CLOSE, 0, 0) ? 0 : 1;
     }
     if (cmd == "answer" || cmd == "cancel") {
         const std::string title = cmd == "answer" ? "Vantrel" : arg(2);

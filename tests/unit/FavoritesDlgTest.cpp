@@ -281,6 +281,21 @@ TEST_F(FavoritesDlgTest, KillGentlyWarnsEachTimeItIsCheckedAndOkReturnsTheChoice
     EXPECT_FALSE(scratch.Exists(kSectionSetting)) << "the dialog itself does not store the choice";
 }
 
+TEST_F(FavoritesDlgTest, OkFromTheCommandStoresTheKillModeAndTheListKillsThatWayAtOnce) {
+    DialogDriver driver;
+    driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
+        HWND hDlg = FindDialog(kCaption);
+        ClickButton(hDlg, IDC_KILL_GENTLY);
+        ClickButton(hDlg, IDOK);
+    });
+    driver.Run([&] {
+        frame->SendCommand(ID_EDIT_FAVORITES);
+        return INT_PTR(IDOK);
+    });
+    EXPECT_EQ(1, theApp.m_settings.GetInt(kSectionSetting, kValueGentle, 0));
+    EXPECT_EQ(1, view->m_bGentle) << "without a restart";
+}
+
 TEST_F(FavoritesDlgTest, CancelAfterMovesStoresNothing) {
     AddRow("alpha.exe", "C:\\ALPHA.EXE");
     AddRow("beta.exe", "C:\\BETA.EXE");

@@ -142,7 +142,7 @@ TEST_F(FrameTest, MovesAreStoredOnlyAfterArmingClampedAndNotWhileMinimised) {
     EXPECT_EQ(300, Stored(kValueCx)) << "restoring stores the restored rectangle";
 }
 
-TEST_F(FrameTest, TheViewsInitialUpdateStartsStoringThePlacement) {
+TEST_F(FrameTest, TheViewsInitialUpdateStartsStoringThePlacementAndOnlyItsTimerTheListing) {
     Create(true);
     theApp.m_pMainWnd = frame;
     ForgetScreen();
@@ -153,6 +153,14 @@ TEST_F(FrameTest, TheViewsInitialUpdateStartsStoringThePlacement) {
     SetWindowPos(frame->m_hWnd, nullptr, 40, 50, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(40, Stored(kValueX)) << "the end of the initial update turns placement saving on";
     EXPECT_EQ(50, Stored(kValueY));
+
+    // Another timer of the frame is not the start-up one: no warning, no listing.
+    frame->SendMessage(WM_TIMER, kStartupTimerId + 1);
+    EXPECT_TRUE(s_messages.empty());
+    EXPECT_EQ(0, view->GetListCtrl().GetItemCount());
+    frame->SendMessage(WM_TIMER, kStartupTimerId);
+    EXPECT_EQ(1u, s_messages.size()) << "the first-run warning";
+    EXPECT_GT(view->GetListCtrl().GetItemCount(), 0);
 }
 
 TEST_F(FrameTest, StatusPaneFitsItsTextPlusTwoPixels) {

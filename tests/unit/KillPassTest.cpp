@@ -53,6 +53,36 @@ TEST(CriticalProcess, AProcessTheSystemMarksCriticalIsReportedSo) {
     pfnSet(victim.Process(), kBreakOnTermination, &ulOff, sizeof ulOff);
 }
 
+// Passes of their own over real victims, outside any window.
+TEST(KillPassRules, AGentlePassOverAWindowlessProcessLeavesItRunningWithoutAWait) {
+    Victim console;
+    ASSERT_TRUE(console.StartConsole(0));
+    CProcessCore core;
+    ASSERT_EQ(CProcessCore::Bound, core.BindLibrary());
+    CKillPass pass = CKillPass::ForTargets(core, {{console.Pid(), console.ExeName(), ""}}, 1);
+    const DWORD start = GetTickCount();
+    pass.Run(nullptr);
+    EXPECT_LT(GetTickCount() - start, 2500u) << "nothing could be asked: nothing to wait for";
+    ASSERT_EQ(1u, pass.Outcomes().size());
+    EXPECT_EQ(CKillPass::StillRunning, pass.Outcomes()[0].result);
+    EXPECT_FALSE(pass.AllEnded());
+    EXPECT_TRUE(console.Running());
+}
+
+TEST(KillPassRules, AFavouriteListedTwiceIsWorkedOnceAndOnePassedOverAsCriticalIsNotEnded) {
+    Victim victim;
+    ASSERT_TRUE(victim.StartConsole(0));
+    CProcessCore core;
+    const DWORD critical = victim.Pid();
+    core.SetCriticalQuery([critical](DWORD pid) { return pid == critical ? 1 : 0; });
+    CKillPass pass = CKillPass::ForFavorites(core, {victim.ExeName(), victim.ExeName()}, 0);
+    pass.Run(nullptr);
+    ASSERT_EQ(1u, pass.Outcomes().size()) << "one process, one outcome";
+    EXPECT_EQ(CKillPass::SkippedCritical, pass.Outcomes()[0].result) << "the system's answer";
+    EXPECT_FALSE(pass.AllEnded()) << "a critical favourite is not an ended one";
+    EXPECT_TRUE(victim.Running());
+}
+
 // A question to the list from another thread, one second after it starts.
 struct Ask {
     HWND hList;
@@ -80,11 +110,13 @@ class KillPassTest : public MainWindowTest {
         for (size_t i = 0; i < names.size(); ++i)
             theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(i).c_str(), names[i]);
     }
-    void SelectOnly(const std::string& name) {
+    void SelectOnly(std::initializer_list<std::string> names) {
         view->GetListCtrl().SetItemState(-1, 0, LVIS_SELECTED);
-        const int row = ItemOf(view, name);
-        ASSERT_NE(-1, row) << name;
-        view->GetListCtrl().SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+        for (const std::string& name : names) {
+            const int row = ItemOf(view, name);
+            ASSERT_NE(-1, row) << name;
+            view->GetListCtrl().SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+        }
     }
     static std::string ThisProgram() {
         char path[MAX_PATH];
@@ -113,11 +145,24 @@ TEST_F(KillPassTest, KillFavoritesLeavesTheProgramItselfAndEndsTheRest) {
 }
 
 TEST_F(KillPassTest, KillSelectedOnTheProgramsOwnRowClosesItAsExitDoes) {
-    view->RefreshList();
-    SelectOnly(ThisProgram());
-    frame->SendCommand(ID_KILL_SELECTED);
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hFrame); }));
-    EXPECT_TRUE(scratch.Exists(kSectionGrid)) << "the column widths were saved";
+    // Alone, and among other rows: then the others end first.
+    Victim other;
+    ASSERT_TRUE(other.StartConsole(0));
+    for (bool bWithOther : {false, true}) {
+        if (bWithOther) {
+            ASSERT_NO_FATAL_FAILURE(CreateMainWindow());
+            view->BuildColumns();
+        }
+        view->RefreshList();
+        if (bWithOther)
+            SelectOnly({ThisProgram(), other.ExeName()});
+        else
+            SelectOnly({ThisProgram()});
+        frame->SendCommand(ID_KILL_SELECTED);
+        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hFrame); })) << bWithOther;
+        EXPECT_TRUE(scratch.Exists(kSectionGrid)) << "the column widths were saved";
+        EXPECT_EQ(bWithOther, !other.Running());
+    }
 }
 
 TEST_F(KillPassTest, KillSelectedOnACriticalRowSaysSoAndEndsNothing) {
@@ -127,8 +172,7 @@ TEST_F(KillPassTest, KillSelectedOnACriticalRowSaysSoAndEndsNothing) {
     const DWORD critical = victim.Pid();
     view->Core().SetCriticalQuery([critical](DWORD pid) { return pid == critical ? 1 : 0; });
     view->RefreshList();
-    SelectOnly(other.ExeName());
-    view->GetListCtrl().SetItemState(ItemOf(view, victim.ExeName()), LVIS_SELECTED, LVIS_SELECTED);
+    SelectOnly({other.ExeName(), victim.ExeName()});
     frame->SendCommand(ID_KILL_SELECTED);
     EXPECT_FALSE(view->IsKillPassRunning());
     ASSERT_EQ(1u, s_messages.size());
@@ -158,6 +202,7 @@ TEST_F(KillPassTest, GentleKillsWaitSideBySideWhileTheWindowAnswersAndHoldsItsCo
     const DWORD start = GetTickCount();
     frame->SendCommand(ID_KILL_FAVORITES);
     ASSERT_TRUE(view->IsKillPassRunning());
+    SelectOnly({ThisProgram()}); // Kill Selected would be enabled but for the pass
     for (UINT nID : {ID_VIEW_REFRESH, ID_KILL_SELECTED, ID_KILL_FAVORITES, ID_KILL_FAVORITES_EXIT,
                      ID_EDIT_FAVORITES})
         EXPECT_FALSE(Enabled(nID)) << nID << " during the pass";

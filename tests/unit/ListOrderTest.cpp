@@ -72,10 +72,12 @@ TEST_F(ListOrderTest, EachColumnSortsByItsValueAndASecondClickReverses) {
 }
 
 TEST_F(ListOrderTest, TheSelectionSurvivesARefreshWhileItsProcessesLive) {
-    Victim first, second, third;
+    Victim first, second, third, firstsTwin;
     ASSERT_TRUE(first.StartConsole(0));
     ASSERT_TRUE(second.StartConsole(0));
     ASSERT_TRUE(third.StartConsole(0));
+    // First's name from another folder too: two rows of one name, of which one is selected.
+    ASSERT_TRUE(firstsTwin.StartSameName(first, true));
     ASSERT_EQ(1, view->RefreshList());
     CListCtrl& list = view->GetListCtrl();
     for (Victim* victim : {&first, &second})
@@ -90,6 +92,7 @@ TEST_F(ListOrderTest, TheSelectionSurvivesARefreshWhileItsProcessesLive) {
     EXPECT_EQ(ItemOf(view, second.ExeName()), list.GetNextItem(-1, LVNI_FOCUSED));
 
     first.Kill();
+    firstsTwin.Kill();
     view->SendCommand(ID_VIEW_REFRESH);
     EXPECT_EQ((Texts{UpperCase(second.ExeName())}), SelectedNames())
         << "an ended process's row is gone and nothing else is selected in its place";
