@@ -433,10 +433,8 @@ void CVantrelView::OnEditFavorites() {
         listed.push_back(GetListCtrl().GetItemText(row, 0));
     CFavoritesDlg dlg(listed);
     dlg.m_bGentle = m_bGentle;
-    if (dlg.DoModal() != IDOK) return;
-    // The favourites were stored by the dialog; the kill mode is stored here.
-    ProgramSettings().SetInt(kSectionSetting, kValueGentle, dlg.m_bGentle);
-    m_bGentle = dlg.m_bGentle;
+    // OK has stored the favourites and the kill mode.
+    if (dlg.DoModal() == IDOK) m_bGentle = dlg.m_bGentle;
 }
 
 int CVantrelView::BindLibrary() {

@@ -4,9 +4,9 @@
 . "$(dirname "$0")/lib.sh"
 
 reset_state
-regtool put "$KEY_PATH\\Newbie" Start 1 3000 >/dev/null
-regtool put "$KEY_PATH\\Settings" Fav0 1 "$(printf 'KEEP.EXE' | od -An -tx1 | tr -d ' \n')" >/dev/null
-regtool put "$KEY_PATH\\Setting" Gentle 1 3100 >/dev/null
+regtool put "$KEY\\Newbie" Start 1 3000 >/dev/null
+regtool put "$KEY\\Settings" Fav0 1 "$(printf 'KEEP.EXE' | od -An -tx1 | tr -d ' \n')" >/dev/null
+regtool put "$KEY\\Setting" Gentle 1 3100 >/dev/null
 tag=$$_$RANDOM
 drive_c="$WINEPREFIX/drive_c"
 
@@ -19,7 +19,7 @@ program_in() {
     [ -z "$lib" ] || cp "$VANTREL_TESTS_BIN/$lib" "$dir/VN.DLL"
 }
 # Settings other than placement and column widths must be as they were.
-settings() { regtool dump "$KEY_PATH" | grep -v -P '^(Screen|Grid)\t' || true; }
+settings() { regtool dump "$KEY" | grep -v -P '^(Screen|Grid)\t' || true; }
 before=$(settings)
 
 # No VN.DLL: the message, then the program closes by itself.
@@ -71,10 +71,10 @@ close_vantrel
 
 # A settings key nobody may write: the program reads it, runs and closes; nothing changes,
 # the placement and column widths included.
-regtool put "$KEY_PATH\\Screen" x 1 3100 >/dev/null
-regtool put "$KEY_PATH\\Grid" col0 1 3100 >/dev/null
-all_before=$(regtool dump "$KEY_PATH")
-regtool lock "$KEY_PATH" || fail "cannot lock the settings key"
+regtool put "$KEY\\Screen" x 1 3100 >/dev/null
+regtool put "$KEY\\Grid" col0 1 3100 >/dev/null
+all_before=$(regtool dump "$KEY")
+regtool lock "$KEY" || fail "cannot lock the settings key"
 start_vantrel
 state=$(vdrive wait-start 15000) || fail "neither warning nor list with a locked key"
 [ "$state" = rows ] || fail "a warning although the stored flag says it was shown"
@@ -83,13 +83,13 @@ vdrive command 32776
 vdrive wait-rows 10000 || fail "no rows after a refresh with a locked key"
 close_vantrel
 [ "$(exit_status)" = 0 ] || fail "abnormal end with a locked key"
-regtool unlock "$KEY_PATH" || fail "cannot unlock the settings key"
-[ "$(regtool dump "$KEY_PATH")" = "$all_before" ] || fail "a locked key was changed"
+regtool unlock "$KEY" || fail "cannot unlock the settings key"
+[ "$(regtool dump "$KEY")" = "$all_before" ] || fail "a locked key was changed"
 
 # A settings key that cannot be created (its parent is volatile): defaults, and no key.
 reset_state
-wrun reg delete 'HKLM\Software\Trelmont Software' /f >/dev/null 2>&1 || true
-regtool volatile 'Software\Trelmont Software' || fail "cannot create the volatile parent"
+wrun reg delete 'HKCU\Software\Trelmont Software' /f >/dev/null 2>&1 || true
+regtool volatile 'HKCU\Software\Trelmont Software' || fail "cannot create the volatile parent"
 printf '[Settings]\r\nFav0=imported.exe\r\n' >"$(windows_dir)/Vantrel.INI"
 start_vantrel
 state=$(vdrive wait-start 15000) || fail "neither warning nor list without a key"
@@ -99,6 +99,6 @@ vdrive wait-rows 10000 || fail "no rows without a key"
 close_vantrel
 [ "$(exit_status)" = 0 ] || fail "abnormal end without a key"
 reg_key_exists "$KEY" && fail "the settings key was created below a volatile key"
-regtool delete 'Software\Trelmont Software' || true
+regtool delete 'HKCU\Software\Trelmont Software' || true
 reset_state
 echo "PASS"

@@ -4,7 +4,13 @@
 # WINEPREFIX, WINELOADER, WINEARCH, DISPLAY.
 set -euo pipefail
 export WINEDEBUG=-all
-KEY='HKLM\Software\Trelmont Software\Vantrel'
+# The program's settings key (for wine reg and regtool alike), and the places where earlier
+# versions kept the same layout: the machine's key and the person's virtual-store copies of it.
+KEY='HKCU\Software\Trelmont Software\Vantrel'
+MACHINE_KEY='HKLM\Software\Trelmont Software\Vantrel'
+VSTORE='HKCU\Software\Classes\VirtualStore\MACHINE\SOFTWARE'
+VSTORE_KEY="$VSTORE\WOW6432Node\Trelmont Software\Vantrel"
+VSTORE_PLAIN_KEY="$VSTORE\Trelmont Software\Vantrel"
 LOGDIR=${VANTREL_BIN}/e2e-logs
 mkdir -p "$LOGDIR"
 TEST_NAME=$(basename "$0" .sh)
@@ -27,7 +33,6 @@ wrun() {
 
 vdrive() { wrun "$VANTREL_TESTS_BIN/vdrive.exe" "$@"; }
 regtool() { wrun "$VANTREL_TESTS_BIN/regtool.exe" "$@"; }
-KEY_PATH='Software\Trelmont Software\Vantrel'
 
 # The program's exit status once it has ended by itself (after a close request).
 exit_status() {
@@ -36,15 +41,19 @@ exit_status() {
     echo "$rc"
 }
 
-# wine reg query of one value: prints its data, or nothing when it is missing.
+# wine reg query of one value: prints its data, or nothing when it is missing or empty.
 reg_value() {
-    wrun reg query "$KEY\\$1" /v "$2" 2>/dev/null | awk -v v="$2" '$1 == v { $1 = ""; $2 = ""; sub(/^  /, ""); print }'
+    wrun reg query "$KEY\\$1" /v "$2" 2>/dev/null |
+        awk -v v="$2" '$1 == v { if (NF == 2) { print ""; next } $1 = ""; $2 = ""; sub(/^  /, ""); print }'
 }
 reg_key_exists() { wrun reg query "$1" >/dev/null 2>&1; }
 
-# A fresh start: no settings key, no INI file.
+# A fresh start: no settings key, old or new, and no INI file.
 reset_state() {
-    wrun reg delete "$KEY" /f >/dev/null 2>&1 || true
+    local k
+    for k in "$KEY" "$MACHINE_KEY" "$VSTORE_KEY" "$VSTORE_PLAIN_KEY"; do
+        wrun reg delete "$k" /f >/dev/null 2>&1 || true
+    done
     rm -f "$(windows_dir)/Vantrel.INI"
 }
 windows_dir() { echo "$WINEPREFIX/drive_c/windows"; }

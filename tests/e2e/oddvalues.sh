@@ -66,13 +66,13 @@ for combo in "${combos[@]}"; do
     hex=$(data_hex "$size" "$style")
     for v in "${VALUES[@]}"; do
         set -- $v
-        regtool put "$KEY_PATH\\$1" "$2" "$type" "$hex" >/dev/null ||
+        regtool put "$KEY\\$1" "$2" "$type" "$hex" >/dev/null ||
             fail "type $type, $size bytes could not be stored as $1\\$2"
     done
     # Values beside them that the program never reads stay as they are as well.
-    regtool put "$KEY_PATH\\Settings" Fav3 1 414243 >/dev/null
-    regtool put "$KEY_PATH\\Other" note 3 00ff00 >/dev/null
-    before=$(regtool dump "$KEY_PATH")
+    regtool put "$KEY\\Settings" Fav3 1 414243 >/dev/null
+    regtool put "$KEY\\Other" note 3 00ff00 >/dev/null
+    before=$(regtool dump "$KEY")
 
     start_vantrel
     warned=0
@@ -93,7 +93,7 @@ for combo in "${combos[@]}"; do
     rc=$(exit_status)
     [ "$rc" = 0 ] || fail "the program ended with status $rc ($combo)"
 
-    after=$(regtool dump "$KEY_PATH")
+    after=$(regtool dump "$KEY")
     # Screen and Grid may be rewritten, as decimal REG_SZ text; Newbie\Start may become "0"
     # once the warning was shown. Everything else is byte for byte as it was.
     keep() { grep -v -P '^(Screen\t(x|y|cx|cy)|Grid\tcol[0-4]|Newbie\tStart)\t' || true; }
