@@ -13,10 +13,6 @@ CVantrelApp* VantrelApp() {
     return static_cast<CVantrelApp*>(AfxGetApp());
 }
 
-std::string SettingsKeyPath(const char* pszAppName) {
-    return std::string(kSettingsKeyPrefix) + pszAppName;
-}
-
 namespace {
 CDocument* NewDoc() {
     return new CVantrelDoc;
@@ -31,7 +27,9 @@ CView* NewView() {
 
 BOOL CVantrelApp::InitInstance() {
     // The settings come first: the main window reads its placement while it is created.
-    m_settings.OpenAndImportOnce(HKEY_LOCAL_MACHINE, SettingsKeyPath(m_pszAppName), m_pszAppName);
+    const RegKeyPlace key = SettingsKey(m_pszAppName);
+    m_settings.OpenAndImportOnce(key.hRoot, key.strPath, m_pszAppName,
+                                 OldSettingsKeys(m_pszAppName));
     const CommandLine command = ParseCommandLine(ProgramArguments());
     switch (command.action) {
     case CommandLine::Kill:

@@ -20,6 +20,3 @@ class CVantrelApp : public CWinApp {
 
 // The running application object.
 CVantrelApp* VantrelApp();
-
-// The path of the program's settings key below HKEY_LOCAL_MACHINE.
-std::string SettingsKeyPath(const char* pszAppName);

@@ -3,6 +3,7 @@
 #include "bench/BenchProbe.h"
 #include "bench/BenchProcs.h"
 #include "bench/BenchStats.h"
+#include "settings/SettingNames.h"
 #include "unit/ScratchKey.h"
 
 #include <gtest/gtest.h>
@@ -217,24 +218,25 @@ TEST(BenchProbe, HandleCountsFollowTheHandlesAProcessOpens) {
 // A settings key state for the launched program, put back afterwards.
 class NewbieKey {
   public:
-    NewbieKey() {
-        const char* path = "Software\\Trelmont Software\\Vantrel\\Newbie";
-        m_existed = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Trelmont Software\\Vantrel", 0,
-                                  KEY_READ, &m_hKey) == ERROR_SUCCESS;
-        if (m_hKey) RegCloseKey(m_hKey);
-        m_hKey = nullptr;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_hKey,
+    NewbieKey() : m_key(SettingsKey("Vantrel")) {
+        HKEY hKey = nullptr;
+        m_existed =
+            RegOpenKeyExA(m_key.hRoot, m_key.strPath.c_str(), 0, KEY_READ, &hKey) == ERROR_SUCCESS;
+        if (hKey) RegCloseKey(hKey);
+        hKey = nullptr;
+        const std::string path = m_key.strPath + "\\" + kSectionNewbie;
+        RegCreateKeyExA(m_key.hRoot, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey,
                         nullptr);
-        RegSetValueExA(m_hKey, "Start", 0, REG_SZ, reinterpret_cast<const BYTE*>("0"), 2);
-        RegCloseKey(m_hKey);
+        RegSetValueExA(hKey, kValueStart, 0, REG_SZ, reinterpret_cast<const BYTE*>("0"), 2);
+        RegCloseKey(hKey);
     }
     ~NewbieKey() {
-        if (!m_existed) DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Trelmont Software\\Vantrel");
+        if (!m_existed) DeleteKeyTree(m_key.hRoot, m_key.strPath);
     }
 
   private:
+    RegKeyPlace m_key;
     bool m_existed = false;
-    HKEY m_hKey = nullptr;
 };
 
 LRESULT CALLBACK DecoyProc(HWND h, UINT m, WPARAM w, LPARAM l) {

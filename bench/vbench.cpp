@@ -691,7 +691,8 @@ int main(int argc, char** argv) {
     AfxSetMessageBoxHook(RecordMessageBox);
     // A second start for the program in this prefix, hosted or launched: no first-run warning,
     // forced kills, no favourites until the kills set them.
-    if (!theApp.m_settings.Open(HKEY_LOCAL_MACHINE, SettingsKeyPath(theApp.m_pszAppName))) {
+    const RegKeyPlace key = SettingsKey(theApp.m_pszAppName);
+    if (!theApp.m_settings.Open(key.hRoot, key.strPath)) {
         fprintf(stderr, "vbench: the settings key cannot be opened\n");
         return 1;
     }

@@ -13,18 +13,27 @@ std::vector<std::string> LoadFavorites(const CRegSettings& settings) {
     return names;
 }
 
-void SaveFavorites(const CRegSettings& settings, const std::vector<std::string>& names) {
+LONG SaveFavorites(const CRegSettings& settings, const std::vector<std::string>& names) {
+    LONG lFirstError = ERROR_SUCCESS;
+    auto write = [&](const std::string& value, const std::string& text) {
+        LONG lError = ERROR_SUCCESS;
+        if (!settings.SetString(kSectionFavorites, value.c_str(), text, &lError) &&
+            lFirstError == ERROR_SUCCESS)
+            lFirstError = lError;
+    };
     size_t index = 0;
     for (const std::string& name : names) {
         if (name.empty()) continue;
-        settings.SetString(kSectionFavorites, FavoriteValueName(index).c_str(), name);
+        write(FavoriteValueName(index), name);
         ++index;
     }
-    // Entries left over from a longer list are blanked, not deleted; the first value that is
-    // already missing or empty ends the clean-up.
-    for (;; ++index) {
-        const std::string name = FavoriteValueName(index);
-        if (settings.GetString(kSectionFavorites, name.c_str(), "").empty()) break;
-        settings.SetString(kSectionFavorites, name.c_str(), "");
+    // Entries left over from a longer list are blanked, not deleted, from the terminator on;
+    // the first value after it that is already missing or empty ends the clean-up.
+    for (bool bTerminator = true;; ++index, bTerminator = false) {
+        const std::string value = FavoriteValueName(index);
+        const bool bStale = !settings.GetString(kSectionFavorites, value.c_str(), "").empty();
+        if (bTerminator || bStale) write(value, "");
+        if (!bStale) break;
     }
+    return lFirstError;
 }

@@ -4,11 +4,25 @@
 #include "favorites/Favorites.h"
 #include "procs/ProcessText.h"
 #include "res/resource.h"
+#include "settings/SettingNames.h"
 
 #include <algorithm>
+#include <cctype>
 
 const char kGentleWarning[] = "While this is gentle it does not guarantee the process will be "
                               "killed.";
+
+std::string SaveFailureText(bool bFavorites, LONG lError) {
+    char reason[512] = "";
+    const DWORD len = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                     nullptr, DWORD(lError), 0, reason, sizeof reason, nullptr);
+    std::string text(reason, len < sizeof reason ? len : 0);
+    while (!text.empty() && isspace(static_cast<unsigned char>(text.back())))
+        text.pop_back();
+    if (text.empty()) text = "Error " + std::to_string(lError) + ".";
+    return std::string(bFavorites ? "Your Favorites" : "The Kill Gently choice") +
+           " could not be saved.\n\n" + text;
+}
 
 std::string UngracefulQuestion(const std::string& name) {
     return "The application " + name +
@@ -121,10 +135,21 @@ void CFavoritesDlg::OnKillGently() {
 }
 
 void CFavoritesDlg::OnOK() {
+    if (!UpdateData(TRUE)) return;
     std::vector<std::string> names;
     const int count = m_lbFavorites.GetCount();
     for (int i = 0; i < count; ++i)
         names.push_back(m_lbFavorites.GetText(i));
-    SaveFavorites(ProgramSettings(), names);
-    CDialog::OnOK();
+    const LONG lFavorites = SaveFavorites(ProgramSettings(), names);
+    LONG lGentle = ERROR_SUCCESS;
+    ProgramSettings().SetInt(kSectionSetting, kValueGentle, m_bGentle, &lGentle);
+    const bool bFavoritesFailed = lFavorites != ERROR_SUCCESS;
+    if (bFavoritesFailed || lGentle != ERROR_SUCCESS) {
+        // The dialog stays open with the person's choices: another OK tries again, Cancel
+        // gives up.
+        AfxMessageBox(SaveFailureText(bFavoritesFailed, bFavoritesFailed ? lFavorites : lGentle),
+                      MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    EndDialog(IDOK);
 }

@@ -1,10 +1,12 @@
 // CFavoritesDlg: edits the favourites and the gentle-kill choice. Candidates (names shown in
 // the process list that are not favourites yet) move to the favourites and back; OK stores
-// the favourites, Cancel discards every change.
+// both, or says why it could not and stays open; Cancel discards every change.
 #pragma once
 
 #include "fw/Controls.h"
 #include "fw/Dialog.h"
+
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -41,5 +43,8 @@ class CFavoritesDlg : public CDialog {
 };
 
 extern const char kGentleWarning[];
+// What OK says when the favourites (bFavorites) or else the kill mode could not be stored:
+// what failed and the system's reason for lError.
+std::string SaveFailureText(bool bFavorites, LONG lError);
 // The question asked before a process that does not shut down gracefully becomes a favourite.
 std::string UngracefulQuestion(const std::string& name);

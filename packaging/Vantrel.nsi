@@ -7,8 +7,8 @@
 ;
 ; It installs Vantrel.exe and VN.DLL into Program Files\Vantrel, adds a Start-menu shortcut
 ; for all users and registers an uninstaller. The uninstaller removes the files, the shortcut
-; and its registration, then asks whether to remove the settings as well; a silent
-; uninstall (/S) keeps them.
+; and its registration, then asks whether to remove the settings as well (those of the person
+; who runs it, and the old copies it can reach); a silent uninstall (/S) keeps them.
 
 !ifndef VERSION
   !error "VERSION is not defined"
@@ -25,8 +25,9 @@
 
 !define PRODUCT "Vantrel"
 !define COMPANY "Trelmont Software"
-; The program's settings (the key it creates on its first start) and the per-user copies
-; that registry virtualisation makes of them for standard users.
+; The program's settings: below HKCU, each person's own. Earlier versions kept the same key
+; below HKLM, and registry virtualisation made per-user copies of it for standard users; the
+; program reads those once, on its first start, and leaves them.
 !define SETTINGS_KEY "Software\${COMPANY}\${PRODUCT}"
 !define VIRTUAL_STORE "Software\Classes\VirtualStore\MACHINE\SOFTWARE"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
@@ -46,7 +47,7 @@ OutFile "${OUTFILE}"
 InstallDir "${PROGRAM_FILES}\${PRODUCT}"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 ; Program Files and HKEY_LOCAL_MACHINE need an administrator. The installer asks for one;
-; the program itself does not (see the README).
+; the program itself runs as invoked (see the README).
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ShowInstDetails show
@@ -111,10 +112,14 @@ Section "Uninstall"
   MessageBox MB_YESNO|MB_ICONQUESTION \
     "Also remove Vantrel's settings (favourites, kill mode, window placement)?" \
     /SD IDNO IDNO keep_settings
+  ; Those of the person who runs the uninstaller. (Another person's HKCU is not in reach.)
+  DeleteRegKey HKCU "${SETTINGS_KEY}"
+  DeleteRegKey /ifempty HKCU "Software\${COMPANY}"
+  ; The copies earlier versions left: the machine's key (as a 32-bit program sees it, like
+  ; those versions) and this person's virtual-store copies of it (on 64-bit and on 32-bit
+  ; Windows).
   DeleteRegKey HKLM "${SETTINGS_KEY}"
   DeleteRegKey /ifempty HKLM "Software\${COMPANY}"
-  ; A standard user's settings live in that user's virtual store; this removes the copy of
-  ; the user who runs the uninstaller (32-bit program on 64-bit and on 32-bit Windows).
   DeleteRegKey HKCU "${VIRTUAL_STORE}\WOW6432Node\${COMPANY}\${PRODUCT}"
   DeleteRegKey /ifempty HKCU "${VIRTUAL_STORE}\WOW6432Node\${COMPANY}"
   DeleteRegKey HKCU "${VIRTUAL_STORE}\${COMPANY}\${PRODUCT}"

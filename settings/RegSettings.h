@@ -1,8 +1,11 @@
 // CRegSettings: the program's settings, kept as REG_SZ text values in one registry key.
 #pragma once
 
+#include "settings/SettingNames.h"
+
 #include <windows.h>
 #include <string>
+#include <vector>
 
 class CRegSettings {
   public:
@@ -13,28 +16,37 @@ class CRegSettings {
     // *pbCreated, when given, tells whether the key was created now. No handle is kept.
     // Returns 1 on success, 0 on failure.
     int Open(HKEY hRootKey, const std::string& strBaseKey, bool* pbCreated = nullptr);
-    // Open for the program's start: a key created now (the first start) gets the one-time
-    // import of "<Windows directory>\<strAppName>.INI"; an existing key never does.
+    // Open for the program's start. A key created now (the first start) is filled once: from
+    // the old keys that exist, each section from the first of them that has it (so every
+    // section keeps the data the person last saw), or, when none exists, from
+    // "<Windows directory>\<strAppName>.INI". An existing key is never filled; the old keys are
+    // only read.
     int OpenAndImportOnce(HKEY hRootKey, const std::string& strBaseKey,
-                          const std::string& strAppName);
+                          const std::string& strAppName,
+                          const std::vector<RegKeyPlace>& oldKeys = {});
 
+    // Reads text as a number; a REG_DWORD value (as an administrator's script may write one)
+    // reads as its number.
     int GetInt(const char* pszSection, const char* pszValue, int nDefault) const;
-    int SetInt(const char* pszSection, const char* pszValue, int nValue) const;
     std::string GetString(const char* pszSection, const char* pszValue,
                           const std::string& strDefault) const;
-    int SetString(const char* pszSection, const char* pszValue, const std::string& strText) const;
+    // Both write REG_SZ text and return 1 when it was written. On failure they return 0 and
+    // put the system's error code into *plError when it is given.
+    int SetInt(const char* pszSection, const char* pszValue, int nValue,
+               LONG* plError = nullptr) const;
+    int SetString(const char* pszSection, const char* pszValue, const std::string& strText,
+                  LONG* plError = nullptr) const;
 
-    // Imports "<Windows directory>\<appName>.INI" into the base key.
-    void ImportIniFile(const std::string& strAppName) const;
-    // The import itself, from any file: used by ImportIniFile and by the tests.
+    // Imports an INI file into an open base key: the first start's import, and the tests'.
     void ImportIniPath(HKEY hBaseKey, const std::string& strPath) const;
 
     const std::string& BaseKey() const { return m_strBaseKey; }
 
   private:
-    // Reads a value as text into a 260-byte buffer. Returns false when the section or the
-    // value cannot be read or the data does not fit.
-    bool ReadText(const char* pszSection, const char* pszValue, std::string* pstrOut) const;
+    // Reads a value's bytes and type into a 260-byte buffer. Returns false when the section or
+    // the value cannot be read or the data does not fit.
+    bool ReadValue(const char* pszSection, const char* pszValue, std::string* pstrData,
+                   DWORD* pdwType) const;
     std::string SectionPath(const char* pszSection) const;
 
     std::string m_strBaseKey;

@@ -1,12 +1,41 @@
-// The name of every section and value the program keeps in its settings key,
-// HKEY_LOCAL_MACHINE\Software\Trelmont Software\<application name>. Stored data depends on these
-// exact names: "Settings" (the favourites) and "Setting" (the kill mode) are two sections.
+// Where the program keeps its settings, and the name of every section and value in that key.
+// The key is the person's own: HKEY_CURRENT_USER\Software\Trelmont Software\<application name>.
+// Stored data depends on these exact names: "Settings" (the favourites) and "Setting" (the
+// kill mode) are two sections.
 #pragma once
 
-#include <string>
+#include <windows.h>
 
-// Below HKEY_LOCAL_MACHINE; the application name follows.
-const char kSettingsKeyPrefix[] = "Software\\Trelmont Software\\";
+#include <string>
+#include <vector>
+
+// A registry key: its root and the path below it.
+struct RegKeyPlace {
+    HKEY hRoot;
+    std::string strPath;
+};
+
+// The program's settings key: the person's own.
+inline HKEY SettingsRoot() {
+    return HKEY_CURRENT_USER;
+}
+inline RegKeyPlace SettingsKey(const std::string& strAppName) {
+    return {SettingsRoot(), "Software\\Trelmont Software\\" + strAppName};
+}
+
+// Where earlier versions kept the same layout, in the order they are taken. Those versions
+// wrote below HKEY_LOCAL_MACHINE; a person who could not write there got a copy of their own
+// in the virtual store instead (below WOW6432Node on 64-bit Windows). Read once, when the
+// settings key does not exist yet; never written. The machine's key is named as a 32-bit
+// program sees it: on 64-bit Windows the system maps it to WOW6432Node, where they wrote.
+inline std::vector<RegKeyPlace> OldSettingsKeys(const std::string& strAppName) {
+    const std::string own = SettingsKey(strAppName).strPath;
+    const std::string store = "Software\\Classes\\VirtualStore\\MACHINE\\";
+    const std::string below = own.substr(own.find('\\')); // "\Trelmont Software\<app>"
+    return {{HKEY_CURRENT_USER, store + "Software\\WOW6432Node" + below},
+            {HKEY_CURRENT_USER, store + own},
+            {HKEY_LOCAL_MACHINE, own}};
+}
 
 // The sections and what each holds.
 const char kSectionFavorites[] = "Settings"; // Fav0, Fav1, ... to the first missing or empty

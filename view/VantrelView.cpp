@@ -349,10 +349,8 @@ void CVantrelView::OnEditFavorites() {
         if (const ProcessRow* pRow = RowAt(item)) listed.push_back(pRow->name);
     CFavoritesDlg dlg(listed);
     dlg.m_bGentle = m_bGentle;
-    if (dlg.DoModal() != IDOK) return;
-    // The favourites were stored by the dialog; the kill mode is stored here.
-    ProgramSettings().SetInt(kSectionSetting, kValueGentle, dlg.m_bGentle);
-    m_bGentle = dlg.m_bGentle;
+    // OK has stored the favourites and the kill mode.
+    if (dlg.DoModal() == IDOK) m_bGentle = dlg.m_bGentle;
 }
 
 int CVantrelView::BindLibrary() {

@@ -21,9 +21,10 @@ check_manifest() {
     grep -q 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' <<<"$text" ||
         check_failed "the manifest does not ask for common controls 6"
     grep -q '<dpiAware [^>]*>true</dpiAware>' <<<"$text" || check_failed "the manifest is not DPI aware"
-    if grep -q '<requestedExecutionLevel\|<trustInfo' <<<"$text"; then
-        check_failed "the manifest requests an execution level (ends registry virtualisation)"
-    fi
+    # As invoked, never elevated, and with no registry virtualisation to hide failed writes.
+    [ "$(grep -o '<requestedExecutionLevel [^>]*>' <<<"$text")" = \
+        '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' ] ||
+        check_failed "the manifest does not ask to run as invoked"
 }
 
 # Text for Windows users: every line ends in CR LF.

@@ -4,7 +4,8 @@
 #   Program Files\Vantrel, adds the Start-menu shortcut and the uninstall entry;
 #   the program started from that shortcut lists processes (VN.DLL found beside it);
 #   a silent uninstall removes all of that and keeps the settings;
-#   an uninstall in which the user answers Yes removes the settings too.
+#   an uninstall in which the user answers Yes removes the settings too, with the copies
+#   earlier versions left in the machine's key and the virtual store.
 # The installer is this build's own: on a machine that runs the tests as i686 it is the
 # shipping 32-bit installer; where 32-bit code cannot execute it is the 64-bit variant made
 # from the same script by the x86_64 build.
@@ -19,7 +20,11 @@ WIN_SHORTCUT='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Vantrel.lnk'
 KILL_SHORTCUT="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kill Vantrel Favorites.lnk"
 WIN_KILL_SHORTCUT='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Kill Vantrel Favorites.lnk'
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vantrel'
-SETTINGS_KEY='HKLM\Software\Trelmont Software\Vantrel'
+SETTINGS_KEY='HKCU\Software\Trelmont Software\Vantrel'
+# Where earlier versions kept the settings: the machine's key and the virtual-store copies.
+OLD_KEYS=('HKLM\Software\Trelmont Software\Vantrel'
+    'HKCU\Software\Classes\VirtualStore\MACHINE\SOFTWARE\WOW6432Node\Trelmont Software\Vantrel'
+    'HKCU\Software\Classes\VirtualStore\MACHINE\SOFTWARE\Trelmont Software\Vantrel')
 UNINSTALLER_TITLE="Vantrel $VANTREL_VERSION Uninstall"
 APP_PID=
 
@@ -136,6 +141,7 @@ reg_has "$SETTINGS_KEY" || fail "the silent uninstall removed the settings"
 
 echo "== uninstall, answering Yes to removing the settings"
 install_silently
+for k in "${OLD_KEYS[@]}"; do wrun reg add "$k\\Settings" /v Fav0 /d OLD.EXE /f >/dev/null; done
 ("$WINELOADER" "$WIN_INSTDIR\\Uninstall.exe" >>"$LOGDIR/$TEST_NAME.err" 2>&1 </dev/null &)
 # Its window's title names the page; its question box has the bare title.
 wait_until 300 count_titled "$UNINSTALLER_TITLE: Confirmation" 1 || fail "the uninstaller's window did not appear"
@@ -148,7 +154,10 @@ shot uninstall-question
 press_in "$question" Return
 wait_until 300 eval '! reg_has "$SETTINGS_KEY"' || fail "Yes did not remove the settings"
 wait_until 100 gone "$INSTDIR" || fail "left behind: $(ls "$INSTDIR" | tr '\n' ' ')"
-wait_until 100 eval '! reg_has "HKLM\\Software\\Trelmont Software"' || fail "the empty company key stays"
+for k in "${OLD_KEYS[@]}"; do wait_until 100 eval '! reg_has "$k"' || fail "Yes did not remove $k"; done
+for k in 'HKCU\Software\Trelmont Software' 'HKLM\Software\Trelmont Software'; do
+    wait_until 100 eval '! reg_has "$k"' || fail "the empty company key $k stays"
+done
 wait_until 300 count_titled "$UNINSTALLER_TITLE: Completed" 1 || fail "the uninstaller did not complete"
 shot uninstall-done
 press_in "$main" Return

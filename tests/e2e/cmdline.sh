@@ -35,7 +35,7 @@ favourites() {
     done
 }
 running() { vdrive running "$1" >/dev/null; }
-placement() { regtool dump "$KEY_PATH" | grep -P '^(Screen|Grid)\t' || true; }
+placement() { regtool dump "$KEY" | grep -P '^(Screen|Grid)\t' || true; }
 
 # A first start of the window stores placement and widths; /kill must leave them as they are.
 start_vantrel

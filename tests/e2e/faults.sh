@@ -19,7 +19,7 @@ program_in() {
     [ -z "$lib" ] || cp "$VANTREL_TESTS_BIN/$lib" "$dir/VN.DLL"
 }
 # Settings other than placement and column widths must be as they were.
-settings() { regtool dump "$KEY_PATH" | grep -v -P '^(Screen|Grid)\t' || true; }
+settings() { regtool dump "$KEY" | grep -v -P '^(Screen|Grid)\t' || true; }
 before=$(settings)
 
 # No VN.DLL: the message, then the program closes by itself.
@@ -72,8 +72,8 @@ expect_eq "the exit status" 0 "$(exit_status)" "with a garbage VN.DLL"
 # the placement and column widths included.
 reg_put Screen x 1 3100
 reg_put Grid col0 1 3100
-all_before=$(regtool dump "$KEY_PATH")
-regtool lock "$KEY_PATH" || fail "cannot lock the settings key"
+all_before=$(regtool dump "$KEY")
+regtool lock "$KEY" || fail "cannot lock the settings key"
 start_vantrel
 state=$(vdrive wait-start 15000) || fail "neither warning nor list with a locked key"
 expect_eq "the start with a locked key" rows "$state" "the stored flag says the warning was shown"
@@ -82,13 +82,13 @@ vdrive command 32776 || fail "Refresh could not be sent"
 vdrive wait-rows 10000 || fail "no rows after a refresh with a locked key"
 close_vantrel
 expect_eq "the exit status" 0 "$(exit_status)" "with a locked key"
-regtool unlock "$KEY_PATH" || fail "cannot unlock the settings key"
-[ "$(regtool dump "$KEY_PATH")" = "$all_before" ] || fail "a locked key was changed"
+regtool unlock "$KEY" || fail "cannot unlock the settings key"
+[ "$(regtool dump "$KEY")" = "$all_before" ] || fail "a locked key was changed"
 
 # A settings key that cannot be created (its parent is volatile): defaults, and no key.
 reset_state
-wrun reg delete 'HKLM\Software\Trelmont Software' /f >/dev/null 2>&1 || true
-regtool volatile 'Software\Trelmont Software' || fail "cannot create the volatile parent"
+wrun reg delete 'HKCU\Software\Trelmont Software' /f >/dev/null 2>&1 || true
+regtool volatile 'HKCU\Software\Trelmont Software' || fail "cannot create the volatile parent"
 printf '[Settings]\r\nFav0=imported.exe\r\n' >"$(windows_dir)/Vantrel.INI"
 start_vantrel
 state=$(vdrive wait-start 15000) || fail "neither warning nor list without a key"
@@ -98,6 +98,6 @@ vdrive wait-rows 10000 || fail "no rows without a key"
 close_vantrel
 expect_eq "the exit status" 0 "$(exit_status)" "without a key"
 reg_key_exists "$KEY" && fail "the settings key was created below a volatile key"
-regtool delete 'Software\Trelmont Software' || true
+regtool delete 'HKCU\Software\Trelmont Software' || true
 reset_state
 echo "PASS"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The favourites through the real program: F2 opens the editor, a candidate moved across and
-# confirmed with OK is stored as Fav0 and then killed by F9; Cancel stores nothing.
+# confirmed with OK is stored as Fav0 and then killed by F9; Cancel stores nothing; a shorter
+# list ends where it ends; a save that fails is said and keeps the dialog open.
 . "$(dirname "$0")/lib.sh"
 
 reset_state
@@ -39,5 +40,44 @@ expect_reg Setting Gentle 0 "after OK"
 
 keys F9
 wait_until 5000 not vdrive running "$cand" >/dev/null || fail "F9 did not kill the new favourite"
+
+# Two favourites saved over five: the value after them ends the list.
+for i in 0 1 2 3 4; do wrun reg add "$KEY\\Settings" /v "Fav$i" /d "OLD$i.EXE" /f >/dev/null; done
+keys F2
+dlg=$(vdrive dialog Favorites 5000) || fail "F2 did not open the Favorites dialog (five)"
+for i in 0 1 2; do
+    vdrive lbselect "$dlg" 1001 "OLD$i.EXE" || fail "could not select OLD$i.EXE"
+    vdrive click "$dlg" 1003
+    gone_from_list() { ! vdrive listbox "$dlg" 1001 | grep -qx "$1"; }
+    wait_until 3000 gone_from_list "OLD$i.EXE" || fail "<-- did not remove OLD$i.EXE"
+done
+vdrive click "$dlg" 1
+wait_until 3000 not dialog_open || fail "OK did not close the Favorites dialog (five)"
+[ "$(reg_read Settings Fav0) $(reg_read Settings Fav1)" = "OLD3.EXE OLD4.EXE" ] ||
+    fail "saved: $(reg_read Settings Fav0) $(reg_read Settings Fav1)"
+[ -z "$(reg_read Settings Fav2)" ] || fail "Fav2 holds '$(reg_read Settings Fav2)'"
+
+# A Settings key nobody may write to: OK says why and keeps the dialog open; once the key
+# can be written again, OK saves.
+regtool lock "$KEY\\Settings" || fail "cannot lock the Settings key"
+keys F2
+dlg=$(vdrive dialog Favorites 5000) || fail "F2 did not open the Favorites dialog (locked)"
+vdrive lbselect "$dlg" 1001 OLD3.EXE || fail "could not select OLD3.EXE"
+vdrive click "$dlg" 1003
+vdrive click "$dlg" 1
+msg=$(vdrive msgbox 5000) || { regtool unlock "$KEY\\Settings"; fail "no message when the favourites could not be saved"; }
+shot save-failed
+regtool unlock "$KEY\\Settings" || fail "cannot unlock the Settings key"
+case "$msg" in
+"Your Favorites could not be saved."*[a-z]*) ;;
+*) fail "message: $msg" ;;
+esac
+vdrive answer 2000 >/dev/null || fail "the message could not be answered"
+dialog_open || fail "the Favorites dialog closed although nothing was saved"
+[ "$(reg_read Settings Fav0)" = OLD3.EXE ] || fail "a locked key was changed"
+vdrive click "$dlg" 1
+wait_until 3000 not dialog_open || fail "OK did not close the Favorites dialog once it could save"
+[ "$(reg_read Settings Fav0)" = OLD4.EXE ] || fail "the second OK saved '$(reg_read Settings Fav0)'"
+[ -z "$(reg_read Settings Fav1)" ] || fail "Fav1 holds '$(reg_read Settings Fav1)'"
 close_vantrel
 echo PASS

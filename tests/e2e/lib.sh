@@ -4,7 +4,13 @@
 # WINEPREFIX, WINELOADER, WINEARCH, DISPLAY.
 set -euo pipefail
 export WINEDEBUG=-all
-KEY='HKLM\Software\Trelmont Software\Vantrel'
+# The program's settings key (for wine reg and regtool alike), and the places where earlier
+# versions kept the same layout: the machine's key and the person's virtual-store copies of it.
+KEY='HKCU\Software\Trelmont Software\Vantrel'
+MACHINE_KEY='HKLM\Software\Trelmont Software\Vantrel'
+VSTORE='HKCU\Software\Classes\VirtualStore\MACHINE\SOFTWARE'
+VSTORE_KEY="$VSTORE\WOW6432Node\Trelmont Software\Vantrel"
+VSTORE_PLAIN_KEY="$VSTORE\Trelmont Software\Vantrel"
 LOGDIR=${VANTREL_BIN}/e2e-logs
 mkdir -p "$LOGDIR"
 TEST_NAME=$(basename "$0" .sh)
@@ -46,7 +52,6 @@ wrun() {
 
 vdrive() { wrun "$VANTREL_TESTS_BIN/vdrive.exe" "$@"; }
 regtool() { wrun "$VANTREL_TESTS_BIN/regtool.exe" "$@"; }
-KEY_PATH='Software\Trelmont Software\Vantrel'
 
 # The program's exit status once it has ended by itself (after a close request).
 exit_status() {
@@ -59,7 +64,7 @@ exit_status() {
 # reg_read SECTION VALUE: the data, or nothing when the value is missing.
 reg_read() {
     wrun reg query "$KEY\\$1" /v "$2" 2>/dev/null |
-        awk -v v="$2" '$1 == v { $1 = ""; $2 = ""; sub(/^  /, ""); print }' || true
+        awk -v v="$2" '$1 == v { if (NF == 2) { print ""; next } $1 = ""; $2 = ""; sub(/^  /, ""); print }' || true
 }
 # expect_reg SECTION VALUE EXPECTED [WHEN]; expect_reg_number SECTION VALUE [WHEN].
 expect_reg() { expect_eq "$1\\$2" "$3" "$(reg_read "$1" "$2")" "${4:-}"; }
@@ -78,14 +83,17 @@ reg_clear() {
 }
 # reg_put SECTION VALUE TYPE HEX stores a value of any type and data (see regtool.cpp).
 reg_put() {
-    regtool put "$KEY_PATH\\$1" "$2" "$3" "$4" >/dev/null ||
+    regtool put "$KEY\\$1" "$2" "$3" "$4" >/dev/null ||
         fail "$1\\$2: could not store type $3 with $((${#4} / 2)) bytes"
 }
 reg_key_exists() { wrun reg query "$1" >/dev/null 2>&1; }
 
-# A fresh start: no settings key, no INI file.
+# A fresh start: no settings key, old or new, and no INI file.
 reset_state() {
-    wrun reg delete "$KEY" /f >/dev/null 2>&1 || true
+    local k
+    for k in "$KEY" "$MACHINE_KEY" "$VSTORE_KEY" "$VSTORE_PLAIN_KEY"; do
+        wrun reg delete "$k" /f >/dev/null 2>&1 || true
+    done
     rm -f "$(windows_dir)/Vantrel.INI"
 }
 windows_dir() { echo "$WINEPREFIX/drive_c/windows"; }

@@ -71,7 +71,7 @@ for combo in "${combos[@]}"; do
     # Values beside them that the program never reads stay as they are as well.
     reg_put Settings Fav3 1 414243
     reg_put Other note 3 00ff00
-    before=$(regtool dump "$KEY_PATH")
+    before=$(regtool dump "$KEY")
 
     start_vantrel
     warned=0
@@ -93,7 +93,7 @@ for combo in "${combos[@]}"; do
     close_vantrel
     expect_eq "the exit status" 0 "$(exit_status)" "$combo"
 
-    after=$(regtool dump "$KEY_PATH")
+    after=$(regtool dump "$KEY")
     # Screen and Grid may be rewritten, as decimal REG_SZ text; Newbie\Start may become "0"
     # once the warning was shown. Everything else is byte for byte as it was.
     keep() { grep -v -P '^(Screen\t(x|y|cx|cy)|Grid\tcol[0-4]|Newbie\tStart)\t' || true; }

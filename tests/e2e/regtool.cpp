@@ -1,5 +1,5 @@
-// regtool: exact registry work for the end-to-end tests, below HKEY_LOCAL_MACHINE. Windows
-// console program; exits 0 on success.
+// regtool: exact registry work for the end-to-end tests. Windows console program; exits 0 on
+// success. Every PATH starts with its root: HKCU\ or HKLM\.
 //
 //   regtool put PATH NAME TYPE HEX   writes a value with RegSetValueExA: TYPE as a number,
 //                                    the data as hex digits ("" for no data at all)
@@ -83,19 +83,31 @@ void DeleteTree(HKEY parent, const std::wstring& name) {
     }
 }
 
+// Splits "HKCU\path" or "HKLM\path" into its root and path.
+bool SplitRoot(const std::string& full, HKEY* root, std::string* path) {
+    const size_t slash = full.find('\\');
+    const std::string name = full.substr(0, slash);
+    if (slash == std::string::npos || (name != "HKCU" && name != "HKLM")) return false;
+    *root = name == "HKCU" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    *path = full.substr(slash + 1);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) return 2;
-    const std::string cmd = argv[1], path = argv[2];
+    HKEY root;
+    std::string path;
+    if (argc < 3 || !SplitRoot(argv[2], &root, &path)) return 2;
+    const std::string cmd = argv[1];
     if (cmd == "put" && argc == 6) {
         std::string hex = argv[5];
         std::vector<BYTE> data;
         for (size_t i = 0; i + 1 < hex.size(); i += 2)
             data.push_back(BYTE(strtoul(hex.substr(i, 2).c_str(), nullptr, 16)));
         HKEY key;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                            &key, nullptr) != ERROR_SUCCESS)
+        if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS)
             return 1;
         const LONG rc = RegSetValueExA(key, argv[3], 0, DWORD(strtoul(argv[4], nullptr, 10)),
                                        data.empty() ? nullptr : data.data(), DWORD(data.size()));
@@ -105,8 +117,7 @@ int main(int argc, char** argv) {
     }
     if (cmd == "dump") {
         HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return 1;
+        if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return 1;
         std::vector<std::string> lines;
         Dump(key, &lines);
         RegCloseKey(key);
@@ -116,21 +127,21 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (cmd == "lock" || cmd == "unlock")
-        return SetTreeAccess(HKEY_LOCAL_MACHINE, Wide(path),
+        return SetTreeAccess(root, Wide(path),
                              cmd == "lock" ? KEY_READ | WRITE_DAC | DELETE : KEY_ALL_ACCESS)
                    ? 0
                    : 1;
     if (cmd == "volatile") {
         HKEY key;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
-                            KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_WRITE, nullptr,
+                            &key, nullptr) != ERROR_SUCCESS)
             return 1;
         RegCloseKey(key);
         return 0;
     }
     if (cmd == "delete") {
-        DeleteTree(HKEY_LOCAL_MACHINE, Wide(path));
-        return RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str()) == ERROR_SUCCESS ? 0 : 1;
+        DeleteTree(root, Wide(path));
+        return RegDeleteKeyA(root, path.c_str()) == ERROR_SUCCESS ? 0 : 1;
     }
     return 2;
 }

@@ -176,15 +176,6 @@ TEST_F(FaultTest, AThousandFavouritesAreStoredReadAndKilledInOrder) {
     EXPECT_TRUE(s_messages.empty());
 }
 
-// Grants everybody the given access to a key, and nothing else.
-bool SetKeyAccess(HKEY root, const std::string& path, DWORD dwAccess) {
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
-    const bool ok = SetEveryoneAccess(key, dwAccess);
-    RegCloseKey(key);
-    return ok;
-}
-
 TEST_F(FaultTest, ASettingsKeyThatCannotBeWrittenIsReadAndLeftAsItWas) {
     CRegSettings& s = theApp.m_settings;
     SaveFavorites(s, {"A.EXE", "B.EXE"});
@@ -207,9 +198,11 @@ TEST_F(FaultTest, ASettingsKeyThatCannotBeWrittenIsReadAndLeftAsItWas) {
         // Everything stored reads as stored; every write fails quietly and changes nothing.
         EXPECT_EQ(1, s.GetInt(kSectionSetting, kValueGentle, 0));
         EXPECT_EQ((std::vector<std::string>{"A.EXE", "B.EXE"}), LoadFavorites(s));
-        EXPECT_EQ(0, s.SetInt(kSectionSetting, kValueGentle, 0));
+        LONG lError = ERROR_SUCCESS;
+        EXPECT_EQ(0, s.SetInt(kSectionSetting, kValueGentle, 0, &lError));
+        EXPECT_EQ(ERROR_ACCESS_DENIED, lError) << "the system's reason is handed on";
         EXPECT_EQ(0, s.SetInt(kSectionScreen, kValueX, 9));
-        SaveFavorites(s, {"C.EXE"});
+        EXPECT_EQ(ERROR_ACCESS_DENIED, SaveFavorites(s, {"C.EXE"}));
         EXPECT_EQ((std::vector<std::string>{"A.EXE", "B.EXE"}), LoadFavorites(s));
         EXPECT_EQ(before, scratch.Values());
     } else {
@@ -234,7 +227,7 @@ TEST_F(FaultTest, ASettingsKeyThatCannotBeCreatedReadsDefaultsAndCreatesNothing)
     EXPECT_EQ(0, s.Open(scratch.Root(), parent + "\\Vantrel"));
     EXPECT_EQ(1, s.GetInt(kSectionNewbie, kValueStart, 1));
     EXPECT_EQ(0, s.SetInt(kSectionNewbie, kValueStart, 0));
-    SaveFavorites(s, {"A.EXE"});
+    EXPECT_NE(ERROR_SUCCESS, SaveFavorites(s, {"A.EXE"}));
     EXPECT_TRUE(LoadFavorites(s).empty());
     EXPECT_FALSE(scratch.Exists("Volatile\\Vantrel"));
 }

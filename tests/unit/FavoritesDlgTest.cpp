@@ -97,7 +97,7 @@ TEST_F(FavoritesDlgTest, WithNothingStoredEveryRowIsACandidateAndNoArrowIsUsable
     });
     EXPECT_EQ(IDOK, driver.Run(dlg));
     EXPECT_EQ(0, dlg.m_bGentle);
-    EXPECT_FALSE(scratch.Exists(kSectionFavorites)) << "an empty list over nothing stores nothing";
+    EXPECT_EQ(Names{}, LoadFavorites(theApp.m_settings));
 }
 
 TEST_F(FavoritesDlgTest, EachMoveClearsTheSelectionAndOkStoresTheSortedFavourites) {
@@ -278,7 +278,34 @@ TEST_F(FavoritesDlgTest, KillGentlyWarnsEachTimeItIsCheckedAndOkReturnsTheChoice
     });
     EXPECT_EQ(IDOK, driver.Run(dlg));
     EXPECT_EQ(1, dlg.m_bGentle);
-    EXPECT_FALSE(scratch.Exists(kSectionSetting)) << "the dialog itself does not store the choice";
+    EXPECT_EQ(1, theApp.m_settings.GetInt(kSectionSetting, kValueGentle, 0)) << "OK stores it";
+}
+
+TEST_F(FavoritesDlgTest, OkThatCannotSaveSaysWhyAndStaysOpenUntilItCan) {
+    Store({"OLD.EXE"});
+    const std::string settings = scratch.Path() + "\\" + kSectionFavorites;
+    ASSERT_TRUE(SetKeyAccess(scratch.Root(), settings, KEY_READ | WRITE_DAC | DELETE));
+    CFavoritesDlg dlg(Listed());
+    DialogDriver driver;
+    driver.Until([] { return FindDialog(kCaption) != nullptr; });
+    ManualAdd(driver, "new.exe", IDOK);
+    driver.Then([&] {
+        HWND hDlg = FindDialog(kCaption);
+        ClickButton(hDlg, IDC_KILL_GENTLY);
+        s_messages.clear();
+        ClickButton(hDlg, IDOK);
+        ASSERT_EQ(1u, s_messages.size());
+        EXPECT_EQ(SaveFailureText(true, ERROR_ACCESS_DENIED), s_messages[0]);
+        EXPECT_EQ(0u, s_messages[0].find("Your Favorites could not be saved.\n\n"));
+        EXPECT_GT(s_messages[0].size(), 40u) << "the system's reason follows";
+        EXPECT_EQ(hDlg, FindDialog(kCaption)) << "the dialog stays open";
+        ASSERT_TRUE(SetKeyAccess(scratch.Root(), settings, KEY_ALL_ACCESS));
+        ClickButton(hDlg, IDOK);
+    });
+    EXPECT_EQ(IDOK, driver.Run(dlg));
+    EXPECT_EQ(1u, s_messages.size()) << "the second OK saved";
+    EXPECT_EQ((Names{"NEW.EXE", "OLD.EXE"}), LoadFavorites(theApp.m_settings));
+    EXPECT_EQ(1, theApp.m_settings.GetInt(kSectionSetting, kValueGentle, 0));
 }
 
 TEST_F(FavoritesDlgTest, OkFromTheCommandStoresTheKillModeAndTheListKillsThatWayAtOnce) {

@@ -1,5 +1,5 @@
 // The favourites list in the real registry: where the stored list ends, upper-casing on load,
-// blanking of stale entries on save, and that no empty name is ever stored.
+// the terminator and blanking of stale entries on save, and that no empty name is ever stored.
 #include "favorites/Favorites.h"
 #include "unit/ScratchKey.h"
 #include "settings/SettingNames.h"
@@ -66,7 +66,7 @@ TEST_F(FavoritesStore, SavingFewerNamesBlanksStaleEntriesUpToTheFirstGap) {
     for (size_t i = 0; i < 5; ++i)
         Put(i, "OLD" + FavoriteValueName(i));
     Put(6, "BEYOND.EXE");
-    SaveFavorites(store, {"B.EXE", "a.exe"});
+    EXPECT_EQ(ERROR_SUCCESS, SaveFavorites(store, {"B.EXE", "a.exe"}));
     EXPECT_EQ("B.EXE", Stored(0));
     EXPECT_EQ("a.exe", Stored(1)) << "written as given";
     EXPECT_EQ("", Stored(2));
@@ -87,12 +87,22 @@ TEST_F(FavoritesStore, SavingAnEmptyListBlanksTheWholeList) {
     EXPECT_EQ("", Stored(1));
     EXPECT_EQ("C.EXE", Stored(3)) << "the clean-up stops at the first empty value";
     EXPECT_EQ(Names{}, LoadFavorites(store));
+}
 
-    ScratchKey fresh;
-    CRegSettings other;
-    ASSERT_EQ(1, other.Open(fresh.Root(), fresh.Path()));
-    SaveFavorites(other, {});
-    EXPECT_FALSE(fresh.Exists(kSectionFavorites)) << "nothing to save: nothing written";
+TEST_F(FavoritesStore, ASavedListIsEndedWhateverFollows) {
+    // Nothing stored yet: the value after the list is written empty all the same.
+    SaveFavorites(store, {"A.EXE"});
+    EXPECT_EQ("", Stored(1));
+    // Data that reads as no name (too long for the read buffer) is still overwritten, so that
+    // no reader can take the list on past it.
+    Put(2, std::string(300, 'L'));
+    Put(3, "OLD3.EXE");
+    SaveFavorites(store, {"A.EXE", "B.EXE"});
+    EXPECT_EQ("", Stored(2));
+    EXPECT_EQ("OLD3.EXE", Stored(3)) << "Fav2 read as no name: the clean-up ends there";
+    SaveFavorites(store, {});
+    EXPECT_EQ("", Stored(0));
+    EXPECT_EQ(Names{}, LoadFavorites(store));
 }
 
 TEST_F(FavoritesStore, DuplicatesAreStoredTwiceAndARoundTripKeepsTheOrder) {
@@ -107,7 +117,7 @@ TEST_F(FavoritesStore, EmptyNamesAreLeftOutSoTheyCannotHideTheNamesAfterThem) {
     SaveFavorites(store, {"", "A.EXE", "", "", "B.EXE", ""});
     EXPECT_EQ("A.EXE", Stored(0));
     EXPECT_EQ("B.EXE", Stored(1));
-    EXPECT_EQ("<missing>", Stored(2));
+    EXPECT_EQ("", Stored(2)) << "the terminator";
     EXPECT_EQ("OLD3", Stored(3)) << "beyond the first gap: untouched";
     EXPECT_EQ((Names{"A.EXE", "B.EXE"}), LoadFavorites(store));
 }

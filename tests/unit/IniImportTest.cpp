@@ -181,4 +181,86 @@ TEST_F(IniImportTest, TheFileInTheWindowsDirectoryIsImportedOnlyWhenTheKeyIsCrea
     EXPECT_EQ(0, second.GetInt("Setting", "Gentle", 1)) << "an existing key was imported over";
 }
 
+// The first start's sources, best first: the old keys (two copies of the person's, then the
+// machine's), then the INI file. Scratch keys stand in for the old keys.
+class FirstStartTest : public ::testing::Test {
+  protected:
+    FirstStartTest() {
+        char windir[MAX_PATH];
+        GetWindowsDirectoryA(windir, MAX_PATH);
+        app = "VantrelTest" + std::to_string(GetCurrentProcessId());
+        ini = std::string(windir) + "\\" + app + ".INI";
+    }
+    ~FirstStartTest() override { DeleteFileA(ini.c_str()); }
+    static void PutText(const ScratchKey& key, const std::string& sub, const char* value,
+                        const std::string& text) {
+        ASSERT_TRUE(key.Put(sub, value, REG_SZ, text.c_str(), DWORD(text.size() + 1)));
+    }
+    // A first start: the person's key made anew. Returns its Fav0.
+    std::string Start() {
+        DeleteKeyTree(own.Root(), own.Path());
+        CRegSettings store;
+        EXPECT_EQ(1, store.OpenAndImportOnce(own.Root(), own.Path(), app,
+                                             {{vsWow.Root(), vsWow.Path()},
+                                              {vsPlain.Root(), vsPlain.Path()},
+                                              {machine.Root(), machine.Path()}}));
+        return store.GetString("Settings", "Fav0", "<none>");
+    }
+    ScratchKey own, vsWow, vsPlain, machine;
+    std::string app, ini;
+};
+
+TEST_F(FirstStartTest, TheFirstSourceThereIsWinsAndAnExistingKeyTakesNothing) {
+    PutText(vsWow, "Settings", "Fav0", "WOW.EXE");
+    PutText(vsPlain, "Settings", "Fav0", "PLAIN.EXE");
+    PutText(machine, "Settings", "Fav0", "MACHINE.EXE");
+    FILE* f = fopen(ini.c_str(), "wb");
+    ASSERT_NE(nullptr, f);
+    fputs("[Settings]\nFav0=INI.EXE\n", f);
+    fclose(f);
+    EXPECT_EQ("WOW.EXE", Start());
+    DeleteKeyTree(vsWow.Root(), vsWow.Path());
+    EXPECT_EQ("PLAIN.EXE", Start());
+    DeleteKeyTree(vsPlain.Root(), vsPlain.Path());
+    EXPECT_EQ("MACHINE.EXE", Start());
+    DeleteKeyTree(machine.Root(), machine.Path());
+    EXPECT_EQ("INI.EXE", Start());
+
+    // Once the person's key exists, old keys are not read again.
+    PutText(machine, "Settings", "Fav0", "LATE.EXE");
+    CRegSettings again;
+    ASSERT_EQ(1, again.OpenAndImportOnce(own.Root(), own.Path(), app,
+                                         {{machine.Root(), machine.Path()}}));
+    EXPECT_EQ("INI.EXE", again.GetString("Settings", "Fav0", ""));
+}
+
+TEST_F(FirstStartTest, EachSectionComesWholeFromOneSourceWithItsTypesAndTheSourcesStay) {
+    // The person's copy: a shorter list; the machine's longer list must not show through.
+    PutText(vsPlain, "Settings", "Fav0", "MINE.EXE");
+    const DWORD two = 2;
+    ASSERT_TRUE(vsPlain.Put("Deep\\Er", "dword", REG_DWORD, &two, sizeof two));
+    ASSERT_TRUE(vsPlain.Put("Deep\\Er", "raw", REG_BINARY, "\0\xff", 2));
+    PutText(vsPlain, "Deep", "", "default value");
+    for (int i = 0; i < 5; ++i)
+        PutText(machine, "Settings", ("Fav" + std::to_string(i)).c_str(), "ADMIN.EXE");
+    PutText(machine, "Newbie", "Start", "0");
+    const DWORD one = 1;
+    ASSERT_TRUE(machine.Put("Setting", "Gentle", REG_DWORD, &one, sizeof one));
+    FILE* f = fopen(ini.c_str(), "wb");
+    ASSERT_NE(nullptr, f);
+    fputs("[Ini]\nread=1\n", f);
+    fclose(f);
+    const auto plainBefore = vsPlain.Values(), machineBefore = machine.Values();
+
+    EXPECT_EQ("MINE.EXE", Start());
+    EXPECT_EQ(vsPlain.Values("Settings"), own.Values("Settings"));
+    EXPECT_EQ(vsPlain.Values("Deep"), own.Values("Deep"));
+    // Sections the person's copy lacks come from the machine's key, as they were seen.
+    EXPECT_EQ(machine.Values("Newbie"), own.Values("Newbie"));
+    EXPECT_EQ(machine.Values("Setting"), own.Values("Setting"));
+    EXPECT_FALSE(own.Exists("Ini")) << "old settings found: no INI import";
+    EXPECT_EQ(plainBefore, vsPlain.Values());
+    EXPECT_EQ(machineBefore, machine.Values());
+}
+
 } // namespace

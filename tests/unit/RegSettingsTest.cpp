@@ -108,15 +108,24 @@ TEST_F(RegSettingsTest, SizeLimitOfTheReadBuffer) {
     EXPECT_EQ(77, store.GetInt("S", "rawnum", 0));
 }
 
-TEST_F(RegSettingsTest, OtherValueTypesAreReadAsTheirBytes) {
+TEST_F(RegSettingsTest, NumbersReadRegDwordAsItsNumberOtherTypesAsTheirBytes) {
+    // As an administrator's script may write the kill mode.
+    const DWORD one = 1;
+    ASSERT_TRUE(scratch.Put("Setting", "Gentle", REG_DWORD, &one, sizeof one));
+    EXPECT_EQ(1, store.GetInt("Setting", "Gentle", 0));
     const DWORD digits = 0x00003437; // the bytes '7', '4', 0, 0
     ASSERT_TRUE(scratch.Put("T", "dword", REG_DWORD, &digits, sizeof digits));
-    EXPECT_EQ(74, store.GetInt("T", "dword", 0));
-    EXPECT_EQ("74", store.GetString("T", "dword", "dflt"));
-
-    const DWORD star = 42; // '*'
-    ASSERT_TRUE(scratch.Put("T", "star", REG_DWORD, &star, sizeof star));
-    EXPECT_EQ(5, store.GetInt("T", "star", 5));
+    EXPECT_EQ(0x3437, store.GetInt("T", "dword", 0));
+    EXPECT_EQ("74", store.GetString("T", "dword", "dflt")) << "text is read as bytes";
+    const DWORD all = 0xFFFFFFFF;
+    ASSERT_TRUE(scratch.Put("T", "all", REG_DWORD, &all, sizeof all));
+    EXPECT_EQ(-1, store.GetInt("T", "all", 0));
+    // A REG_DWORD of the wrong size is no number: its bytes are read as text.
+    ASSERT_TRUE(scratch.Put("T", "short", REG_DWORD, "42", 2));
+    EXPECT_EQ(42, store.GetInt("T", "short", 0));
+    const DWORD little = 7;
+    ASSERT_TRUE(scratch.Put("T", "binary", REG_BINARY, &little, sizeof little));
+    EXPECT_EQ(5, store.GetInt("T", "binary", 5));
 
     ASSERT_TRUE(scratch.Put("T", "empty", REG_BINARY, "", 0));
     EXPECT_EQ("", store.GetString("T", "empty", "dflt"));

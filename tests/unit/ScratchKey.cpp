@@ -192,3 +192,11 @@ bool SetEveryoneAccess(HKEY key, DWORD dwAccess) {
     FreeSid(everyone);
     return rc == ERROR_SUCCESS;
 }
+
+bool SetKeyAccess(HKEY root, const std::string& path, DWORD dwAccess) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
+    const bool ok = SetEveryoneAccess(key, dwAccess);
+    RegCloseKey(key);
+    return ok;
+}

@@ -63,3 +63,5 @@ std::map<std::string, std::string> KeyValues(HKEY root, const std::string& path)
 
 // Lets everybody have dwAccess to a key opened with WRITE_DAC, and nobody anything else.
 bool SetEveryoneAccess(HKEY key, DWORD dwAccess);
+// The same for root\path.
+bool SetKeyAccess(HKEY root, const std::string& path, DWORD dwAccess);
