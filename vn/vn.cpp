@@ -1,5 +1,6 @@
 // VN.DLL: process details and kills for the program on the NT family.
 #include "vn/vn.h"
+#include "vn/WindowLookup.h"
 #include "VantrelVersion.h"
 #include "win/Handles.h"
 
@@ -15,6 +16,7 @@ const char kVersionText[] = "VN.DLL " VANTREL_VERSION_TEXT;
 // Not declared below _WIN32_WINNT 0x0600; looked up at run time so that XP keeps working.
 const DWORD kQueryLimitedInformation = 0x1000; // PROCESS_QUERY_LIMITED_INFORMATION
 typedef BOOL(WINAPI* PFN_QUERY_IMAGE_NAME)(HANDLE, DWORD, LPSTR, PDWORD);
+typedef BOOL(WINAPI* PFN_QUERY_IMAGE_NAME_W)(HANDLE, DWORD, LPWSTR, PDWORD);
 
 // ntdll's ProcessBasicInformation record (information class 0).
 struct BasicProcessInfo {
@@ -27,9 +29,8 @@ struct BasicProcessInfo {
 };
 typedef LONG(WINAPI* PFN_NT_QUERY_PROCESS)(HANDLE, int, PVOID, ULONG, PULONG);
 
-PFN_QUERY_IMAGE_NAME QueryImageNameEntry() {
-    return ProcAddress<PFN_QUERY_IMAGE_NAME>(GetModuleHandleA("kernel32.dll"),
-                                             "QueryFullProcessImageNameA");
+template <typename T> T KernelEntry(const char* pszName) {
+    return ProcAddress<T>(GetModuleHandleA("kernel32.dll"), pszName);
 }
 
 // The base priority a process of this class usually has; 0 for a class we do not know.
@@ -64,63 +65,147 @@ bool RealBasePriority(HANDLE hProcess, LONG* plPriority) {
     return true;
 }
 
-// Writes the executable's path into szPath (352 bytes, always NUL-terminated). False when
-// the path cannot be read, in which case szPath is untouched.
-bool ImagePath(HANDLE hProcess, PFN_QUERY_IMAGE_NAME pfnQuery, char (&szPath)[352]) {
-    char buffer[sizeof szPath];
-    DWORD cch = sizeof buffer;
+// The base priority of the process: the kernel's, else the usual one of its class dwClass.
+// False when neither is known, in which case *plPriority is 0.
+bool BasePriority(HANDLE hProcess, DWORD dwClass, LONG* plPriority) {
+    if (RealBasePriority(hProcess, plPriority)) return true;
+    *plPriority = UsualBasePriority(dwClass);
+    return *plPriority != 0;
+}
+
+// Writes the executable's path into szPath, always NUL-terminated, through pfnQuery
+// (QueryFullProcessImageName, null where the system lacks it) or else pfnModuleName
+// (GetModuleFileNameEx). False when the path cannot be read or does not fit, in which case
+// szPath is untouched.
+template <typename Char, size_t N>
+bool ImagePath(HANDLE hProcess, BOOL(WINAPI* pfnQuery)(HANDLE, DWORD, Char*, PDWORD),
+               DWORD(WINAPI* pfnModuleName)(HANDLE, HMODULE, Char*, DWORD), Char (&szPath)[N]) {
+    Char buffer[N];
+    DWORD cch = N;
     bool ok = false;
-    if (pfnQuery) ok = pfnQuery(hProcess, 0, buffer, &cch) && cch < sizeof buffer;
+    if (pfnQuery) ok = pfnQuery(hProcess, 0, buffer, &cch) && cch < N;
     if (!ok) {
-        // Systems without QueryFullProcessImageNameA (XP), or where it failed.
-        cch = GetModuleFileNameExA(hProcess, nullptr, buffer, sizeof buffer);
-        ok = cch > 0 && cch < sizeof buffer;
+        // Systems without QueryFullProcessImageName (XP), or where it failed.
+        cch = pfnModuleName(hProcess, nullptr, buffer, N);
+        ok = cch > 0 && cch < N;
     }
     if (!ok) return false;
-    buffer[cch] = '\0';
-    memcpy(szPath, buffer, cch + 1);
+    buffer[cch] = 0;
+    memcpy(szPath, buffer, (cch + 1) * sizeof(Char));
     return true;
 }
 
-struct WindowSearch {
-    DWORD dwPID;
-    bool bVisibleOnly;
-    bool bFirstOnly;
-    HWND hFirst;
-    int nPosted;
-};
-
-BOOL CALLBACK VisitWindow(HWND hWnd, LPARAM lParam) {
-    WindowSearch* pSearch = reinterpret_cast<WindowSearch*>(lParam);
-    DWORD dwOwner = 0;
-    GetWindowThreadProcessId(hWnd, &dwOwner);
-    if (dwOwner != pSearch->dwPID || (pSearch->bVisibleOnly && !IsWindowVisible(hWnd))) return TRUE;
-    if (pSearch->bFirstOnly) {
-        pSearch->hFirst = hWnd;
-        return FALSE;
-    }
-    if (PostMessageA(hWnd, WM_CLOSE, 0, 0)) ++pSearch->nPosted;
-    return TRUE;
+// Opens the process for the questions VN_GETPI and VN_GETPIW ask, with the least access that
+// answers them all: limited information where the system knows it (bLimited: it has
+// QueryFullProcessImageName), else information and memory reading for GetModuleFileNameEx,
+// else information alone (class and base priority, no path). When none works, the handle is
+// empty and GetLastError() holds the system's reason.
+CHandle OpenToQuery(DWORD dwPID, bool bLimited) {
+    CHandle process;
+    if (bLimited) process.Attach(OpenProcess(kQueryLimitedInformation, FALSE, dwPID));
+    if (!process.IsValid())
+        process.Attach(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, dwPID));
+    if (!process.IsValid()) process.Attach(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, dwPID));
+    return process;
 }
 
-int ForcedKill(DWORD dwPID, int bWait) {
-    CHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, dwPID));
+// Opens the process dwPID for a kill with dwAccess. When it cannot be opened, returns an empty
+// handle and fills the outcome.
+CHandle OpenToKill(DWORD dwPID, DWORD dwAccess, VN_KILLRESULT* pResult) {
+    CHandle process(OpenProcess(dwAccess, FALSE, dwPID));
+    if (process.IsValid()) return process;
+    const DWORD dwError = GetLastError();
+    // An id that names no process is an invalid parameter to OpenProcess; so is 0, the idle
+    // process, which exists but can never be opened.
+    if (dwError == ERROR_INVALID_PARAMETER && dwPID != 0) {
+        pResult->dwOutcome = VN_KILL_GONE;
+    } else {
+        pResult->dwOutcome = VN_KILL_DENIED;
+        pResult->dwError = dwError;
+    }
+    return process;
+}
+
+// True when the process has ended; only handles still keep its id.
+bool HasEnded(HANDLE hProcess) {
+    return WaitForSingleObject(hProcess, 0) == WAIT_OBJECT_0;
+}
+
+int ForcedKill(DWORD dwPID, int bWait, VN_KILLRESULT* pResult) {
+    CHandle process = OpenToKill(dwPID, PROCESS_TERMINATE | SYNCHRONIZE, pResult);
     if (!process.IsValid()) return 0;
-    BOOL bTerminated = TerminateProcess(process, 0xFFFFFFFF);
+    // The termination is asked for even so: whether the system accepts it for a process that
+    // has ended (Wine does, Windows does not) is what the return value has always said.
+    const bool bEndedBefore = HasEnded(process);
+    if (!TerminateProcess(process, 0xFFFFFFFF)) {
+        const DWORD dwError = GetLastError();
+        if (bEndedBefore || HasEnded(process)) { // it ended on its own
+            pResult->dwOutcome = VN_KILL_GONE;
+        } else {
+            pResult->dwOutcome = VN_KILL_DENIED;
+            pResult->dwError = dwError;
+        }
+        return 0;
+    }
     // The termination cannot be undone once accepted; the wait only lets a refresh that
     // follows no longer see the process.
-    if (bTerminated && bWait) WaitForSingleObject(process, VN_FORCED_WAIT_MS);
-    return bTerminated ? 1 : 0;
+    if (bWait) WaitForSingleObject(process, VN_FORCED_WAIT_MS);
+    pResult->dwOutcome = bEndedBefore ? VN_KILL_GONE : VN_KILL_ENDED;
+    return 1;
 }
 
-int GentleKill(DWORD dwPID, int bWait) {
+bool AskToClose(HWND hWnd, void* pContext) {
+    VN_KILLRESULT* pResult = static_cast<VN_KILLRESULT*>(pContext);
+    ++pResult->nWindowsAsked;
+    if (!PostMessageA(hWnd, WM_CLOSE, 0, 0)) {
+        ++pResult->nPostsRefused;
+        pResult->dwError = GetLastError();
+    }
+    return true;
+}
+
+int GentleKill(DWORD dwPID, int bWait, VN_KILLRESULT* pResult) {
     // Held before the windows are asked, so that the wait is for this very process.
-    CHandle process(OpenProcess(SYNCHRONIZE, FALSE, dwPID));
+    CHandle process = OpenToKill(dwPID, SYNCHRONIZE, pResult);
     if (!process.IsValid()) return 0;
-    WindowSearch search = {dwPID, false, false, nullptr, 0};
-    EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.nPosted == 0) return 0;
-    return WaitForSingleObject(process, bWait ? VN_GENTLE_WAIT_MS : 0) == WAIT_OBJECT_0;
+    if (HasEnded(process)) { // it has no window left to ask
+        pResult->dwOutcome = VN_KILL_GONE;
+        return 0;
+    }
+    const VnWindowTree tree = SystemWindowTree();
+    ForEachWindowOf(tree, dwPID, VN_WINDOWS_FRAMES, AskToClose, pResult);
+    if (pResult->nWindowsAsked == 0) {
+        pResult->dwOutcome = VN_KILL_NO_WINDOW;
+        return 0;
+    }
+    if (pResult->nPostsRefused == pResult->nWindowsAsked) {
+        pResult->dwOutcome = VN_KILL_POST_REFUSED;
+        return 0;
+    }
+    if (WaitForSingleObject(process, bWait ? VN_GENTLE_WAIT_MS : 0) == WAIT_OBJECT_0) {
+        pResult->dwOutcome = VN_KILL_ENDED;
+        return 1;
+    }
+    if (!bWait)
+        pResult->dwOutcome = VN_KILL_ASKED;
+    else if (ForEachWindowOf(tree, dwPID, VN_WINDOWS_VISIBLE | VN_WINDOWS_FRAMES, nullptr,
+                             nullptr) == 0)
+        pResult->dwOutcome = VN_KILL_HIDDEN;
+    else
+        pResult->dwOutcome = VN_KILL_TIMED_OUT;
+    return 0;
+}
+
+// VN_KILL and VN_KILLEX: the kill, its outcome written into *pResult (cleared here).
+int Kill(DWORD dwPID, int bGentle, int bWait, VN_KILLRESULT* pResult) {
+    memset(pResult, 0, sizeof *pResult);
+    pResult->cbSize = sizeof *pResult;
+    return bGentle ? GentleKill(dwPID, bWait, pResult) : ForcedKill(dwPID, bWait, pResult);
+}
+
+bool StopAtFirst(HWND hWnd, void* pContext) {
+    *static_cast<HWND*>(pContext) = hWnd;
+    return false;
 }
 
 } // namespace
@@ -148,39 +233,57 @@ int WINAPI VN_QXT(void* pBuffer) {
 
 int WINAPI VN_GETPI(VN_PROCINFO* pInfo) {
     if (!pInfo) return 0;
-    PFN_QUERY_IMAGE_NAME pfnQuery = QueryImageNameEntry();
-    // The least access that answers every question: limited information where the system
-    // knows it (with QueryFullProcessImageNameA), else information and memory reading for
-    // GetModuleFileNameExA, else information alone (class and base priority, no path).
-    CHandle process;
-    if (pfnQuery) process.Attach(OpenProcess(kQueryLimitedInformation, FALSE, pInfo->dwPID));
-    if (!process.IsValid())
-        process.Attach(
-            OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pInfo->dwPID));
-    if (!process.IsValid())
-        process.Attach(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pInfo->dwPID));
+    const PFN_QUERY_IMAGE_NAME pfnQuery =
+        KernelEntry<PFN_QUERY_IMAGE_NAME>("QueryFullProcessImageNameA");
+    CHandle process = OpenToQuery(pInfo->dwPID, pfnQuery != nullptr);
     if (!process.IsValid()) return 0;
-    HANDLE hProcess = process;
-
-    DWORD dwClass = GetPriorityClass(hProcess);
+    // Every field it cannot learn stays as the caller left it.
+    const DWORD dwClass = GetPriorityClass(process);
     if (dwClass) pInfo->dwPriorityClass = dwClass;
     LONG lBase = 0;
-    if (RealBasePriority(hProcess, &lBase))
-        pInfo->lBasePriority = lBase;
-    else if (UsualBasePriority(dwClass))
-        pInfo->lBasePriority = UsualBasePriority(dwClass);
-    ImagePath(hProcess, pfnQuery, pInfo->szFullPath);
+    if (BasePriority(process, dwClass, &lBase)) pInfo->lBasePriority = lBase;
+    ImagePath(process, pfnQuery, GetModuleFileNameExA, pInfo->szFullPath);
     return 1;
 }
 
 int WINAPI VN_KILL(DWORD dwPID, int bGentle, int bWait) {
-    return bGentle ? GentleKill(dwPID, bWait) : ForcedKill(dwPID, bWait);
+    VN_KILLRESULT result;
+    return Kill(dwPID, bGentle, bWait, &result);
 }
 
 HWND WINAPI VN_HWND(DWORD dwPID) {
-    WindowSearch search = {dwPID, true, true, nullptr, 0};
-    EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&search));
-    return search.hFirst;
+    HWND hFirst = nullptr;
+    ForEachWindowOf(SystemWindowTree(), dwPID, VN_WINDOWS_VISIBLE, StopAtFirst, &hFirst);
+    return hFirst;
+}
+
+int WINAPI VN_GETPIW(VN_PROCINFOW* pInfo) {
+    if (!pInfo || pInfo->cbSize != sizeof *pInfo) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    pInfo->dwPriorityClass = 0;
+    pInfo->lBasePriority = 0;
+    pInfo->dwFlags = 0;
+    memset(pInfo->szFullPath, 0, sizeof pInfo->szFullPath);
+    const PFN_QUERY_IMAGE_NAME_W pfnQuery =
+        KernelEntry<PFN_QUERY_IMAGE_NAME_W>("QueryFullProcessImageNameW");
+    CHandle process = OpenToQuery(pInfo->dwPID, pfnQuery != nullptr);
+    if (!process.IsValid()) return 0;
+    pInfo->dwFlags = VN_PI_OPENED;
+    pInfo->dwPriorityClass = GetPriorityClass(process);
+    BasePriority(process, pInfo->dwPriorityClass, &pInfo->lBasePriority);
+    if (ImagePath(process, pfnQuery, GetModuleFileNameExW, pInfo->szFullPath))
+        pInfo->dwFlags |= VN_PI_PATH;
+    return 1;
+}
+
+int WINAPI VN_KILLEX(DWORD dwPID, int bGentle, int bWait, VN_KILLRESULT* pResult) {
+    if (!pResult || pResult->cbSize != sizeof *pResult) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    return Kill(dwPID, bGentle, bWait, pResult);
 }
 
 } // extern "C"
@@ -190,3 +293,5 @@ static_assert(std::is_same<decltype(&VN_QXT), PFN_VN_QXT>::value, "VN_QXT type")
 static_assert(std::is_same<decltype(&VN_GETPI), PFN_VN_GETPI>::value, "VN_GETPI type");
 static_assert(std::is_same<decltype(&VN_KILL), PFN_VN_KILL>::value, "VN_KILL type");
 static_assert(std::is_same<decltype(&VN_HWND), PFN_VN_HWND>::value, "VN_HWND type");
+static_assert(std::is_same<decltype(&VN_GETPIW), PFN_VN_GETPIW>::value, "VN_GETPIW type");
+static_assert(std::is_same<decltype(&VN_KILLEX), PFN_VN_KILLEX>::value, "VN_KILLEX type");

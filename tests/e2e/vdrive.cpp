@@ -16,8 +16,10 @@
 //                                  window handle in hex
 //   vdrive listbox HWND ID         prints the entries of a dialog's list box, one per line
 //   vdrive start-victim EXE ARG    starts a victim program (tests/helpers) and waits until it is
-//                                  ready; prints its process id. ARG: extra threads (console)
-//                                  or honour|ignore (window). The victim runs until killed.
+//                                  ready; prints its process id. ARG: extra threads, then
+//                                  " noterminate" for one nobody may terminate (console; only
+//                                  the prefix's wineserver -k ends it), or
+//                                  honour|ignore|hide (window). The victim runs until killed.
 //   vdrive kill PID                ends a process the test started
 //   vdrive lbselect HWND ID TEXT   selects an entry of a dialog's list box as a click would
 //   vdrive click HWND ID           clicks a dialog's button

@@ -1,8 +1,9 @@
 // A windowed process for the tests to list and kill.
-// Arguments: <ready event> <parent pid> honour|ignore. Shows one top-level window titled with
-// the ready event's name, then signals that event. Every WM_CLOSE signals the event named
-// "<ready event>_close"; the window then closes (honour, exit code 0) or stays (ignore). The
-// process also ends when its parent ends.
+// Arguments: <ready event> <parent pid> honour|ignore|hide. Shows one top-level window titled
+// with the ready event's name, then signals that event. Every WM_CLOSE signals the event named
+// "<ready event>_close"; the window then closes (honour, exit code 0), stays (ignore), or hides
+// while the process runs on, as a tray program does (hide). The process also ends when its
+// parent ends.
 #include <windows.h>
 #include <cstdlib>
 #include <cstring>
@@ -10,14 +11,16 @@
 
 namespace {
 
-bool g_bHonourClose = true;
+enum CloseMode { kHonour, kIgnore, kHide };
+CloseMode g_closeMode = kHonour;
 HANDLE g_hCloseSeen = nullptr;
 
 LRESULT CALLBACK VictimProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
     case WM_CLOSE:
         if (g_hCloseSeen) SetEvent(g_hCloseSeen);
-        if (g_bHonourClose) DestroyWindow(hWnd);
+        if (g_closeMode == kHonour) DestroyWindow(hWnd);
+        if (g_closeMode == kHide) ShowWindow(hWnd, SW_HIDE);
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
@@ -31,7 +34,8 @@ LRESULT CALLBACK VictimProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) 
 
 int main(int argc, char** argv) {
     if (argc < 4) return 2;
-    g_bHonourClose = strcmp(argv[3], "ignore") != 0;
+    if (strcmp(argv[3], "ignore") == 0) g_closeMode = kIgnore;
+    if (strcmp(argv[3], "hide") == 0) g_closeMode = kHide;
     g_hCloseSeen = OpenEventA(EVENT_MODIFY_STATE, FALSE, (std::string(argv[1]) + "_close").c_str());
 
     WNDCLASSA wc = {};
