@@ -30,7 +30,7 @@ BOOL CVantrelApp::InitInstance() {
     const RegKeyPlace key = SettingsKey(m_pszAppName);
     m_settings.OpenAndImportOnce(key.hRoot, key.strPath, m_pszAppName,
                                  OldSettingsKeys(m_pszAppName));
-    const CommandLine command = ParseCommandLine(ProgramArguments());
+    const CommandLine command = ParseCommandLine(m_arguments);
     switch (command.action) {
     case CommandLine::Kill:
         // No window, no first-run warning, no message box.

@@ -5,6 +5,9 @@
 #include "fw/App.h"
 #include "settings/RegSettings.h"
 
+#include <string>
+#include <vector>
+
 class CVantrelApp : public CWinApp {
   public:
     CVantrelApp();
@@ -12,6 +15,9 @@ class CVantrelApp : public CWinApp {
     void OnAppAbout();
 
     CRegSettings& m_settings; // the program's settings store (ProgramSettings())
+    // The arguments of the command line, as the entry point read them; none when the
+    // application is hosted by another program (the benchmark, the tests).
+    std::vector<std::string> m_arguments;
     int m_bMailVisited;
     int m_bWebVisited;
 
