@@ -82,15 +82,24 @@ class CReport {
             ProcAddress<PFN_ATTACH>(GetModuleHandleA("kernel32.dll"), "AttachConsole");
         const DWORD kParentProcess = DWORD(-1); // ATTACH_PARENT_PROCESS
         if (!pfnAttach || !pfnAttach(kParentProcess)) return;
-        m_console.Attach(CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, 0, nullptr));
+        // Read access too: GetConsoleMode needs it to tell the console apart.
+        m_console.Attach(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                     nullptr));
         if (m_console.IsValid()) m_hOut = m_console;
     }
+    // Writes a line (UTF-8): to a console as UTF-16, which shows every script; to a file or
+    // pipe as UTF-8, which keeps every name whatever the console's code page.
     void Line(const std::string& text) {
         if (!m_hOut) return;
         const std::string line = text + "\r\n";
-        DWORD written = 0;
-        WriteFile(m_hOut, line.data(), DWORD(line.size()), &written, nullptr);
+        DWORD written = 0, mode = 0;
+        if (GetConsoleMode(m_hOut, &mode)) {
+            const std::wstring wide = WideFromUtf8(line);
+            WriteConsoleW(m_hOut, wide.c_str(), DWORD(wide.size()), &written, nullptr);
+        } else {
+            WriteFile(m_hOut, line.data(), DWORD(line.size()), &written, nullptr);
+        }
     }
 
   private:

@@ -71,24 +71,23 @@ int RecordMessageBox(const std::string& text, UINT) {
     return IDOK;
 }
 
-// The Tool Help walk with the same per-process queries a refresh makes (VN_GETPI), and no
-// list: what any listing of these processes has to pay.
-double FloorWalk(PFN_VN_GETPI pfnGetPi, int* pnProcesses) {
+// The Tool Help walk with the same per-process queries a refresh makes, read the same way
+// (the wide walk and VN_GETPIW), and no list: what any listing of these processes has to pay.
+double FloorWalk(PFN_VN_GETPIW pfnGetPiW, int* pnProcesses) {
     const double start = NowMs();
     int n = 0;
     HANDLE hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (hSnapshot == INVALID_HANDLE_VALUE) return NAN;
-    PROCESSENTRY32 entry;
+    PROCESSENTRY32W entry;
     memset(&entry, 0, sizeof entry);
     entry.dwSize = sizeof entry;
-    VN_PROCINFO info;
-    for (BOOL bMore = Process32First(hSnapshot, &entry); bMore;
-         bMore = Process32Next(hSnapshot, &entry)) {
+    VN_PROCINFOW info;
+    for (BOOL bMore = Process32FirstW(hSnapshot, &entry); bMore;
+         bMore = Process32NextW(hSnapshot, &entry)) {
         memset(&info, 0, sizeof info);
+        info.cbSize = sizeof info;
         info.dwPID = entry.th32ProcessID;
-        info.dwThreadCount = entry.cntThreads;
-        memcpy(info.szName, entry.szExeFile, sizeof entry.szExeFile);
-        pfnGetPi(&info);
+        pfnGetPiW(&info);
         ++n;
     }
     CloseHandle(hSnapshot);
@@ -233,10 +232,8 @@ void Bench::Refresh() {
         return;
     }
     HMODULE hVn = LoadLibraryA("VN.DLL");
-    PFN_VN_GETPI pfnGetPi = hVn ? reinterpret_cast<PFN_VN_GETPI>(
-                                      reinterpret_cast<void*>(GetProcAddress(hVn, "VN_GETPI")))
-                                : nullptr;
-    if (!pfnGetPi) {
+    const PFN_VN_GETPIW pfnGetPiW = ProcAddress<PFN_VN_GETPIW>(hVn, "VN_GETPIW");
+    if (!pfnGetPiW) {
         Note("Refresh: VN.DLL could not be loaded beside the benchmark.");
         return;
     }
@@ -257,7 +254,7 @@ void Bench::Refresh() {
         int nFloor = 0;
         m_pView->RefreshList();
         PumpMessages();
-        FloorWalk(pfnGetPi, &nFloor);
+        FloorWalk(pfnGetPiW, &nFloor);
         TimeCommand(wmic, wmicOut, 60000);
         const int nRows = m_pView->GetListCtrl().GetItemCount();
         const int nWmic = CountInFile(wmicOut, prefix);
@@ -276,7 +273,7 @@ void Bench::Refresh() {
                     refresh.push_back(NowMs() - start);
                     PumpMessages(); // the list draws itself afterwards, outside the timing
                 } else {
-                    floor.push_back(FloorWalk(pfnGetPi, &nFloor));
+                    floor.push_back(FloorWalk(pfnGetPiW, &nFloor));
                 }
             }
             byWmic.push_back(TimeCommand(wmic, wmicOut, 60000));
@@ -292,8 +289,9 @@ void Bench::Refresh() {
         const std::string what =
             "Refresh, N = " + std::to_string(n) + " (" + std::to_string(nRows) + " rows)";
         m_table.AddRow(
-            {what, FormatMs(mRefresh), "data floor: Tool Help walk + VN_GETPI per process, no list",
-             FormatMs(mFloor), FormatRatio(ratio),
+            {what, FormatMs(mRefresh),
+             "data floor: Tool Help walk + VN_GETPIW per process, no list", FormatMs(mFloor),
+             FormatRatio(ratio),
              n >= 200 ? "<= 1.25: " + GoalVerdict(!std::isnan(ratio), ratio <= 1.25) : ""});
         m_table.AddRow({what, FormatMs(mRefresh), "wmic process get name,processid,threadcount",
                         FormatMs(Median(byWmic)), FormatRatio(MedianRatio(refresh, byWmic)), ""});
@@ -508,10 +506,7 @@ void Bench::Kills() {
 void Bench::Profile() {
     if (!OpenWindow()) return;
     HMODULE hVn = LoadLibraryA("VN.DLL");
-    PFN_VN_GETPI pfnGetPi = hVn ? reinterpret_cast<PFN_VN_GETPI>(
-                                      reinterpret_cast<void*>(GetProcAddress(hVn, "VN_GETPI")))
-                                : nullptr;
-    if (!pfnGetPi) return;
+    if (!ProcAddress<PFN_VN_GETPIW>(hVn, "VN_GETPIW")) return;
     const int n = m_opt.bQuick ? 100 : 200;
     Progress("profile: starting %d victims", n);
     VictimSet victims(m_folder);
@@ -537,24 +532,10 @@ void Bench::Profile() {
     PumpMessages();
 
     // The records, as the walk makes them.
-    std::vector<VN_PROCINFO> records;
+    std::vector<ProcessRecord> records;
     start = NowMs();
-    HANDLE hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry;
-    memset(&entry, 0, sizeof entry);
-    entry.dwSize = sizeof entry;
-    for (BOOL bMore = Process32First(hSnapshot, &entry); bMore;
-         bMore = Process32Next(hSnapshot, &entry)) {
-        VN_PROCINFO info;
-        memset(&info, 0, sizeof info);
-        info.dwPID = entry.th32ProcessID;
-        info.dwThreadCount = entry.cntThreads;
-        memcpy(info.szName, entry.szExeFile, sizeof entry.szExeFile);
-        pfnGetPi(&info);
-        records.push_back(info);
-    }
-    CloseHandle(hSnapshot);
-    row("Tool Help walk + VN_GETPI", NowMs() - start, int(records.size()));
+    m_pView->Core().ListProcesses([&](const ProcessRecord& record) { records.push_back(record); });
+    row("Tool Help walk + VN_GETPIW (the core's listing)", NowMs() - start, int(records.size()));
     start = NowMs();
     m_pView->BindLibrary();
     row("BindLibrary", NowMs() - start, 1);
@@ -569,26 +550,23 @@ void Bench::Profile() {
         double tListed = 0, tInsert = 0, tTexts = 0, tFormat = 0;
         int nTexts = 0;
         CProcessRows model;
-        for (VN_PROCINFO& info : records) {
+        for (const ProcessRecord& info : records) {
             start = NowMs();
-            const std::string name = UpperCase(info.szName), path = UpperCase(info.szFullPath);
+            const std::string name = UpperCase(info.name), path = UpperCase(info.path);
             const std::string texts[] = {
                 FormatPid(info.dwPID), FormatBasePriority(info.lBasePriority, info.dwPriorityClass),
-                std::to_string(info.dwThreadCount), path};
+                std::to_string(info.dwThreads), path};
             tFormat += NowMs() - start;
             start = NowMs();
             const bool bNewRow = model.Add(info);
             tListed += NowMs() - start;
             if (!bNewRow) continue;
-            LVITEMA item = {};
-            item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
-            item.pszText = const_cast<char*>(name.c_str());
             start = NowMs();
-            const int r = list.InsertItem(&item);
+            const int r = list.InsertItem(list.GetItemCount(), name, 0);
             tInsert += NowMs() - start;
             start = NowMs();
             for (int col = 1; col <= 4; ++col, ++nTexts)
-                list.SetItemText(r, col, texts[col - 1].c_str());
+                list.SetItemText(r, col, texts[col - 1]);
             tTexts += NowMs() - start;
         }
         const int nRecords = int(records.size());

@@ -2,6 +2,7 @@
 #include "fw/DocTemplate.h"
 #include "fw/afxres.h"
 #include "win/Handles.h"
+#include "win/Utf8.h"
 
 #include <commctrl.h>
 
@@ -70,7 +71,9 @@ int AfxMessageBox(const std::string& text, UINT nType) {
     {
         CHook hook(
             SetWindowsHookExA(WH_GETMESSAGE, WatchCloseRequests, nullptr, GetCurrentThreadId()));
-        nResult = MessageBoxA(hOwner, text.c_str(), AfxGetAppName(), nType | MB_TASKMODAL);
+        // Wide: a box may name a process in any script (texts are UTF-8).
+        nResult = MessageBoxW(hOwner, WideFromUtf8(text).c_str(),
+                              WideFromUtf8(AfxGetAppName()).c_str(), nType | MB_TASKMODAL);
     }
     g_pClosedByRequest = pOuter;
     if (!bClosedByRequest) return nResult;

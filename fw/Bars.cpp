@@ -1,4 +1,5 @@
 #include "fw/Bars.h"
+#include "win/Utf8.h"
 #include "fw/App.h"
 #include "fw/afxres.h"
 
@@ -84,7 +85,8 @@ int CStatusBar::TextWidth(const std::string& text) const {
     if (!hdc) return 0;
     HGDIOBJ old = SelectObject(hdc, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
     SIZE size = {0, 0};
-    GetTextExtentPoint32A(hdc, text.c_str(), int(text.size()), &size);
+    const std::wstring wide = WideFromUtf8(text);
+    GetTextExtentPoint32W(hdc, wide.c_str(), int(wide.size()), &size);
     SelectObject(hdc, old);
     ReleaseDC(m_hWnd, hdc);
     return size.cx;
@@ -120,8 +122,9 @@ void CStatusBar::SetPaneInfo(int nIndex, UINT nID, UINT nStyle, int cxWidth) {
 
 BOOL CStatusBar::SetPaneText(int nIndex, const char* pszText, BOOL bUpdate) {
     if (nIndex < 0 || size_t(nIndex) >= m_panes.size()) return FALSE;
-    BOOL ok = SendMessage(SB_SETTEXTA, WPARAM(nIndex),
-                          reinterpret_cast<LPARAM>(pszText ? pszText : "")) != 0;
+    // Wide: a pane may name a process in any script.
+    const std::wstring wide = WideFromUtf8(pszText ? pszText : "");
+    BOOL ok = SendMessage(SB_SETTEXTW, WPARAM(nIndex), reinterpret_cast<LPARAM>(wide.c_str())) != 0;
     if (bUpdate) UpdateWindow(m_hWnd);
     return ok;
 }

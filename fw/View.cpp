@@ -1,30 +1,41 @@
 #include "fw/View.h"
+#include "win/Utf8.h"
 
 void CView::PostNcDestroy() {
     delete this; // views live on the heap and end with their window
 }
 
-BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const char* pszText) {
-    LVITEMA item = {};
+// Texts cross to the control wide: a name in any script is shown as it is.
+
+int CListCtrl::InsertItem(int nItem, const std::string& text, LPARAM lParam) {
+    std::wstring wide = WideFromUtf8(text);
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = nItem;
+    item.pszText = &wide[0]; // wide holds a NUL after its last character
+    item.lParam = lParam;
+    return int(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const std::string& text) {
+    std::wstring wide = WideFromUtf8(text);
+    LVITEMW item = {};
     item.iSubItem = nSubItem;
-    item.pszText = const_cast<char*>(pszText);
-    return BOOL(SendMessage(LVM_SETITEMTEXTA, WPARAM(nItem), reinterpret_cast<LPARAM>(&item)));
+    item.pszText = &wide[0];
+    return BOOL(SendMessage(LVM_SETITEMTEXTW, WPARAM(nItem), reinterpret_cast<LPARAM>(&item)));
 }
 
 std::string CListCtrl::GetItemText(int nItem, int nSubItem) const {
     // Grow the buffer until the text fits (the control returns the length it copied).
     for (int size = 256;; size *= 2) {
-        std::string buffer(size_t(size), '\0');
-        LVITEMA item = {};
+        std::wstring buffer(size_t(size), L'\0');
+        LVITEMW item = {};
         item.iSubItem = nSubItem;
         item.pszText = &buffer[0];
         item.cchTextMax = size;
         int len =
-            int(SendMessage(LVM_GETITEMTEXTA, WPARAM(nItem), reinterpret_cast<LPARAM>(&item)));
-        if (len < size - 1 || size >= 65536) {
-            buffer.resize(size_t(len > 0 ? len : 0));
-            return buffer;
-        }
+            int(SendMessage(LVM_GETITEMTEXTW, WPARAM(nItem), reinterpret_cast<LPARAM>(&item)));
+        if (len < size - 1 || size >= 65536) return Utf8FromWide(buffer.c_str(), len > 0 ? len : 0);
     }
 }
 

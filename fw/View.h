@@ -26,13 +26,12 @@ class CListCtrl : public CWnd {
     int GetItemCount() const { return int(SendMessage(LVM_GETITEMCOUNT)); }
     BOOL DeleteAllItems() { return BOOL(SendMessage(LVM_DELETEALLITEMS)); }
     BOOL DeleteItem(int nItem) { return BOOL(SendMessage(LVM_DELETEITEM, WPARAM(nItem))); }
-    int InsertItem(const LVITEMA* pItem) {
-        return int(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
-    }
+    // Texts are UTF-8. InsertItem puts in an item with its text and item data.
+    int InsertItem(int nItem, const std::string& text, LPARAM lParam);
     int InsertColumn(int nCol, const LVCOLUMNA* pColumn) {
         return int(SendMessage(LVM_INSERTCOLUMNA, WPARAM(nCol), reinterpret_cast<LPARAM>(pColumn)));
     }
-    BOOL SetItemText(int nItem, int nSubItem, const char* pszText);
+    BOOL SetItemText(int nItem, int nSubItem, const std::string& text);
     std::string GetItemText(int nItem, int nSubItem) const;
     // The next item at or after nItem+1 with the given state flags (LVNI_SELECTED, ...).
     int GetNextItem(int nItem, int nFlags) const {

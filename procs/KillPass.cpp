@@ -41,14 +41,16 @@ std::vector<std::vector<CKillPass::Target>> CKillPass::FindFavorites() {
     // One walk finds every process of every favourite; a row stands for all processes of its
     // name and path, so the rows are not enough.
     std::vector<std::vector<Target>> groups(m_names.size());
-    const int nVisited = m_pCore->WalkProcesses([&](const PROCESSENTRY32& entry) {
+    const int nVisited = m_pCore->WalkProcesses([&](const ProcessEntry& entry) {
         // Matched against the name the list shows on this system, so that a favourite picked
         // from the list is found; and against the file name, as a favourite may be typed.
         const std::string listed = m_pCore->ListedName(entry);
         const std::string file = CProcessCore::ExeFileName(entry);
+        // A name had only lossy stands for more than one program: it matches nothing.
+        if (IsLossyName(listed) || IsLossyName(file)) return true;
         for (size_t i = 0; i < m_names.size(); ++i)
             if (m_names[i] == listed || m_names[i] == file) {
-                groups[i].push_back({entry.th32ProcessID, m_names[i], std::string()});
+                groups[i].push_back({entry.dwPID, m_names[i], std::string()});
                 break; // a name listed twice is worked through once
             }
         return true;

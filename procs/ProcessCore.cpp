@@ -1,8 +1,11 @@
 #include "procs/ProcessCore.h"
 #include "procs/ProcessRows.h"
 #include "procs/ProcessText.h"
+#include "win/Utf8.h"
 
 #include <cstring>
+#include <cwchar>
+#include <vector>
 
 const char kLoadFailureText[] = "Failed to load VN.DLL";
 const char kLibraryFileName[] = "VN.DLL";
@@ -51,19 +54,18 @@ const char* const kCriticalNames[] = {"CSRSS.EXE", "WININIT.EXE",  "SMSS.EXE",
 
 bool InSystemFolder(const std::string& path) {
     if (path.empty()) return true; // unknown: assume the worst
-    char szSystem[MAX_PATH + 1] = "";
-    const UINT len = GetSystemDirectoryA(szSystem, MAX_PATH);
+    wchar_t szSystem[MAX_PATH + 1] = L"";
+    const UINT len = GetSystemDirectoryW(szSystem, MAX_PATH);
     if (len == 0 || len > MAX_PATH) return true;
     const std::string folder = UpperCase(path.substr(0, path.size() - FileNameOf(path).size()));
-    return folder == UpperCase(std::string(szSystem) + "\\");
+    return folder == UpperCase(Utf8FromWide(szSystem) + "\\");
 }
 
 } // namespace
 
-std::string CProcessCore::ExeFileName(const PROCESSENTRY32& entry) {
+std::string CProcessCore::ExeFileName(const ProcessEntry& entry) {
     // Some systems report the full path in the entry: its last part is the file name.
-    return FileNameOf(
-        UpperCase(std::string(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile))));
+    return UpperCase(FileNameOf(entry.exe));
 }
 
 int CProcessCore::QueryCriticalFromSystem(DWORD pid) {
@@ -98,7 +100,7 @@ bool CProcessCore::IsCritical(DWORD pid, const std::string& name, const std::str
 CProcessCore::CProcessCore(CToolHelp* pToolHelp, const char* pszLibraryFile)
     : m_bNT(1), m_pToolHelp(pToolHelp ? pToolHelp : &CToolHelp::System()),
       m_queryCritical(QueryCriticalFromSystem), m_strLibraryFile(pszLibraryFile), m_pfnQxt(nullptr),
-      m_pfnGetPi(nullptr), m_pfnKill(nullptr), m_pfnHwnd(nullptr) {
+      m_pfnGetPiW(nullptr), m_pfnKill(nullptr), m_pfnHwnd(nullptr) {
     IsWinNT();
 }
 
@@ -120,20 +122,54 @@ int CProcessCore::IsWinNT() {
     return m_bNT;
 }
 
-int CProcessCore::WalkProcesses(const std::function<bool(const PROCESSENTRY32&)>& visit) {
-    CToolHelpHandle snapshot(*m_pToolHelp,
-                             m_pToolHelp->CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot.IsValid()) return -1;
-    PROCESSENTRY32 entry;
+namespace {
+// A fixed-size text field of the system, which may fill it without a NUL, as UTF-8: the
+// ANSI code page's text of the 95/98/Me family, or the NT family's UTF-16.
+template <size_t N> std::string FieldText(const char (&field)[N]) {
+    const int cb = int(strnlen(field, N));
+    const int cch = MultiByteToWideChar(CP_ACP, 0, field, cb, nullptr, 0);
+    if (cch <= 0) return std::string();
+    std::wstring wide(size_t(cch), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, field, cb, &wide[0], cch);
+    return Utf8FromWide(wide.c_str(), cch);
+}
+template <size_t N> std::string FieldText(const WCHAR (&field)[N]) {
+    return Utf8FromWide(field, int(wcsnlen(field, N)));
+}
+} // namespace
+
+namespace {
+// One walk over a snapshot with the entry type and calls of one width.
+template <class Entry>
+int WalkEntries(CToolHelp& th, HANDLE hSnapshot, BOOL (CToolHelp::*pfnFirst)(HANDLE, Entry*),
+                BOOL (CToolHelp::*pfnNext)(HANDLE, Entry*),
+                const std::function<bool(const ProcessEntry&)>& visit) {
+    Entry entry;
     memset(&entry, 0, sizeof entry);
     entry.dwSize = sizeof entry;
     int nVisited = 0;
-    for (BOOL bMore = m_pToolHelp->Process32First(snapshot, &entry); bMore;
-         bMore = m_pToolHelp->Process32Next(snapshot, &entry)) {
+    for (BOOL bMore = (th.*pfnFirst)(hSnapshot, &entry); bMore;
+         bMore = (th.*pfnNext)(hSnapshot, &entry)) {
         ++nVisited;
-        if (!visit(entry)) break;
+        const ProcessEntry visited = {entry.th32ProcessID, entry.th32ModuleID, entry.cntThreads,
+                                      entry.pcPriClassBase, FieldText(entry.szExeFile)};
+        if (!visit(visited)) break;
     }
     return nVisited;
+}
+} // namespace
+
+int CProcessCore::WalkProcesses(const std::function<bool(const ProcessEntry&)>& visit) {
+    CToolHelpHandle snapshot(*m_pToolHelp,
+                             m_pToolHelp->CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.IsValid()) return -1;
+    // The NT family has the wide walk, which gives every name as it is; the 95/98/Me family
+    // has only the one in the ANSI code page.
+    if (m_bNT)
+        return WalkEntries<PROCESSENTRY32W>(*m_pToolHelp, snapshot, &CToolHelp::Process32FirstW,
+                                            &CToolHelp::Process32NextW, visit);
+    return WalkEntries<PROCESSENTRY32>(*m_pToolHelp, snapshot, &CToolHelp::Process32First,
+                                       &CToolHelp::Process32Next, visit);
 }
 
 int CProcessCore::ListProcesses(const RecordSink& sink, BindResult* pBind) {
@@ -142,7 +178,7 @@ int CProcessCore::ListProcesses(const RecordSink& sink, BindResult* pBind) {
 
 int CProcessCore::ListRows(CProcessRows* pRows, BindResult* pBind) {
     pRows->Clear();
-    return ListProcesses([pRows](VN_PROCINFO& info) { pRows->Add(info); }, pBind);
+    return ListProcesses([pRows](const ProcessRecord& record) { pRows->Add(record); }, pBind);
 }
 
 int CProcessCore::ListProcessesNT(const RecordSink& sink, BindResult* pBind) {
@@ -150,42 +186,47 @@ int CProcessCore::ListProcessesNT(const RecordSink& sink, BindResult* pBind) {
     if (pBind) *pBind = bind;
     // Without the library the records cannot be completed: nothing is listed.
     if (bind != Bound) return 0;
-    VN_PROCINFO info;
-    const int nVisited = WalkProcesses([&](const PROCESSENTRY32& entry) {
+    VN_PROCINFOW info;
+    ProcessRecord record;
+    const int nVisited = WalkProcesses([&](const ProcessEntry& entry) {
         memset(&info, 0, sizeof info);
-        info.dwPID = entry.th32ProcessID;
-        info.dwThreadCount = entry.cntThreads;
-        memcpy(info.szName, entry.szExeFile, sizeof entry.szExeFile);
-        m_pfnGetPi(&info);
-        // A library that fills a whole field must not make the list read past it.
-        info.szName[sizeof info.szName - 1] = '\0';
-        info.szFullPath[sizeof info.szFullPath - 1] = '\0';
-        sink(info);
+        info.cbSize = sizeof info;
+        info.dwPID = entry.dwPID;
+        m_pfnGetPiW(&info);
+        record.dwPID = entry.dwPID;
+        record.name = entry.exe;
+        record.dwThreads = entry.dwThreads;
+        record.dwPriorityClass = info.dwPriorityClass;
+        record.lBasePriority = info.lBasePriority;
+        record.bOpened = (info.dwFlags & VN_PI_OPENED) != 0;
+        // A library that fills the whole field must not make the list read past it.
+        record.path = FieldText(info.szFullPath);
+        sink(record);
         return true;
     });
     return nVisited >= 0 ? 1 : 0;
 }
 
 int CProcessCore::ListProcesses9x(const RecordSink& sink) {
-    const int nVisited = WalkProcesses([&](const PROCESSENTRY32& entry) {
-        VN_PROCINFO info;
-        memset(&info, 0, sizeof info);
+    const int nVisited = WalkProcesses([&](const ProcessEntry& entry) {
         MODULEENTRY32 module;
         memset(&module, 0, sizeof module);
         // A process whose module cannot be found is left out.
-        if (!FindProcessModule(entry.th32ProcessID, entry.th32ModuleID, &module, sizeof module))
-            return true;
+        if (!FindProcessModule(entry.dwPID, entry.dwModuleID, &module, sizeof module)) return true;
+        ProcessRecord record;
         // A process that cannot be opened keeps class 0.
         CToolHelpHandle process(*m_pToolHelp,
-                                m_pToolHelp->OpenProcess(kAllAccess9x, FALSE, entry.th32ProcessID));
-        if (process.IsValid()) info.dwPriorityClass = m_pToolHelp->GetPriorityClass(process);
-        info.lBasePriority = entry.pcPriClassBase;
-        info.dwPID = entry.th32ProcessID;
-        info.dwThreadCount = entry.cntThreads;
-        // Both fields are shorter than the record's, whose zeros terminate them.
-        memcpy(info.szName, module.szModule, sizeof module.szModule);
-        memcpy(info.szFullPath, module.szExePath, sizeof module.szExePath);
-        sink(info);
+                                m_pToolHelp->OpenProcess(kAllAccess9x, FALSE, entry.dwPID));
+        if (process.IsValid()) {
+            record.dwPriorityClass = m_pToolHelp->GetPriorityClass(process);
+            record.bOpened = true;
+        }
+        record.lBasePriority = entry.lBasePriority;
+        record.dwPID = entry.dwPID;
+        record.dwThreads = entry.dwThreads;
+        record.name = FieldText(module.szModule);
+        record.path = FieldText(module.szExePath);
+        sink(record);
         return true;
     });
     return nVisited > 0 ? 1 : 0;
@@ -218,8 +259,8 @@ bool CProcessCore::IsNameOf(const std::string& fileName, const std::string& want
 bool CProcessCore::IsProcessNamed(DWORD pid, const std::string& name, bool* pbFound) {
     const std::string wanted = UpperCase(name);
     bool found = false, named = false;
-    WalkProcesses([&](const PROCESSENTRY32& entry) {
-        if (entry.th32ProcessID != pid) return true;
+    WalkProcesses([&](const ProcessEntry& entry) {
+        if (entry.dwPID != pid) return true;
         found = true;
         named = IsNameOf(ExeFileName(entry), wanted);
         return false;
@@ -228,22 +269,21 @@ bool CProcessCore::IsProcessNamed(DWORD pid, const std::string& name, bool* pbFo
     return named;
 }
 
-std::string CProcessCore::ListedName(const PROCESSENTRY32& entry) {
+std::string CProcessCore::ListedName(const ProcessEntry& entry) {
     if (m_bNT) return ExeFileName(entry);
     // The 95/98/Me family lists a process by the name of its own module.
     MODULEENTRY32 module;
     memset(&module, 0, sizeof module);
-    if (!FindProcessModule(entry.th32ProcessID, entry.th32ModuleID, &module, sizeof module))
+    if (!FindProcessModule(entry.dwPID, entry.dwModuleID, &module, sizeof module))
         return ExeFileName(entry);
-    return UpperCase(
-        std::string(module.szModule, strnlen(module.szModule, sizeof module.szModule)));
+    return UpperCase(FieldText(module.szModule));
 }
 
 const std::string& CProcessCore::OwnFileName() {
     static const std::string s_name = [] {
-        char szPath[MAX_PATH + 1] = "";
-        const DWORD cch = GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-        return UpperCase(FileNameOf(std::string(szPath, cch <= MAX_PATH ? cch : 0)));
+        std::vector<wchar_t> path(32768, L'\0');
+        const DWORD cch = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        return UpperCase(FileNameOf(Utf8FromWide(path.data(), cch < path.size() ? int(cch) : 0)));
     }();
     return s_name;
 }
@@ -268,12 +308,15 @@ CProcessCore::BindResult CProcessCore::BindLibrary() {
     if (!pfnQxt) return EntryMissing;
     char buffer[VN_QXT_BUFFER_SIZE] = {};
     pfnQxt(buffer);
+    // VN_GETPI is not called (VN_GETPIW gives the path as it is), but it belongs to the
+    // library's contract: a library without it is not the program's.
     PFN_VN_GETPI pfnGetPi = ProcAddress<PFN_VN_GETPI>(m_library, "VN_GETPI");
+    PFN_VN_GETPIW pfnGetPiW = ProcAddress<PFN_VN_GETPIW>(m_library, "VN_GETPIW");
     PFN_VN_KILL pfnKill = ProcAddress<PFN_VN_KILL>(m_library, "VN_KILL");
     PFN_VN_HWND pfnHwnd = ProcAddress<PFN_VN_HWND>(m_library, "VN_HWND");
-    if (!pfnGetPi || !pfnKill || !pfnHwnd) return EntryMissing;
+    if (!pfnGetPi || !pfnGetPiW || !pfnKill || !pfnHwnd) return EntryMissing;
     m_pfnQxt = pfnQxt;
-    m_pfnGetPi = pfnGetPi;
+    m_pfnGetPiW = pfnGetPiW;
     m_pfnKill = pfnKill;
     m_pfnHwnd = pfnHwnd;
     return Bound;
@@ -286,7 +329,7 @@ void CProcessCore::ReleaseLibrary() {
 
 void CProcessCore::ClearEntryPoints() {
     m_pfnQxt = nullptr;
-    m_pfnGetPi = nullptr;
+    m_pfnGetPiW = nullptr;
     m_pfnKill = nullptr;
     m_pfnHwnd = nullptr;
 }

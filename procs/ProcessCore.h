@@ -14,6 +14,27 @@
 
 class CProcessRows;
 
+// One process as a walk of the processes meets it. Texts are UTF-8, exactly as the system
+// has them (the NT family's walk is wide; the 95/98/Me family's is in the ANSI code page).
+struct ProcessEntry {
+    DWORD dwPID = 0;
+    DWORD dwModuleID = 0; // 95/98/Me: the id of the process's own module
+    DWORD dwThreads = 0;
+    LONG lBasePriority = 0;
+    std::string exe; // the executable's file name (on some systems its full path)
+};
+
+// One process as the list shows it: the walk's entry completed by VN.DLL.
+struct ProcessRecord {
+    DWORD dwPID = 0;
+    std::string name; // UTF-8
+    std::string path; // UTF-8; empty when it could not be learnt
+    DWORD dwPriorityClass = 0;
+    LONG lBasePriority = 0;
+    DWORD dwThreads = 0;
+    bool bOpened = false; // whether the process could be opened to learn its details
+};
+
 // The message shown when VN.DLL cannot be loaded.
 extern const char kLoadFailureText[];
 // The library the core binds.
@@ -47,7 +68,7 @@ class CProcessCore {
     // Walks the processes once and hands each completed record to sink. On the NT family the
     // library is bound first; *pBind (when given) tells how that went. Non-zero when the
     // processes were walked.
-    typedef std::function<void(VN_PROCINFO&)> RecordSink;
+    typedef std::function<void(const ProcessRecord&)> RecordSink;
     int ListProcesses(const RecordSink& sink, BindResult* pBind = nullptr);
     // The rows the list shows, from one walk: *pRows is emptied and filled.
     int ListRows(CProcessRows* pRows, BindResult* pBind = nullptr);
@@ -59,12 +80,12 @@ class CProcessCore {
 
     // Visits each process entry of one snapshot until visit returns false. Returns the number
     // of entries visited, or -1 when no snapshot could be taken.
-    int WalkProcesses(const std::function<bool(const PROCESSENTRY32&)>& visit);
+    int WalkProcesses(const std::function<bool(const ProcessEntry&)>& visit);
     // The executable's file name of a process entry, upper case.
-    static std::string ExeFileName(const PROCESSENTRY32& entry);
+    static std::string ExeFileName(const ProcessEntry& entry);
     // The name the list shows for a process entry: the executable's file name on the NT
     // family, the name of the process's own module (no extension) on 95/98/Me.
-    std::string ListedName(const PROCESSENTRY32& entry);
+    std::string ListedName(const ProcessEntry& entry);
     // Whether process pid still runs under the name a row shows for it. *pbFound (when
     // given) tells whether the id belongs to any process at all.
     bool IsProcessNamed(DWORD pid, const std::string& name, bool* pbFound = nullptr);
@@ -126,7 +147,7 @@ class CProcessCore {
     std::string m_strLibraryFile;
     CLibrary m_library;
     PFN_VN_QXT m_pfnQxt;
-    PFN_VN_GETPI m_pfnGetPi;
+    PFN_VN_GETPIW m_pfnGetPiW;
     PFN_VN_KILL m_pfnKill;
     PFN_VN_HWND m_pfnHwnd;
     PFN_VN_KILL m_pfnKillStandIn = nullptr;

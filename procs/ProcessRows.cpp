@@ -2,29 +2,27 @@
 #include "procs/ProcessText.h"
 
 #include <algorithm>
-#include <cstring>
 
 void CProcessRows::Clear() {
     m_rows.clear();
     m_index.clear();
 }
 
-bool CProcessRows::Add(const VN_PROCINFO& info) {
+bool CProcessRows::Add(const ProcessRecord& record) {
     ProcessRow row;
-    row.name = UpperCase(std::string(info.szName, strnlen(info.szName, sizeof info.szName)));
-    row.path =
-        UpperCase(std::string(info.szFullPath, strnlen(info.szFullPath, sizeof info.szFullPath)));
+    row.name = UpperCase(record.name);
+    row.path = UpperCase(record.path);
     const auto placed = m_index.emplace(row.name + '\n' + row.path, m_rows.size());
     if (!placed.second) {
         // One row per name and path: the first process met keeps it.
-        m_rows[placed.first->second].pids.push_back(info.dwPID);
+        m_rows[placed.first->second].pids.push_back(record.dwPID);
         return false;
     }
-    row.dwPID = info.dwPID;
-    row.pids.push_back(info.dwPID);
-    row.lBasePriority = info.lBasePriority;
-    row.dwPriorityClass = info.dwPriorityClass;
-    row.dwThreads = info.dwThreadCount;
+    row.dwPID = record.dwPID;
+    row.pids.push_back(record.dwPID);
+    row.lBasePriority = record.lBasePriority;
+    row.dwPriorityClass = record.dwPriorityClass;
+    row.dwThreads = record.dwThreads;
     m_rows.push_back(std::move(row));
     return true;
 }
@@ -53,10 +51,10 @@ bool CProcessRows::Before(size_t a, size_t b) const {
         order = x.dwThreads < y.dwThreads ? -1 : x.dwThreads > y.dwThreads;
         break;
     case 4:
-        order = lstrcmpiA(x.path.c_str(), y.path.c_str());
+        order = CompareNames(x.path, y.path);
         break;
     default:
-        order = lstrcmpiA(x.name.c_str(), y.name.c_str());
+        order = CompareNames(x.name, y.name);
         break;
     }
     if (m_bSortDescending) order = -order;

@@ -3,7 +3,7 @@
 // order the user chose, and the key that finds a row's process again after a refresh.
 #pragma once
 
-#include "vn/vn.h"
+#include "procs/ProcessCore.h"
 
 #include <string>
 #include <unordered_map>
@@ -27,7 +27,7 @@ class CProcessRows {
     void Clear();
     // Adds a record as a row; a record whose name and path have a row already only adds its
     // id to that row. True when a row was added.
-    bool Add(const VN_PROCINFO& info);
+    bool Add(const ProcessRecord& record);
     size_t Count() const { return m_rows.size(); }
     const ProcessRow& operator[](size_t nRow) const { return m_rows[nRow]; }
 

@@ -1,10 +1,36 @@
 #include "procs/ProcessText.h"
+#include "win/Utf8.h"
 
 #include <cstdio>
 
 std::string UpperCase(std::string text) {
-    if (!text.empty()) CharUpperBuffA(&text[0], DWORD(text.size()));
-    return text;
+    // ASCII alone needs no round trip through UTF-16 (most names and paths are).
+    bool bAscii = true;
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            bAscii = false;
+            break;
+        }
+    }
+    if (bAscii) {
+        for (char& c : text)
+            if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+        return text;
+    }
+    // The whole name at once, by the system's rules for every script (not byte by byte).
+    std::wstring wide = WideFromUtf8(text);
+    if (!wide.empty()) CharUpperBuffW(&wide[0], DWORD(wide.size()));
+    return Utf8FromWide(wide.c_str(), int(wide.size()));
+}
+
+bool IsLossyName(const std::string& name) {
+    return name.find('?') != std::string::npos;
+}
+
+int CompareNames(const std::string& a, const std::string& b) {
+    const int order = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, WideFromUtf8(a).c_str(),
+                                     -1, WideFromUtf8(b).c_str(), -1);
+    return order == 0 ? a.compare(b) : order - 2; // CSTR_LESS_THAN 1, EQUAL 2, GREATER_THAN 3
 }
 
 std::string FormatPid(DWORD dwPID) {

@@ -3,6 +3,7 @@
 #ifndef _WIN64
 static_assert(sizeof(PROCESSENTRY32) == 296, "PROCESSENTRY32 size");
 static_assert(sizeof(MODULEENTRY32) == 548, "MODULEENTRY32 size");
+static_assert(sizeof(PROCESSENTRY32W) == 556, "PROCESSENTRY32W size");
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA size");
 #endif
 
@@ -14,6 +15,12 @@ BOOL CToolHelp::Process32First(HANDLE hSnapshot, PROCESSENTRY32* pEntry) {
 }
 BOOL CToolHelp::Process32Next(HANDLE hSnapshot, PROCESSENTRY32* pEntry) {
     return ::Process32Next(hSnapshot, pEntry);
+}
+BOOL CToolHelp::Process32FirstW(HANDLE hSnapshot, PROCESSENTRY32W* pEntry) {
+    return ::Process32FirstW(hSnapshot, pEntry);
+}
+BOOL CToolHelp::Process32NextW(HANDLE hSnapshot, PROCESSENTRY32W* pEntry) {
+    return ::Process32NextW(hSnapshot, pEntry);
 }
 BOOL CToolHelp::Module32First(HANDLE hSnapshot, MODULEENTRY32* pEntry) {
     return ::Module32First(hSnapshot, pEntry);

@@ -1,5 +1,6 @@
 // CToolHelp: the system calls the process core makes to walk the processes, behind one seam so
-// that tests can stand in for the Windows 95/98/Me family.
+// that tests can stand in for the Windows 95/98/Me family and for a system whose processes
+// change at a chosen moment.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,9 @@ class CToolHelp {
     virtual HANDLE CreateToolhelp32Snapshot(DWORD dwFlags, DWORD dwPID);
     virtual BOOL Process32First(HANDLE hSnapshot, PROCESSENTRY32* pEntry);
     virtual BOOL Process32Next(HANDLE hSnapshot, PROCESSENTRY32* pEntry);
+    // The wide walk (the NT family): names as they are, whatever the code page.
+    virtual BOOL Process32FirstW(HANDLE hSnapshot, PROCESSENTRY32W* pEntry);
+    virtual BOOL Process32NextW(HANDLE hSnapshot, PROCESSENTRY32W* pEntry);
     virtual BOOL Module32First(HANDLE hSnapshot, MODULEENTRY32* pEntry);
     virtual BOOL Module32Next(HANDLE hSnapshot, MODULEENTRY32* pEntry);
     virtual HANDLE OpenProcess(DWORD dwAccess, BOOL bInherit, DWORD dwPID);

@@ -106,16 +106,12 @@ void CVantrelView::ShowRows(const ListState& kept) {
 
 int CVantrelView::InsertRow(int nIndex, size_t nRow) {
     const ProcessRow& row = m_rows[nRow];
-    const std::string name = CProcessRows::CellText(row, 0);
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = nIndex;
-    item.pszText = const_cast<char*>(name.c_str());
-    item.lParam = LPARAM(nRow); // which row of the model the item shows
-    const int index = GetListCtrl().InsertItem(&item);
+    // The item's data says which row of the model it shows.
+    const int index =
+        GetListCtrl().InsertItem(nIndex, CProcessRows::CellText(row, 0), LPARAM(nRow));
     if (index == -1) return -1;
     for (int col = 1; col < CProcessRows::kColumnCount; ++col)
-        GetListCtrl().SetItemText(index, col, CProcessRows::CellText(row, col).c_str());
+        GetListCtrl().SetItemText(index, col, CProcessRows::CellText(row, col));
     return index;
 }
 

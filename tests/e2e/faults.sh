@@ -51,14 +51,16 @@ msg=$(vdrive answer 10000) || fail "no message: the planted VN.DLL was loaded"
 expect_eq "the message with a planted VN.DLL" "Failed to load VN.DLL" "$msg"
 wait_exit
 
-# A VN.DLL whose VN_GETPI writes 720 bytes of garbage: rows with names cut at their field,
-# and killing one kills nothing.
+# A VN.DLL whose VN_GETPIW writes a whole record of garbage: paths cut at their field, names
+# and ids the walk's own, and killing a row through it kills nothing.
 start_victim console "e2e_bystander_$tag.exe" 0
 bystander=$VICTIM_PID
 program_in "vgarbage_$tag" fake_vn_garbage.dll
 start_vantrel "$drive_c/vgarbage_$tag"
 vdrive wait-rows 10000 || fail "no rows with a garbage VN.DLL"
-expect_eq "the lengths of the garbage names and paths" "351 351" "$(vdrive lengths | sort -u)"
+vdrive wait-row "E2E_BYSTANDER_$tag.EXE" 5000 >/dev/null || fail "the bystander's row lost its name"
+longest=$(vdrive lengths | awk '$2 > max { max = $2 } END { print max + 0 }')
+[ "$longest" -le 1024 ] || fail "a garbage path of $longest characters: read past its field"
 vdrive select-index 0 || fail "cannot select a garbage row"
 vdrive command 32775 || fail "Kill Selected could not be sent"
 vdrive command 32776 || fail "Refresh could not be sent"

@@ -57,6 +57,22 @@
 
 namespace {
 
+std::string Utf8(const std::wstring& text) {
+    const int cb = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0,
+                                       nullptr, nullptr);
+    std::string out(size_t(cb > 0 ? cb : 0), '\0');
+    if (cb > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &out[0], cb, nullptr,
+                            nullptr);
+    return out;
+}
+std::wstring Wide(const std::string& text) {
+    const int cch = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0);
+    std::wstring out(size_t(cch > 0 ? cch : 0), L'\0');
+    if (cch > 0) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), int(text.size()), &out[0], cch);
+    return out;
+}
+
 HWND FindMain() {
     return FindWindowA("VantrelFrame", "Vantrel");
 }
@@ -115,21 +131,20 @@ HWND ToolbarOf(HWND hMain) {
     return FindWindowExA(hMain, nullptr, TOOLBARCLASSNAMEA, nullptr);
 }
 
+// A cell's text as UTF-16, as the control holds it, in UTF-8.
 std::string CellText(HWND hList, int row, int col) {
-    const size_t textSize = 1024;
-    RemoteBuffer buf(hList, sizeof(LVITEMA) + textSize);
-    LVITEMA item = {};
+    const size_t cchText = 2048;
+    RemoteBuffer buf(hList, sizeof(LVITEMW) + cchText * sizeof(wchar_t));
+    LVITEMW item = {};
     item.iSubItem = col;
-    item.cchTextMax = int(textSize);
-    item.pszText = buf.Address(sizeof(LVITEMA));
+    item.cchTextMax = int(cchText);
+    item.pszText = reinterpret_cast<LPWSTR>(buf.Address(sizeof(LVITEMW)));
     buf.Write(&item, sizeof item);
-    LRESULT len =
-        SendMessageA(hList, LVM_GETITEMTEXTA, WPARAM(row), reinterpret_cast<LPARAM>(buf.Address()));
-    std::string text(textSize, '\0');
-    buf.Read(&text[0], textSize, sizeof(LVITEMA));
-    text.resize(strnlen(text.c_str(), textSize));
-    (void)len;
-    return text;
+    SendMessageW(hList, LVM_GETITEMTEXTW, WPARAM(row), reinterpret_cast<LPARAM>(buf.Address()));
+    std::wstring text(cchText, L'\0');
+    buf.Read(&text[0], cchText * sizeof(wchar_t), sizeof(LVITEMW));
+    text.resize(wcsnlen(text.c_str(), cchText));
+    return Utf8(text);
 }
 
 std::vector<std::vector<std::string>> Rows(HWND hMain) {
@@ -185,9 +200,9 @@ BOOL CALLBACK CollectStaticText(HWND hWnd, LPARAM lp) {
     char cls[64] = "";
     GetClassNameA(hWnd, cls, sizeof cls);
     if (lstrcmpiA(cls, "Static") == 0) {
-        char text[1024] = "";
-        GetWindowTextA(hWnd, text, sizeof text);
-        if (text[0]) *reinterpret_cast<std::string*>(lp) += text;
+        wchar_t text[1024] = L"";
+        GetWindowTextW(hWnd, text, 1024);
+        if (text[0]) *reinterpret_cast<std::string*>(lp) += Utf8(text);
     }
     return TRUE;
 }
@@ -199,10 +214,17 @@ int Usage() {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main() {
+    // The arguments wide, so that a name in any script arrives as it was given (UTF-8 here).
+    int argc = 0;
+    LPWSTR* argvW = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> argv;
+    for (int i = 0; i < argc; ++i)
+        argv.push_back(Utf8(argvW[i]));
+    LocalFree(argvW);
     if (argc < 2) return Usage();
     const std::string cmd = argv[1];
-    auto arg = [&](int i) { return i < argc ? std::string(argv[i]) : std::string(); };
+    auto arg = [&](int i) { return i < argc ? argv[size_t(i)] : std::string(); };
     auto ms = [&](int i) { return DWORD(strtoul(arg(i).c_str(), nullptr, 10)); };
 
     if (cmd == "wait-main") {
@@ -268,13 +290,9 @@ int main(int argc, char** argv) {
         if (!hList) return 1;
         int n = int(SendMessageA(hList, LB_GETCOUNT, 0, 0));
         for (int i = 0; i < n; ++i) {
-            // The wide form: this Wine hands the ANSI form's text across processes in
-            // UTF-16 all the same.
             wchar_t wide[512] = L"";
-            char text[1024] = "";
             SendMessageW(hList, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(wide));
-            WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-            printf("%s\n", text);
+            printf("%s\n", Utf8(wide).c_str());
         }
         return 0;
     }
@@ -286,11 +304,11 @@ int main(int argc, char** argv) {
         HANDLE hReady = CreateEventA(nullptr, TRUE, FALSE, event);
         HANDLE hClose = CreateEventA(nullptr, TRUE, FALSE, (std::string(event) + "_close").c_str());
         // Parent id 0: the victim does not end with vdrive.
-        std::string line = "\"" + arg(2) + "\" " + event + " 0 " + arg(3);
-        STARTUPINFOA si = {};
+        std::wstring line = Wide("\"" + arg(2) + "\" " + event + " 0 " + arg(3));
+        STARTUPINFOW si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
-        if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                             nullptr, &si, &pi))
             return 1;
         HANDLE waits[2] = {hReady, pi.hProcess};
@@ -304,11 +322,8 @@ int main(int argc, char** argv) {
     if (cmd == "run") {
         // The line is taken from the wide command line, so that letters outside the code page
         // reach the program as they were given.
-        int argcW = 0;
-        LPWSTR* argvW = CommandLineToArgvW(GetCommandLineW(), &argcW);
-        if (!argvW || argcW < 4) return Usage();
-        std::wstring line = argvW[3];
-        LocalFree(argvW);
+        std::wstring line = Wide(arg(3));
+        if (line.empty()) return Usage();
         STARTUPINFOW si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
@@ -343,8 +358,8 @@ int main(int argc, char** argv) {
         if (!hCtrl) return 1;
         if (cmd == "click") return PostMessageA(hCtrl, BM_CLICK, 0, 0) ? 0 : 1;
         // List-box strings are carried across processes by the system.
-        const std::string text = arg(4);
-        LRESULT index = SendMessageA(hCtrl, LB_FINDSTRINGEXACT, WPARAM(-1),
+        const std::wstring text = Wide(arg(4));
+        LRESULT index = SendMessageW(hCtrl, LB_FINDSTRINGEXACT, WPARAM(-1),
                                      reinterpret_cast<LPARAM>(text.c_str()));
         if (index == LB_ERR) return 1;
         SendMessageA(hCtrl, LB_SETCURSEL, WPARAM(index), 0);
@@ -379,8 +394,8 @@ int main(int argc, char** argv) {
         HWND hList = ListOf(hMain);
         int n = int(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));
         for (int r = 0; r < n; ++r)
-            printf("%u %u\n", unsigned(CellText(hList, r, 0).size()),
-                   unsigned(CellText(hList, r, 4).size()));
+            printf("%u %u\n", unsigned(Wide(CellText(hList, r, 0)).size()),
+                   unsigned(Wide(CellText(hList, r, 4)).size()));
         return 0;
     }
     if (cmd == "select" || cmd == "select-index") {
@@ -401,12 +416,13 @@ int main(int argc, char** argv) {
     if (cmd == "status") {
         HWND hStatus = StatusOf(hMain);
         int pane = atoi(arg(2).c_str());
-        LRESULT len = LOWORD(SendMessageA(hStatus, SB_GETTEXTLENGTHA, WPARAM(pane), 0));
-        RemoteBuffer buf(hStatus, size_t(len) + 1);
-        SendMessageA(hStatus, SB_GETTEXTA, WPARAM(pane), reinterpret_cast<LPARAM>(buf.Address()));
-        std::string text(size_t(len) + 1, '\0');
-        buf.Read(&text[0], size_t(len) + 1);
-        printf("[%s]\n", text.c_str());
+        const size_t len = LOWORD(SendMessageW(hStatus, SB_GETTEXTLENGTHW, WPARAM(pane), 0));
+        RemoteBuffer buf(hStatus, (len + 1) * sizeof(wchar_t));
+        SendMessageW(hStatus, SB_GETTEXTW, WPARAM(pane), reinterpret_cast<LPARAM>(buf.Address()));
+        std::wstring text(len + 1, L'\0');
+        buf.Read(&text[0], (len + 1) * sizeof(wchar_t));
+        text.resize(wcsnlen(text.c_str(), len + 1));
+        printf("[%s]\n", Utf8(text).c_str());
         return 0;
     }
     if (cmd == "widths") {

@@ -1,7 +1,9 @@
 #include "unit/FakeToolHelp.h"
+#include "win/Utf8.h"
 
 #include <cstddef>
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -26,32 +28,66 @@ HANDLE FakeToolHelp::CreateToolhelp32Snapshot(DWORD dwFlags, DWORD dwPID) {
     return INVALID_HANDLE_VALUE;
 }
 
-BOOL FakeToolHelp::Process32First(HANDLE hSnapshot, PROCESSENTRY32* pEntry) {
+void FakeToolHelp::Rewind(HANDLE hSnapshot) {
     auto it = m_handles.find(hSnapshot);
-    if (it == m_handles.end() || it->second.kind != ProcessSnapshot) return FALSE;
-    it->second.nNext = 0;
-    return NextProcess(hSnapshot, pEntry);
+    if (it != m_handles.end()) it->second.nNext = 0;
 }
 
-BOOL FakeToolHelp::Process32Next(HANDLE hSnapshot, PROCESSENTRY32* pEntry) {
-    return NextProcess(hSnapshot, pEntry);
+const FakeToolHelp::Process* FakeToolHelp::NextProcess(HANDLE hSnapshot, DWORD dwSize,
+                                                       DWORD dwExpectedSize) {
+    auto it = m_handles.find(hSnapshot);
+    if (it == m_handles.end() || it->second.kind != ProcessSnapshot) return nullptr;
+    if (dwSize != dwExpectedSize) ++nWrongSizes;
+    if (it->second.nNext >= processes.size()) return nullptr;
+    return &processes[it->second.nNext++];
 }
 
-BOOL FakeToolHelp::NextProcess(HANDLE hSnapshot, PROCESSENTRY32* pEntry) {
-    auto it = m_handles.find(hSnapshot);
-    if (it == m_handles.end() || it->second.kind != ProcessSnapshot) return FALSE;
-    if (pEntry->dwSize != sizeof *pEntry) ++nWrongSizes;
-    if (it->second.nNext >= processes.size()) return FALSE;
-    const Process& p = processes[it->second.nNext++];
-    DWORD dwSize = pEntry->dwSize;
+// The next process of a snapshot into an entry of either width, all but its name.
+template <class Entry>
+const FakeToolHelp::Process* FakeToolHelp::NextEntry(FakeToolHelp* pFake, HANDLE hSnapshot,
+                                                     Entry* pEntry) {
+    const Process* p = pFake->NextProcess(hSnapshot, pEntry->dwSize, sizeof *pEntry);
+    if (p) FillEntry(*p, pEntry);
+    return p;
+}
+
+template <class Entry> void FakeToolHelp::FillEntry(const Process& p, Entry* pEntry) {
+    const DWORD dwSize = pEntry->dwSize;
     memset(pEntry, 0, sizeof *pEntry);
     pEntry->dwSize = dwSize;
     pEntry->th32ProcessID = p.dwPID;
     pEntry->th32ModuleID = p.dwModuleID;
     pEntry->cntThreads = p.dwThreads;
     pEntry->pcPriClassBase = p.lBasePriority;
-    CopyText(pEntry->szExeFile, p.strExe);
+}
+
+BOOL FakeToolHelp::Process32First(HANDLE hSnapshot, PROCESSENTRY32* pEntry) {
+    Rewind(hSnapshot);
+    return Process32Next(hSnapshot, pEntry);
+}
+
+BOOL FakeToolHelp::Process32Next(HANDLE hSnapshot, PROCESSENTRY32* pEntry) {
+    const Process* p = NextEntry(this, hSnapshot, pEntry);
+    if (!p) return FALSE;
+    // In the code page, as the ANSI walk would: what it lacks becomes '?'.
+    const std::wstring wide = WideFromUtf8(p->strExe);
+    char text[sizeof pEntry->szExeFile + 1] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(wide.size()), text, int(sizeof text) - 1,
+                        nullptr, nullptr);
+    CopyText(pEntry->szExeFile, text);
     return TRUE;
+}
+
+BOOL FakeToolHelp::Process32FirstW(HANDLE hSnapshot, PROCESSENTRY32W* pEntry) {
+    Rewind(hSnapshot);
+    return Process32NextW(hSnapshot, pEntry);
+}
+
+BOOL FakeToolHelp::Process32NextW(HANDLE hSnapshot, PROCESSENTRY32W* pEntry) {
+    const Process* p = NextEntry(this, hSnapshot, pEntry);
+    if (p)
+        wcsncpy(pEntry->szExeFile, WideFromUtf8(p->strExe).c_str(), MAX_PATH); // no NUL when full
+    return p != nullptr;
 }
 
 BOOL FakeToolHelp::Module32First(HANDLE hSnapshot, MODULEENTRY32* pEntry) {

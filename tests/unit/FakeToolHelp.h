@@ -17,7 +17,7 @@ class FakeToolHelp : public CToolHelp {
         DWORD dwModuleID;
         LONG lBasePriority;
         DWORD dwThreads;
-        std::string strExe;
+        std::string strExe;    // UTF-8; the ANSI walk hands it over in the code page
         DWORD dwPriorityClass; // what GetPriorityClass answers once the process is open
         bool bOpenable;
     };
@@ -52,6 +52,8 @@ class FakeToolHelp : public CToolHelp {
     HANDLE CreateToolhelp32Snapshot(DWORD dwFlags, DWORD dwPID) override;
     BOOL Process32First(HANDLE hSnapshot, PROCESSENTRY32* pEntry) override;
     BOOL Process32Next(HANDLE hSnapshot, PROCESSENTRY32* pEntry) override;
+    BOOL Process32FirstW(HANDLE hSnapshot, PROCESSENTRY32W* pEntry) override;
+    BOOL Process32NextW(HANDLE hSnapshot, PROCESSENTRY32W* pEntry) override;
     BOOL Module32First(HANDLE hSnapshot, MODULEENTRY32* pEntry) override;
     BOOL Module32Next(HANDLE hSnapshot, MODULEENTRY32* pEntry) override;
     HANDLE OpenProcess(DWORD dwAccess, BOOL bInherit, DWORD dwPID) override;
@@ -68,7 +70,12 @@ class FakeToolHelp : public CToolHelp {
         size_t nNext;
     };
     HANDLE NewHandle(Kind kind, DWORD dwPID);
-    BOOL NextProcess(HANDLE hSnapshot, PROCESSENTRY32* pEntry);
+    void Rewind(HANDLE hSnapshot);
+    template <class Entry>
+    static const Process* NextEntry(FakeToolHelp* pFake, HANDLE hSnapshot, Entry* pEntry);
+    template <class Entry> static void FillEntry(const Process& p, Entry* pEntry);
+    // The next process of a snapshot, or null at the end.
+    const Process* NextProcess(HANDLE hSnapshot, DWORD dwSize, DWORD dwExpectedSize);
     BOOL NextModule(HANDLE hSnapshot, MODULEENTRY32* pEntry);
 
     std::map<HANDLE, Handle> m_handles;

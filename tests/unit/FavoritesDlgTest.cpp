@@ -18,8 +18,7 @@ class FavoritesDlgTest : public MainWindowTest {
   protected:
     // Adds a row to the process list as a snapshot would.
     void AddRow(const char* name, const char* path) {
-        VN_PROCINFO info =
-            ProcessRecord(name, DWORD(100 + view->GetListCtrl().GetItemCount()), path);
+        ProcessRecord info = Record(name, DWORD(100 + view->GetListCtrl().GetItemCount()), path);
         ASSERT_EQ(1, ::AddRow(view, info));
     }
     void Store(const Names& favourites) {

@@ -252,10 +252,7 @@ TEST_F(FrameTest, IdleTimeEnablesEachToolbarButtonAsItsCommandAllows) {
     EXPECT_TRUE(enabled(ID_APP_ABOUT)) << "a command of the application";
 
     CListCtrl& list = frame->GetVantrelView()->GetListCtrl();
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.pszText = const_cast<char*>("a.exe");
-    ASSERT_EQ(0, list.InsertItem(&item));
+    ASSERT_EQ(0, list.InsertItem(0, "a.exe", 0));
     list.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
     theApp.OnIdle(1);
     EXPECT_FALSE(enabled(ID_KILL_SELECTED)) << "only the first idle call of a pause updates";

@@ -5,6 +5,7 @@
 #include "unit/Victim.h"
 #include "unit/ViewHost.h"
 #include "settings/SettingNames.h"
+#include "win/Utf8.h"
 
 #include <commctrl.h>
 #include <algorithm>
@@ -49,7 +50,7 @@ class KillTest : public ViewHostTest {
     }
     // A row for a process as the snapshot would list it.
     int AddRow(const std::string& name, DWORD pid) {
-        VN_PROCINFO info = ProcessRecord(name, pid);
+        ProcessRecord info = Record(name, pid);
         ::AddRow(view, info);
         return ItemOf(view, name);
     }
@@ -176,8 +177,8 @@ TEST_F(KillTest, KillFavoritesEndsEveryRunningProcessOfEachName) {
 std::vector<std::string> g_paneTexts;
 WNDPROC g_statusProc = nullptr;
 LRESULT CALLBACK RecordPaneText(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == SB_SETTEXTA && LOWORD(wp) == 1)
-        g_paneTexts.push_back(reinterpret_cast<const char*>(lp));
+    if (msg == SB_SETTEXTW && LOWORD(wp) == 1)
+        g_paneTexts.push_back(Utf8FromWide(reinterpret_cast<const wchar_t*>(lp)));
     return CallWindowProcA(g_statusProc, h, msg, wp, lp);
 }
 

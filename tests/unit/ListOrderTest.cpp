@@ -16,7 +16,7 @@ class ListOrderTest : public ViewHostTest {
         view = AddView(new CVantrelView);
     }
     void Add(const char* name, DWORD pid, LONG base, DWORD threads, const char* path) {
-        VN_PROCINFO info = ProcessRecord(name, pid, path, base, 0, threads);
+        ProcessRecord info = Record(name, pid, path, base, 0, threads);
         ASSERT_EQ(1, AddRow(view, info));
     }
     std::vector<std::string> Column(int col) {

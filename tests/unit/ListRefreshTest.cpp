@@ -39,7 +39,7 @@ TEST_F(ListRefreshTest, AShownListIsDrawnAgainAfterARefreshAndKeepsDrawingLaterC
     EXPECT_FALSE(NeedsPainting(view->m_hWnd));
 
     // A row added after the refresh is drawn: the list draws its changes again.
-    VN_PROCINFO info = ProcessRecord("AAA_FIRST_ROW.EXE", 4);
+    ProcessRecord info = Record("AAA_FIRST_ROW.EXE", 4);
     AddRow(view, info);
     EXPECT_EQ(0, ItemOf(view, "AAA_FIRST_ROW.EXE"));
     EXPECT_TRUE(NeedsPainting(view->m_hWnd));

@@ -1,20 +1,19 @@
 // The rows the list shows, without a window: one row per name and path with every id kept,
 // the order by any column, and the key that finds a row's process after a refresh.
 #include "procs/ProcessRows.h"
+#include "procs/ProcessText.h"
 
 #include <gtest/gtest.h>
-#include <cstring>
 
 namespace {
 
-VN_PROCINFO Record(const char* name, DWORD pid, const char* path, DWORD threads = 1) {
-    VN_PROCINFO info;
-    memset(&info, 0, sizeof info);
-    strncpy(info.szName, name, sizeof info.szName - 1);
-    strncpy(info.szFullPath, path, sizeof info.szFullPath - 1);
-    info.dwPID = pid;
-    info.dwThreadCount = threads;
-    return info;
+ProcessRecord Record(const char* name, DWORD pid, const char* path, DWORD threads = 1) {
+    ProcessRecord record;
+    record.name = name;
+    record.path = path;
+    record.dwPID = pid;
+    record.dwThreads = threads;
+    return record;
 }
 
 TEST(ProcessRows, OneRowPerNameAndPathKeepsEveryIdAndTheFirstProcessMetShows) {
@@ -54,6 +53,30 @@ TEST(ProcessRows, SortByAnyColumnNumbersAsNumbersASecondChoiceReverses) {
     EXPECT_EQ((Order{0, 2, 1}), rows.Ordered()) << "equal rows keep their listed order";
     EXPECT_FALSE(rows.SortBy(5));
     EXPECT_EQ(3, rows.SortColumn());
+}
+
+TEST(NameText, NamesAreUpperCasedAndComparedWholeInEveryScript) {
+    EXPECT_EQ("ABC-123_\\.EXE", UpperCase("abc-123_\\.exe"));
+    EXPECT_EQ("", UpperCase(""));
+    EXPECT_EQ(std::string("A\0B", 3), UpperCase(std::string("a\0b", 3)));
+    // ä, Cyrillic, Greek and CJK (which has no case); ß has no single upper-case letter and
+    // stays as it is.
+    EXPECT_EQ("\xc3\x84RGER.EXE", UpperCase("\xc3\xa4rger.exe"));
+    EXPECT_EQ("\xd0\x9f\xd0\xa3\xd0\xa2\xd0\x98", UpperCase("\xd0\xbf\xd1\x83\xd1\x82\xd0\xb8"));
+    EXPECT_EQ("\xce\xa9\xce\x9c\xce\x95\xce\x93\xce\x91",
+              UpperCase("\xcf\x89\xce\xbc\xce\xb5\xce\xb3\xce\xb1"));
+    EXPECT_EQ("STRA\xc3\x9f"
+              "E.EXE",
+              UpperCase("stra\xc3\x9f"
+                        "e.exe"));
+    EXPECT_EQ("\xe6\xb8\xb8\xe6\x88\x8f.EXE", UpperCase("\xe6\xb8\xb8\xe6\x88\x8f.exe"));
+    // Two names of one length outside the code page stay two names.
+    EXPECT_NE(UpperCase("\xe6\xb8\xb8\xe6\x88\x8f.exe"), UpperCase("\xe9\x9f\xb3\xe4\xb9\x90.exe"));
+    EXPECT_EQ(0, CompareNames("\xc3\xa4rger.exe", "\xc3\x84RGER.EXE"));
+    EXPECT_LT(CompareNames("alpha.exe", "\xc3\xa4rger.exe"), 0);
+    EXPECT_LT(CompareNames("\xc3\xa4rger.exe", "zeta.exe"), 0) << "\xc3\xa4 sorts among the a's";
+    EXPECT_TRUE(IsLossyName("??.EXE"));
+    EXPECT_FALSE(IsLossyName("\xe6\xb8\xb8\xe6\x88\x8f.EXE"));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The NT path against processes the tests start, with the real VN.DLL, and the binding of the
 // library with stand-ins that lack an entry point or cannot be found.
+#include "procs/ProcessText.h"
 #include "unit/FakeToolHelp.h"
 #include "unit/SnapshotRecorder.h"
 #include "unit/Victim.h"
@@ -40,14 +41,20 @@ DWORD ThreadCount(DWORD dwPID) {
 }
 
 bool SamePath(const std::string& a, const std::string& b) {
-    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+    return UpperCase(a) == UpperCase(b);
 }
 
-std::vector<VN_PROCINFO> RowsOf(const SnapshotRecorder& view, const Victim& victim) {
-    std::vector<VN_PROCINFO> rows;
-    for (const VN_PROCINFO& row : view.rows)
-        if (lstrcmpiA(row.szName, victim.ExeName().c_str()) == 0) rows.push_back(row);
+std::vector<ProcessRecord> RowsOf(const SnapshotRecorder& view, const Victim& victim) {
+    std::vector<ProcessRecord> rows;
+    for (const ProcessRecord& row : view.rows)
+        if (UpperCase(row.name) == UpperCase(victim.ExeName())) rows.push_back(row);
     return rows;
+}
+
+bool SameRecord(const ProcessRecord& a, const ProcessRecord& b) {
+    return a.dwPID == b.dwPID && a.name == b.name && a.path == b.path &&
+           a.dwPriorityClass == b.dwPriorityClass && a.lBasePriority == b.lBasePriority &&
+           a.dwThreads == b.dwThreads && a.bOpened == b.bOpened;
 }
 
 std::string Helper(const char* pszFile) {
@@ -78,16 +85,17 @@ TEST(SnapshotNTTest, AVictimGetsOneRecordWithWhatTheSystemReports) {
     EXPECT_EQ(0, view.nLoadFailures + view.nCloseRequests);
 
     for (const Victim* victim : {&idle, &windowed}) {
-        std::vector<VN_PROCINFO> rows = RowsOf(view, *victim);
+        std::vector<ProcessRecord> rows = RowsOf(view, *victim);
         ASSERT_EQ(1u, rows.size()) << victim->ExeName();
-        const VN_PROCINFO& row = rows[0];
+        const ProcessRecord& row = rows[0];
         EXPECT_EQ(victim->Pid(), row.dwPID);
-        EXPECT_EQ(ThreadCount(victim->Pid()), row.dwThreadCount);
+        EXPECT_TRUE(row.bOpened);
+        EXPECT_EQ(ThreadCount(victim->Pid()), row.dwThreads);
         EXPECT_EQ(GetPriorityClass(victim->Process()), row.dwPriorityClass);
         EXPECT_EQ(SystemBasePriority(victim->Process()), row.lBasePriority);
-        EXPECT_TRUE(SamePath(victim->ExePath(), row.szFullPath)) << row.szFullPath;
+        EXPECT_TRUE(SamePath(victim->ExePath(), row.path)) << row.path;
     }
-    EXPECT_GE(RowsOf(view, idle)[0].dwThreadCount, 4u);
+    EXPECT_GE(RowsOf(view, idle)[0].dwThreads, 4u);
     if (bLowered) {
         EXPECT_EQ(DWORD(IDLE_PRIORITY_CLASS), RowsOf(view, idle)[0].dwPriorityClass);
         EXPECT_NE(RowsOf(view, windowed)[0].lBasePriority, RowsOf(view, idle)[0].lBasePriority);
@@ -103,23 +111,23 @@ TEST(SnapshotNTTest, RefreshesRepeatTheRecordsAndDropAnEndedVictim) {
     ASSERT_EQ(1, view.RefreshList());
     ASSERT_EQ(1u, RowsOf(view, stays).size());
     ASSERT_EQ(1u, RowsOf(view, goes).size());
-    VN_PROCINFO stayed = RowsOf(view, stays)[0];
-    VN_PROCINFO went = RowsOf(view, goes)[0];
+    const ProcessRecord stayed = RowsOf(view, stays)[0];
+    const ProcessRecord went = RowsOf(view, goes)[0];
 
     // The list is rebuilt, not added to: the same records, once each.
     ASSERT_EQ(1, view.RefreshList());
     EXPECT_EQ(2, view.nDeleteAll);
     ASSERT_EQ(1u, RowsOf(view, stays).size());
     ASSERT_EQ(1u, RowsOf(view, goes).size());
-    EXPECT_EQ(0, memcmp(&stayed, &RowsOf(view, stays)[0], sizeof stayed));
-    EXPECT_EQ(0, memcmp(&went, &RowsOf(view, goes)[0], sizeof went));
+    EXPECT_TRUE(SameRecord(stayed, RowsOf(view, stays)[0]));
+    EXPECT_TRUE(SameRecord(went, RowsOf(view, goes)[0]));
 
     goes.Kill();
     ASSERT_EQ(1, view.RefreshList());
     EXPECT_TRUE(RowsOf(view, goes).empty());
     EXPECT_FALSE(view.Lists(went.dwPID));
     ASSERT_EQ(1u, RowsOf(view, stays).size());
-    EXPECT_EQ(0, memcmp(&stayed, &RowsOf(view, stays)[0], sizeof stayed));
+    EXPECT_TRUE(SameRecord(stayed, RowsOf(view, stays)[0]));
 }
 
 TEST(SnapshotNTTest, EachRefreshBindsAndStartsTheLibraryOnceAndEndsItsTexts) {
@@ -128,13 +136,15 @@ TEST(SnapshotNTTest, EachRefreshBindsAndStartsTheLibraryOnceAndEndsItsTexts) {
     size_t nFirst = view.rows.size();
     ASSERT_EQ(1, view.RefreshList());
     EXPECT_EQ(2, view.FakeCalls("VN_QXT"));
-    EXPECT_EQ(int(nFirst + view.rows.size()), view.FakeCalls("VN_GETPI"));
-    EXPECT_EQ(0, view.FakeCalls("VN_KILL") + view.FakeCalls("VN_HWND"));
-    // The stand-in fills both texts to the last byte; the snapshot ends them itself.
+    EXPECT_EQ(int(nFirst + view.rows.size()), view.FakeCalls("VN_GETPIW"));
+    EXPECT_EQ(0,
+              view.FakeCalls("VN_GETPI") + view.FakeCalls("VN_KILL") + view.FakeCalls("VN_HWND"));
+    // The stand-in fills the path to the last character; the snapshot ends it itself. The
+    // name is Tool Help's, never the library's.
     ASSERT_FALSE(view.rows.empty());
-    for (const VN_PROCINFO& row : view.rows) {
-        EXPECT_EQ(351u, strlen(row.szName));
-        EXPECT_EQ(351u, strlen(row.szFullPath));
+    for (const ProcessRecord& row : view.rows) {
+        EXPECT_EQ(std::string(VN_PATH_CCH, 'P'), row.path);
+        EXPECT_EQ(std::string::npos, row.name.find('N'));
         EXPECT_EQ(DWORD(IDLE_PRIORITY_CLASS), row.dwPriorityClass);
     }
 }
@@ -147,11 +157,11 @@ TEST(SnapshotNTTest, TheRecordStartsFromTheProcessEntryAndKeepsWhatTheLibraryCan
     SnapshotRecorder view(&fake);
     ASSERT_EQ(1, view.RefreshList());
     ASSERT_EQ(1u, view.rows.size());
-    VN_PROCINFO expected = {};
-    strcpy(expected.szName, "GHOST.EXE");
+    ProcessRecord expected;
+    expected.name = "GHOST.EXE";
     expected.dwPID = 0x7FFFFFF0;
-    expected.dwThreadCount = 4;
-    EXPECT_EQ(0, memcmp(&expected, &view.rows[0], sizeof expected)); // base priority 0, too
+    expected.dwThreads = 4;
+    EXPECT_TRUE(SameRecord(expected, view.rows[0])); // base priority 0 and not opened, too
     EXPECT_EQ(0u, fake.OpenHandles());
     EXPECT_EQ(0, fake.nWrongSizes);
 
@@ -178,6 +188,7 @@ TEST(BindingTest, AMissingEntryPointClosesWithoutMessageAndBindsNothing) {
         int nQxtCalls;
     } cases[] = {{"fake_vn_noqxt.dll", 0},
                  {"fake_vn_nogetpi.dll", 1},
+                 {"fake_vn_nogetpiw.dll", 1},
                  {"fake_vn_nokill.dll", 1},
                  {"fake_vn_nohwnd.dll", 1}};
     for (const auto& c : cases) {
@@ -191,8 +202,8 @@ TEST(BindingTest, AMissingEntryPointClosesWithoutMessageAndBindsNothing) {
         // The library stays loaded until the close; nothing but the start-up entry ran.
         ASSERT_NE(nullptr, view.LibraryHandle());
         EXPECT_EQ(c.nQxtCalls, view.FakeCalls("VN_QXT"));
-        EXPECT_EQ(0, view.FakeCalls("VN_GETPI") + view.FakeCalls("VN_KILL") +
-                         view.FakeCalls("VN_HWND"));
+        EXPECT_EQ(0, view.FakeCalls("VN_GETPI") + view.FakeCalls("VN_GETPIW") +
+                         view.FakeCalls("VN_KILL") + view.FakeCalls("VN_HWND"));
     }
 }
 

@@ -56,15 +56,15 @@ TEST_F(Snapshot9xTest, ARefreshListsEachProcessFromItsOwnModule) {
     EXPECT_EQ(1, view.RefreshList());
     EXPECT_EQ(1, view.nDeleteAll);
     ASSERT_EQ(2u, view.rows.size());
-    const VN_PROCINFO& first = view.rows[0];
+    const ProcessRecord& first = view.rows[0];
     // The name is the module's, not the process entry's file name.
-    EXPECT_STREQ("EXPLORER", first.szName);
-    EXPECT_STREQ("C:\\WINDOWS\\EXPLORER", first.szFullPath);
+    EXPECT_EQ("EXPLORER", first.name);
+    EXPECT_EQ("C:\\WINDOWS\\EXPLORER", first.path);
     EXPECT_EQ(0x10u, first.dwPID);
-    EXPECT_EQ(3u, first.dwThreadCount);
+    EXPECT_EQ(3u, first.dwThreads);
     EXPECT_EQ(8, first.lBasePriority);
     EXPECT_EQ(DWORD(HIGH_PRIORITY_CLASS), first.dwPriorityClass);
-    EXPECT_STREQ("SPOOL32", view.rows[1].szName);
+    EXPECT_EQ("SPOOL32", view.rows[1].name);
     EXPECT_EQ(DWORD(IDLE_PRIORITY_CLASS), view.rows[1].dwPriorityClass);
 
     // Each process is opened with the old full access, not inheritable; the library is never
@@ -90,7 +90,7 @@ TEST_F(Snapshot9xTest, AProcessWithoutItsOwnModuleGetsNoRecord) {
 
     EXPECT_EQ(1, view.ListProcesses9x());
     ASSERT_EQ(1u, view.rows.size());
-    EXPECT_STREQ("LISTED", view.rows[0].szName);
+    EXPECT_EQ("LISTED", view.rows[0].name);
     EXPECT_EQ(1u, fake.openAccess.size()); // only the listed process was opened
     ExpectTidy();
 }
@@ -104,7 +104,7 @@ TEST_F(Snapshot9xTest, AProcessThatCannotBeOpenedHasClassZeroAndKeepsItsBasePrio
     ASSERT_EQ(1u, view.rows.size());
     EXPECT_EQ(0u, view.rows[0].dwPriorityClass);
     EXPECT_EQ(13, view.rows[0].lBasePriority);
-    EXPECT_STREQ("LOCKED", view.rows[0].szName);
+    EXPECT_EQ("LOCKED", view.rows[0].name);
     ExpectTidy();
 }
 
@@ -194,6 +194,25 @@ TEST_F(Snapshot9xTest, AnIdThatChangesOwnerBetweenTheWalkAndTheKillIsNotEnded) {
         EXPECT_EQ(CKillPass::Gone, pass.Outcomes()[0].result) << dwPlatform;
         ExpectTidy();
     }
+}
+
+TEST_F(Snapshot9xTest, ANameHadOnlyLossyNeverMatchesAFavourite) {
+    // Two programs whose names the code page lacks: the ANSI walk names both "??.EXE".
+    for (DWORD pid : {0xFFF70u, 0xFFF71u}) {
+        AddProcess(pid, 5, 8, 1);
+        fake.processes.back().strExe =
+            pid == 0xFFF70u ? "\xe6\xb8\xb8\xe6\x88\x8f.exe" : "\xe9\x9f\xb3\xe4\xb9\x90.exe";
+        AddModule(pid, 5, "??");
+    }
+    CProcessCore core(&fake);
+    core.SetCriticalQuery([](DWORD) { return 0; });
+    for (const char* pszFavourite : {"??", "??.EXE"}) {
+        CKillPass pass = CKillPass::ForFavorites(core, {pszFavourite}, 0);
+        pass.Run(nullptr);
+        EXPECT_TRUE(pass.Outcomes().empty()) << pszFavourite;
+    }
+    EXPECT_TRUE(fake.terminated.empty());
+    ExpectTidy();
 }
 
 } // namespace

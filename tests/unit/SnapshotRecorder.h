@@ -27,7 +27,7 @@ class SnapshotRecorder : public CProcessCore {
     int ListProcesses9x() { return CProcessCore::ListProcesses9x(Sink()); }
 
     bool Lists(DWORD dwPID) const {
-        for (const VN_PROCINFO& row : rows)
+        for (const ProcessRecord& row : rows)
             if (row.dwPID == dwPID) return true;
         return false;
     }
@@ -41,13 +41,13 @@ class SnapshotRecorder : public CProcessCore {
         return pfn ? pfn(pszEntry) : -1;
     }
 
-    std::vector<VN_PROCINFO> rows;
+    std::vector<ProcessRecord> rows;
     int nDeleteAll = 0;
     int nLoadFailures = 0;
     int nCloseRequests = 0;
 
   private:
     RecordSink Sink() {
-        return [this](VN_PROCINFO& info) { rows.push_back(info); };
+        return [this](const ProcessRecord& record) { rows.push_back(record); };
     }
 };

@@ -3,21 +3,21 @@
 
 #include <cstring>
 
-VN_PROCINFO ProcessRecord(const std::string& name, DWORD pid, const std::string& path, LONG base,
-                          DWORD cls, DWORD threads) {
-    VN_PROCINFO info;
-    memset(&info, 0, sizeof info);
-    strncpy(info.szName, name.c_str(), sizeof info.szName - 1);
-    strncpy(info.szFullPath, path.c_str(), sizeof info.szFullPath - 1);
-    info.dwPID = pid;
-    info.lBasePriority = base;
-    info.dwPriorityClass = cls;
-    info.dwThreadCount = threads;
-    return info;
+ProcessRecord Record(const std::string& name, DWORD pid, const std::string& path, LONG base,
+                     DWORD cls, DWORD threads) {
+    ProcessRecord record;
+    record.name = name;
+    record.path = path;
+    record.dwPID = pid;
+    record.lBasePriority = base;
+    record.dwPriorityClass = cls;
+    record.dwThreads = threads;
+    record.bOpened = true;
+    return record;
 }
 
-int AddRow(CVantrelView* view, const VN_PROCINFO& info) {
-    view->Rows().Add(info);
+int AddRow(CVantrelView* view, const ProcessRecord& record) {
+    view->Rows().Add(record);
     view->ShowRows();
     return view->GetListCtrl().GetItemCount() == int(view->Rows().Count()) ? 1 : 0;
 }

@@ -9,13 +9,13 @@
 
 #include <string>
 
-// A process as a snapshot would report it. Texts too long for their fields are cut.
-VN_PROCINFO ProcessRecord(const std::string& name, DWORD pid, const std::string& path = "",
-                          LONG base = 8, DWORD cls = NORMAL_PRIORITY_CLASS, DWORD threads = 1);
+// A process as a listing would report it.
+ProcessRecord Record(const std::string& name, DWORD pid, const std::string& path = "",
+                     LONG base = 8, DWORD cls = NORMAL_PRIORITY_CLASS, DWORD threads = 1);
 
 // Adds one record to the view's rows and shows them again, as a refresh would (one row per
 // name and path). Returns 1 when the list shows the rows.
-int AddRow(CVantrelView* view, const VN_PROCINFO& info);
+int AddRow(CVantrelView* view, const ProcessRecord& record);
 // The list item whose row has this name (in any case); -1 when there is none.
 int ItemOf(const CVantrelView* view, const std::string& name);
 

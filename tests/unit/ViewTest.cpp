@@ -53,14 +53,14 @@ TEST_F(ViewTest, ColumnWidthsComeFromTheStoreOnlyAllTogether) {
 
 TEST_F(ViewTest, RowTextsFollowTheColumnFormats) {
     CVantrelView* view = MakeView(600);
-    VN_PROCINFO a =
-        ProcessRecord("notepad.exe", 1234, "c:\\windows\\notepad.exe", 8, NORMAL_PRIORITY_CLASS, 3);
-    VN_PROCINFO b = ProcessRecord("Rt.exe", 8, "C:\\rt.exe", 24, REALTIME_PRIORITY_CLASS);
-    VN_PROCINFO c = ProcessRecord("odd.exe", 0xABCDEF, "C:\\odd.exe", 6, 0x4000);
-    VN_PROCINFO d = ProcessRecord("zero.exe", 0, "", 0, 0);
-    VN_PROCINFO e = ProcessRecord("idle.exe", 5, "x", 4, IDLE_PRIORITY_CLASS);
-    VN_PROCINFO f = ProcessRecord("high.exe", 6, "y", 13, HIGH_PRIORITY_CLASS);
-    for (VN_PROCINFO* r : {&a, &b, &c, &d, &e, &f})
+    ProcessRecord a =
+        Record("notepad.exe", 1234, "c:\\windows\\notepad.exe", 8, NORMAL_PRIORITY_CLASS, 3);
+    ProcessRecord b = Record("Rt.exe", 8, "C:\\rt.exe", 24, REALTIME_PRIORITY_CLASS);
+    ProcessRecord c = Record("odd.exe", 0xABCDEF, "C:\\odd.exe", 6, 0x4000);
+    ProcessRecord d = Record("zero.exe", 0, "", 0, 0);
+    ProcessRecord e = Record("idle.exe", 5, "x", 4, IDLE_PRIORITY_CLASS);
+    ProcessRecord f = Record("high.exe", 6, "y", 13, HIGH_PRIORITY_CLASS);
+    for (ProcessRecord* r : {&a, &b, &c, &d, &e, &f})
         EXPECT_EQ(1, AddRow(view, *r));
 
     // Sorted by name: HIGH, IDLE, NOTEPAD, ODD, RT, ZERO.
@@ -76,12 +76,6 @@ TEST_F(ViewTest, RowTextsFollowTheColumnFormats) {
     for (int row = 0; row < 6; ++row)
         for (int col = 0; col < 5; ++col)
             EXPECT_EQ(expected[row][col], Cell(view, row, col)) << row << "," << col;
-}
-
-TEST_F(ViewTest, UpperCasingKeepsTheLengthAndLeavesNonLettersAlone) {
-    EXPECT_EQ("ABC-123_\\.EXE", UpperCase("abc-123_\\.exe"));
-    EXPECT_EQ("", UpperCase(""));
-    EXPECT_EQ(std::string("A\0B", 3), UpperCase(std::string("a\0b", 3)));
 }
 
 } // namespace
