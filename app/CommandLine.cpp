@@ -1,6 +1,8 @@
 #include "app/CommandLine.h"
 #include "favorites/Favorites.h"
+#include "fw/App.h"
 #include "procs/KillPass.h"
+#include "procs/KillReport.h"
 #include "procs/ProcessText.h"
 #include "settings/RegSettings.h"
 #include "settings/SettingNames.h"
@@ -12,18 +14,24 @@
 #include <cstring>
 #include <vector>
 
-const char kUsageText[] = "Vantrel [/kill [/gentle | /force]]\n\n"
+const char kUsageText[] = "Vantrel [/kill [/gentle | /force] [/quiet]]\n\n"
                           "Without arguments, Vantrel opens its window.\n\n"
                           "/kill\tends every running favourite\n"
                           "\tprocess without a window.\n"
                           "/gentle\tasks each program to close.\n"
-                          "/force\tterminates each process.\n\n"
+                          "/force\tterminates each process.\n"
+                          "/quiet\tshows no message box.\n\n"
                           "Exit codes:\n"
                           "0\tall ended, or none was running\n"
                           "1\tsome are still running\n"
                           "2\tthe favourites list is empty\n"
                           "3\tVN.DLL could not be loaded\n"
                           "64\tthe command line was not understood";
+
+const char kEmptyListText[] = "The favourites list is empty: there is nothing to end.\n\n"
+                              "Open Vantrel and press F2 to choose the favourites.";
+const char kNotListedText[] = "The running processes could not be listed.";
+const char kNotEndedText[] = "Not every favourite was ended:\n";
 
 namespace {
 
@@ -102,22 +110,17 @@ class CReport {
         }
     }
 
+    bool HasOutput() const { return m_hOut != nullptr; }
+
   private:
     HANDLE m_hOut = nullptr;
     CHandle m_console;
 };
 
-const char* ResultText(CKillPass::Result result) {
-    switch (result) {
-    case CKillPass::StillRunning:
-        return "still running";
-    case CKillPass::SkippedCritical:
-        return "skipped: critical";
-    case CKillPass::SkippedSelf:
-        return "skipped: Vantrel";
-    default:
-        return "ended"; // ended, or gone before its kill
-    }
+// Says in a box what the lines would have said, for a run that has no console and no output
+// (a shortcut) and was not asked to be quiet.
+void Tell(const CReport& report, bool bQuiet, const std::string& text) {
+    if (!report.HasOutput() && !bQuiet) AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
 }
 
 } // namespace
@@ -158,14 +161,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     const std::string first = SwitchName(args[0]);
     if (first == "?" && args.size() == 1) {
         result.action = CommandLine::Usage;
-    } else if (first == "KILL" && args.size() <= 2) {
+    } else if (first == "KILL") {
         result.action = CommandLine::Kill;
-        if (args.size() == 2) {
-            const std::string mode = SwitchName(args[1]);
-            if (mode == "GENTLE")
-                result.nGentle = 1;
-            else if (mode == "FORCE")
-                result.nGentle = 0;
+        // Then the mode and /quiet, in either order, each at most once.
+        for (size_t i = 1; i < args.size(); ++i) {
+            const std::string option = SwitchName(args[i]);
+            if ((option == "GENTLE" || option == "FORCE") && result.nGentle < 0)
+                result.nGentle = option == "GENTLE" ? 1 : 0;
+            else if (option == "QUIET" && !result.bQuiet)
+                result.bQuiet = true;
             else
                 result.action = CommandLine::Invalid;
         }
@@ -175,23 +179,34 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     return result;
 }
 
-int KillFavoritesFromCommandLine(int nGentle) {
+int KillFavoritesFromCommandLine(int nGentle, bool bQuiet) {
     const CRegSettings& settings = ProgramSettings();
     const std::vector<std::string> names = LoadFavorites(settings);
-    if (names.empty()) return kKillNoFavorites;
+    CReport report;
+    if (names.empty()) {
+        Tell(report, bQuiet, kEmptyListText);
+        return kKillNoFavorites;
+    }
     if (nGentle < 0) nGentle = settings.GetInt(kSectionSetting, kValueGentle, 0);
     CProcessCore core;
     CKillPass pass = CKillPass::ForFavorites(core, names, nGentle);
     pass.Run(nullptr);
-    if (pass.Binding() != CProcessCore::Bound) return kKillNoLibrary;
-    CReport report;
+    if (pass.Binding() != CProcessCore::Bound) {
+        Tell(report, bQuiet, kLoadFailureText);
+        return kKillNoLibrary;
+    }
     if (pass.ListFailed()) {
         // Nothing could be looked at, so nothing is known to have ended.
-        report.Line("The running processes could not be listed.");
+        report.Line(kNotListedText);
+        Tell(report, bQuiet, kNotListedText);
         return kKillSomeRunning;
     }
-    for (const CKillPass::Outcome& outcome : pass.Outcomes())
-        report.Line(outcome.strName + " " + FormatPid(outcome.dwPID) + " " +
-                    ResultText(outcome.result));
-    return pass.AllEnded() ? kKillAllEnded : kKillSomeRunning;
+    std::string notEnded;
+    for (const CKillPass::Outcome& outcome : pass.Outcomes()) {
+        report.Line(outcome.strName + " " + FormatPid(outcome.dwPID) + " " + ReasonText(outcome));
+        if (!CKillPass::IsEnded(outcome.result)) notEnded += "\n" + OutcomeLine(outcome);
+    }
+    if (pass.AllEnded()) return kKillAllEnded;
+    Tell(report, bQuiet, kNotEndedText + notEnded);
+    return kKillSomeRunning;
 }

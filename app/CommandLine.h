@@ -9,12 +9,13 @@
 struct CommandLine {
     enum Action {
         Window,  // no arguments: the program as usual
-        Kill,    // /kill [/gentle | /force]
+        Kill,    // /kill [/gentle | /force] [/quiet]
         Usage,   // /?
         Invalid, // anything else
     };
     Action action = Window;
-    int nGentle = -1; // /kill: 1 gently, 0 by force, -1 as stored
+    int nGentle = -1;    // /kill: 1 gently, 0 by force, -1 as stored
+    bool bQuiet = false; // /kill /quiet: no message box, whatever happens
 };
 
 // The arguments after the program's own name in a command line as the system holds it
@@ -25,8 +26,8 @@ std::vector<std::string> ProgramArguments(const wchar_t* pszCommandLine,
 // The same for the command line this program was started with.
 std::vector<std::string> ProgramArguments();
 
-// Reads the arguments. Switches start with / or -, in any case; /gentle and /force come after
-// /kill, one of them at most.
+// Reads the arguments. Switches start with / or -, in any case; /gentle or /force and /quiet
+// come after /kill, in either order, each at most once.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // The exit codes of "/kill".
@@ -44,6 +45,8 @@ extern const char kUsageText[];
 
 // Runs "/kill": every running favourite process ended with the kill rules of the window
 // (every instance, never this program, never a critical process, gentle kills side by side),
-// one line per process on the console the program was started from, if any. Writes nothing to
-// the settings. Returns the exit code.
-int KillFavoritesFromCommandLine(int nGentle);
+// one line per process with what became of it and why, on the console the program was
+// started from or its redirected output. Started with neither (a shortcut), a box says what
+// was not ended, or that the list is empty, unless bQuiet. Writes nothing to the settings.
+// Returns the exit code.
+int KillFavoritesFromCommandLine(int nGentle, bool bQuiet);

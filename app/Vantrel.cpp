@@ -33,8 +33,8 @@ BOOL CVantrelApp::InitInstance() {
     const CommandLine command = ParseCommandLine(m_arguments);
     switch (command.action) {
     case CommandLine::Kill:
-        // No window, no first-run warning, no message box.
-        m_nExitCode = KillFavoritesFromCommandLine(command.nGentle);
+        // No window and no first-run warning; a box only where nothing else could tell.
+        m_nExitCode = KillFavoritesFromCommandLine(command.nGentle, command.bQuiet);
         return FALSE;
     case CommandLine::Usage:
     case CommandLine::Invalid:

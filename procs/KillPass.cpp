@@ -23,7 +23,7 @@ CKillPass::~CKillPass() {
     Join();
 }
 
-CKillPass::Result CKillPass::Check(const Target& target, CToolHelpHandle* pPin) {
+CKillPass::Result CKillPass::Check(const Target& target, CToolHelpHandle* pPin, DWORD* pdwError) {
     if (CProcessCore::IsOwnProgram(target.dwPID, target.strName)) return SkippedSelf;
     if (m_pCore->IsCritical(target.dwPID, target.strName, target.strPath)) return SkippedCritical;
     // Process ids are reused quickly. The process is opened first: while the handle is held,
@@ -31,9 +31,13 @@ CKillPass::Result CKillPass::Check(const Target& target, CToolHelpHandle* pPin) 
     // that is ended is the one that was listed, never one that took its id over.
     CToolHelp& th = m_pCore->ToolHelp();
     *pPin = CToolHelpHandle(th, th.OpenProcess(SYNCHRONIZE, FALSE, target.dwPID));
+    const DWORD dwOpenError = GetLastError();
     if (!m_pCore->IsProcessNamed(target.dwPID, target.strName)) return Gone;
-    // Listed under its name but not to be opened: the system refuses access to it.
-    if (!pPin->IsValid()) return StillRunning;
+    if (!pPin->IsValid()) {
+        // Listed under its name but not to be opened: the system refuses access to it.
+        *pdwError = dwOpenError;
+        return Denied;
+    }
     return Ended; // may be ended
 }
 
@@ -59,18 +63,45 @@ std::vector<std::vector<CKillPass::Target>> CKillPass::FindFavorites() {
     return groups;
 }
 
+namespace {
+// The pass's reason for what the library reports.
+CKillPass::Result FromLibrary(DWORD dwOutcome) {
+    switch (dwOutcome) {
+    case VN_KILL_ENDED:
+        return CKillPass::Ended;
+    case VN_KILL_GONE:
+        return CKillPass::Gone;
+    case VN_KILL_NO_WINDOW:
+        return CKillPass::NoWindow;
+    case VN_KILL_POST_REFUSED:
+        return CKillPass::PostRefused;
+    case VN_KILL_TIMED_OUT:
+        return CKillPass::TimedOut;
+    case VN_KILL_HIDDEN:
+        return CKillPass::Hidden;
+    default:
+        return CKillPass::Denied;
+    }
+}
+} // namespace
+
 void CKillPass::EndTarget(const Target& target, std::vector<Asked>* pAsked) {
     CToolHelpHandle pin(m_pCore->ToolHelp(), nullptr);
-    Outcome outcome = {target.dwPID, target.strName, Check(target, &pin)};
-    if (outcome.result == Ended && m_bGentle && m_pCore->m_bNT) {
-        // Asked now, waited for with the others; the pin is the handle the wait is on.
-        if (m_pCore->AskToClose(target.dwPID, m_bGentle))
+    Outcome outcome = {target.dwPID, target.strName, Ended, 0};
+    outcome.result = Check(target, &pin, &outcome.dwError);
+    if (outcome.result == Ended) {
+        // Gentle kills are asked now and waited for with the others (95/98/Me: every kill is
+        // forced); the pin is the handle the wait is on.
+        const bool bGentle = m_bGentle && m_pCore->m_bNT;
+        VN_KILLRESULT result = {sizeof result, VN_KILL_DENIED, 0, 0, 0};
+        // The kill mode goes to the library as it was chosen.
+        m_pCore->Kill(target.dwPID, bGentle ? m_bGentle : 0, bGentle ? 0 : 1, &result);
+        if (result.dwOutcome == VN_KILL_ASKED) {
             pAsked->push_back({m_outcomes.size(), std::move(pin)});
-        else
-            outcome.result = StillRunning; // no window to ask: it stays
-    } else if (outcome.result == Ended) {
-        // 95/98/Me: every kill is forced.
-        outcome.result = m_pCore->Kill(target.dwPID, m_bGentle) ? Ended : StillRunning;
+        } else {
+            outcome.result = FromLibrary(result.dwOutcome);
+            outcome.dwError = result.dwError;
+        }
     }
     m_outcomes.push_back(outcome);
 }
@@ -81,16 +112,18 @@ void CKillPass::WaitForAsked(std::vector<Asked>& asked) {
     for (Asked& a : asked) {
         const DWORD dwSpent = GetTickCount() - dwStart;
         const DWORD dwLeft = dwSpent < VN_GENTLE_WAIT_MS ? VN_GENTLE_WAIT_MS - dwSpent : 0;
-        if (WaitForSingleObject(a.process, dwLeft) != WAIT_OBJECT_0)
-            m_outcomes[a.nOutcome].result = StillRunning;
+        if (WaitForSingleObject(a.process, dwLeft) == WAIT_OBJECT_0) continue;
+        // Still running: a window still shows, or it hid them (as tray programs do).
+        Outcome& outcome = m_outcomes[a.nOutcome];
+        outcome.result = m_pCore->HasVisibleWindow(outcome.dwPID) ? TimedOut : Hidden;
     }
 }
 
 bool CKillPass::Bind() {
-    // The 95/98/Me family ends processes itself; a stand-in for the library needs none.
-    m_bind = CProcessCore::Bound;
-    if (m_pCore->m_bNT && !m_pCore->HasKillStandIn()) m_bind = m_pCore->BindLibrary();
-    return m_bind == CProcessCore::Bound;
+    // The 95/98/Me family ends processes itself. A test's stand-in for the kill entry works
+    // whatever the binding came to.
+    m_bind = m_pCore->m_bNT ? m_pCore->BindLibrary() : CProcessCore::Bound;
+    return m_bind == CProcessCore::Bound || m_pCore->HasKillStandIn();
 }
 
 void CKillPass::Run(const Progress& progress) {
@@ -110,7 +143,7 @@ void CKillPass::Run(const Progress& progress) {
 
 bool CKillPass::AllEnded() const {
     for (const Outcome& outcome : m_outcomes)
-        if (outcome.result == StillRunning || outcome.result == SkippedCritical) return false;
+        if (!IsEnded(outcome.result) && outcome.result != SkippedSelf) return false;
     return true;
 }
 

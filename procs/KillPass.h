@@ -25,18 +25,23 @@ class CKillPass {
         std::string strName;
         std::string strPath; // empty when unknown
     };
-    // What became of one process.
+    // What became of one process, and why.
     enum Result {
         Ended,           // terminated, or ended after its windows were asked to close
-        StillRunning,    // refused, access denied, or ignored a gentle close
-        SkippedCritical, // the system cannot live without it
-        SkippedSelf,     // the program itself
-        Gone,            // its id no longer belongs to a process of its name: left alone
+        Gone,            // ended already: its id no longer belongs to a process of its name
+        SkippedSelf,     // passed over: Vantrel itself
+        SkippedCritical, // passed over: the system cannot live without it
+        Denied,          // refused: the system denied access (dwError says why)
+        NoWindow,        // gentle: it has no window that could be asked to close
+        PostRefused,     // gentle: the system refused the close request (a higher level)
+        TimedOut,        // gentle: asked, but it did not close within the wait
+        Hidden,          // gentle: its windows closed, but the process runs on
     };
     struct Outcome {
         DWORD dwPID;
         std::string strName; // upper case
         Result result;
+        DWORD dwError; // the system's error for Denied and PostRefused, else 0
     };
 
     // Every running process named one of names (upper-cased here), found by one walk of the
@@ -70,9 +75,10 @@ class CKillPass {
     // A pass whose binding failed ended nothing.
     CProcessCore::BindResult Binding() const { return m_bind; }
     const std::vector<Outcome>& Outcomes() const { return m_outcomes; }
-    // Whether every process the pass found is gone or going: none refused, ignored the close
-    // request or was passed over as critical (the program's own process ends anyway).
+    // Whether every process the pass found has ended, or was Vantrel itself: none refused,
+    // kept running or was passed over as critical.
     bool AllEnded() const;
+    static bool IsEnded(Result result) { return result == Ended || result == Gone; }
 
   private:
     CKillPass(const CProcessCore& core, int bGentle) : m_pCore(core.Twin()), m_bGentle(bGentle) {}
@@ -85,9 +91,9 @@ class CKillPass {
     };
     // Every running process of each favourite, by one walk; one group per favourite.
     std::vector<std::vector<Target>> FindFavorites();
-    // Whether the target may be ended; *pPin receives the process, opened before its name is
-    // checked so that its id cannot pass to another process meanwhile.
-    Result Check(const Target& target, CToolHelpHandle* pPin);
+    // Whether the target may be ended (Ended) or why not; *pPin receives the process, opened
+    // before its name is checked so that its id cannot pass to another process meanwhile.
+    Result Check(const Target& target, CToolHelpHandle* pPin, DWORD* pdwError);
     // Checks one target and ends it, or asks it to close (gentle kills on the NT family).
     void EndTarget(const Target& target, std::vector<Asked>* pAsked);
     // Waits for the asked processes together, one gentle wait at most.

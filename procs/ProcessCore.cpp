@@ -197,8 +197,9 @@ int CProcessCore::ListProcessesNT(const RecordSink& sink, BindResult* pBind) {
         record.name = entry.exe;
         record.dwThreads = entry.dwThreads;
         record.dwPriorityClass = info.dwPriorityClass;
-        record.lBasePriority = info.lBasePriority;
         record.bOpened = (info.dwFlags & VN_PI_OPENED) != 0;
+        // A process the library cannot open still has the base priority Tool Help reports.
+        record.lBasePriority = record.bOpened ? info.lBasePriority : entry.lBasePriority;
         // A library that fills the whole field must not make the list read past it.
         record.path = FieldText(info.szFullPath);
         sink(record);
@@ -312,12 +313,15 @@ CProcessCore::BindResult CProcessCore::BindLibrary() {
     // library's contract: a library without it is not the program's.
     PFN_VN_GETPI pfnGetPi = ProcAddress<PFN_VN_GETPI>(m_library, "VN_GETPI");
     PFN_VN_GETPIW pfnGetPiW = ProcAddress<PFN_VN_GETPIW>(m_library, "VN_GETPIW");
+    // VN_KILL is part of the contract too; VN_KILLEX is the kill that says what it did.
     PFN_VN_KILL pfnKill = ProcAddress<PFN_VN_KILL>(m_library, "VN_KILL");
+    PFN_VN_KILLEX pfnKillEx = ProcAddress<PFN_VN_KILLEX>(m_library, "VN_KILLEX");
     PFN_VN_HWND pfnHwnd = ProcAddress<PFN_VN_HWND>(m_library, "VN_HWND");
-    if (!pfnGetPi || !pfnGetPiW || !pfnKill || !pfnHwnd) return EntryMissing;
+    if (!pfnGetPi || !pfnGetPiW || !pfnKill || !pfnKillEx || !pfnHwnd) return EntryMissing;
     m_pfnQxt = pfnQxt;
     m_pfnGetPiW = pfnGetPiW;
     m_pfnKill = pfnKill;
+    m_pfnKillEx = pfnKillEx;
     m_pfnHwnd = pfnHwnd;
     return Bound;
 }
@@ -331,44 +335,32 @@ void CProcessCore::ClearEntryPoints() {
     m_pfnQxt = nullptr;
     m_pfnGetPiW = nullptr;
     m_pfnKill = nullptr;
+    m_pfnKillEx = nullptr;
     m_pfnHwnd = nullptr;
 }
 
-int CProcessCore::Kill(DWORD pid, int bGentle) {
-    if (!m_bNT) return ForceKill(pid); // 95/98/Me: every kill is forced
+int CProcessCore::Kill(DWORD pid, int bGentle, int bWait, VN_KILLRESULT* pResult) {
+    if (!m_bNT) return ForceKill9x(pid, pResult); // 95/98/Me: every kill is forced
     // Never call into a library that is not bound.
-    const PFN_VN_KILL pfnKill = KillEntry();
-    return pfnKill ? pfnKill(pid, bGentle, 1) : 0;
+    const PFN_VN_KILLEX pfnKill = KillEntry();
+    if (pfnKill) return pfnKill(pid, bGentle, bWait, pResult);
+    pResult->dwOutcome = VN_KILL_DENIED;
+    pResult->dwError = ERROR_MOD_NOT_FOUND;
+    return 0;
 }
 
-namespace {
-BOOL CALLBACK FindWindowOf(HWND hWnd, LPARAM lParam) {
-    DWORD* pdwPID = reinterpret_cast<DWORD*>(lParam);
-    DWORD dwOwner = 0;
-    GetWindowThreadProcessId(hWnd, &dwOwner);
-    if (dwOwner != *pdwPID) return TRUE;
-    *pdwPID = 0; // found
-    return FALSE;
-}
-} // namespace
-
-bool CProcessCore::AskToClose(DWORD pid, int bGentle) {
-    const PFN_VN_KILL pfnKill = KillEntry();
-    if (!pfnKill) return false;
-    DWORD dwSought = pid;
-    EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&dwSought));
-    if (dwSought != 0) return false; // no window: nothing would ask it
-    pfnKill(pid, bGentle, 0);        // the close requests, without the library's own wait
-    return true;
+bool CProcessCore::HasVisibleWindow(DWORD pid) const {
+    return m_pfnHwnd && m_pfnHwnd(pid) != nullptr;
 }
 
-BOOL CProcessCore::ForceKill(DWORD pid) {
+int CProcessCore::ForceKill9x(DWORD pid, VN_KILLRESULT* pResult) {
     // SYNCHRONIZE besides the terminate right, so that the wait below really waits for the
     // end where the system checks access rights.
     CToolHelpHandle process(*m_pToolHelp,
                             m_pToolHelp->OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
-    if (!process.IsValid()) return FALSE;
-    const BOOL ok = m_pToolHelp->TerminateProcess(process, 0xFFFFFFFF);
+    const BOOL ok = process.IsValid() && m_pToolHelp->TerminateProcess(process, 0xFFFFFFFF);
+    pResult->dwOutcome = ok ? VN_KILL_ENDED : VN_KILL_DENIED;
+    pResult->dwError = ok ? 0 : GetLastError();
     if (ok) WaitForSingleObject(process, INFINITE);
     return ok;
 }

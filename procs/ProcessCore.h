@@ -118,20 +118,20 @@ class CProcessCore {
     void SetCriticalQuery(CriticalQuery query) { m_queryCritical = std::move(query); }
     static int QueryCriticalFromSystem(DWORD pid);
 
-    // Ends process pid and waits (bounded) for the end: through the library on the NT family
-    // (gently: its windows are asked to close), by TerminateProcess on 95/98/Me. Non-zero when
-    // the process was terminated or has ended; 0 when nothing could be done.
-    int Kill(DWORD pid, int bGentle);
-    BOOL ForceKill(DWORD pid);
-    // The first half of a gentle kill on the NT family: asks every top-level window of the
-    // process to close and returns at once. False when the process has no top-level window
-    // (it cannot be asked) or the library is not bound.
-    bool AskToClose(DWORD pid, int bGentle);
+    // Ends process pid as the library's VN_KILLEX does, and says what became of it in
+    // *pResult (cbSize set by the caller): on the NT family through the library (gently: its
+    // windows are asked to close; without bWait it returns once they are asked), on 95/98/Me
+    // by TerminateProcess, every kill forced. Non-zero when the process was terminated or
+    // has ended. Without a bound library nothing is done: the outcome is VN_KILL_DENIED.
+    int Kill(DWORD pid, int bGentle, int bWait, VN_KILLRESULT* pResult);
+    // Whether the process still shows a window (VN_HWND): a process asked to close that runs
+    // on without one has hidden itself rather than refused.
+    bool HasVisibleWindow(DWORD pid) const;
     // Another library file for the next binding (tests).
     void SetLibraryFile(const std::string& strFile) { m_strLibraryFile = strFile; }
     // A stand-in for the library's kill entry, for tests: used in its place, over every
     // binding, until it is taken away again (null).
-    void SetKillEntry(PFN_VN_KILL pfnKill) { m_pfnKillStandIn = pfnKill; }
+    void SetKillEntry(PFN_VN_KILLEX pfnKill) { m_pfnKillStandIn = pfnKill; }
     bool HasKillStandIn() const { return m_pfnKillStandIn != nullptr; }
 
     // The system calls, real or a test's stand-in.
@@ -140,7 +140,9 @@ class CProcessCore {
   private:
     void ClearEntryPoints();
     // The kill entry in use: the stand-in, else the library's; null when neither is there.
-    PFN_VN_KILL KillEntry() const { return m_pfnKillStandIn ? m_pfnKillStandIn : m_pfnKill; }
+    PFN_VN_KILLEX KillEntry() const { return m_pfnKillStandIn ? m_pfnKillStandIn : m_pfnKillEx; }
+    // The 95/98/Me family's kill.
+    int ForceKill9x(DWORD pid, VN_KILLRESULT* pResult);
 
     CToolHelp* m_pToolHelp;
     CriticalQuery m_queryCritical;
@@ -149,6 +151,7 @@ class CProcessCore {
     PFN_VN_QXT m_pfnQxt;
     PFN_VN_GETPIW m_pfnGetPiW;
     PFN_VN_KILL m_pfnKill;
+    PFN_VN_KILLEX m_pfnKillEx = nullptr;
     PFN_VN_HWND m_pfnHwnd;
-    PFN_VN_KILL m_pfnKillStandIn = nullptr;
+    PFN_VN_KILLEX m_pfnKillStandIn = nullptr;
 };

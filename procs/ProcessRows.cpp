@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+const char kNotAccessibleText[] = "(not accessible: run Vantrel as administrator to see it)";
+
 void CProcessRows::Clear() {
     m_rows.clear();
     m_index.clear();
@@ -12,7 +14,11 @@ bool CProcessRows::Add(const ProcessRecord& record) {
     ProcessRow row;
     row.name = UpperCase(record.name);
     row.path = UpperCase(record.path);
-    const auto placed = m_index.emplace(row.name + '\n' + row.path, m_rows.size());
+    row.bAccessible = record.bOpened || !record.path.empty();
+    // Processes whose path is unknown are not known to be one program: one row each.
+    const std::string key =
+        row.name + '\n' + (row.bAccessible ? row.path : "\n" + std::to_string(record.dwPID));
+    const auto placed = m_index.emplace(key, m_rows.size());
     if (!placed.second) {
         // One row per name and path: the first process met keeps it.
         m_rows[placed.first->second].pids.push_back(record.dwPID);
@@ -80,6 +86,6 @@ std::string CProcessRows::CellText(const ProcessRow& row, int nColumn) {
     case 3:
         return std::to_string(row.dwThreads);
     default:
-        return row.path;
+        return row.bAccessible ? row.path : kNotAccessibleText;
     }
 }

@@ -17,7 +17,11 @@ struct ProcessRow {
     LONG lBasePriority;
     DWORD dwPriorityClass;
     DWORD dwThreads;
+    bool bAccessible; // false: the process could not be opened to learn its path
 };
+
+// What the path column shows for a process that could not be opened.
+extern const char kNotAccessibleText[];
 
 class CProcessRows {
   public:
@@ -26,7 +30,8 @@ class CProcessRows {
 
     void Clear();
     // Adds a record as a row; a record whose name and path have a row already only adds its
-    // id to that row. True when a row was added.
+    // id to that row. A process that could not be opened has no known path: it gets a row of
+    // its own. True when a row was added.
     bool Add(const ProcessRecord& record);
     size_t Count() const { return m_rows.size(); }
     const ProcessRow& operator[](size_t nRow) const { return m_rows[nRow]; }
@@ -45,7 +50,7 @@ class CProcessRows {
     // What identifies a row's process over a refresh: its id under its name.
     typedef std::pair<DWORD, std::string> Key;
     static Key KeyOf(const ProcessRow& row) { return Key(row.dwPID, row.name); }
-    // The texts of a row's cells, column by column.
+    // The texts of a row's cells, column by column; a path that could not be learnt says so.
     static std::string CellText(const ProcessRow& row, int nColumn);
 
   private:

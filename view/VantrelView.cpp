@@ -1,4 +1,6 @@
 #include "view/VantrelView.h"
+#include "procs/KillReport.h"
+#include "win/Elevation.h"
 #include "favorites/FavoritesDlg.h"
 #include "favorites/Favorites.h"
 #include "fw/App.h"
@@ -18,6 +20,12 @@ const char kNoFavoritesMessage[] = "Favorites List has no Contents - hit F2 to E
 
 const char kCriticalProcessText[] = " is a critical system process. Ending it would stop Windows.";
 
+const char kNotEndedText[] = "Not everything was ended:\n";
+
+const char kRestartElevatedQuestion[] =
+    "Run as administrator, Vantrel may end what it was refused. Restart Vantrel as "
+    "administrator?";
+
 namespace {
 const int kColumnCount = CProcessRows::kColumnCount;
 const char* const kColumnTitles[kColumnCount] = {"Process", "PID", "Base Priority", "Num. Threads",
@@ -25,7 +33,7 @@ const char* const kColumnTitles[kColumnCount] = {"Process", "PID", "Base Priorit
 } // namespace
 
 CVantrelView::CVantrelView(CToolHelp* pToolHelp)
-    : m_core(pToolHelp), m_bCloseAfterPass(false), m_bNT(m_core.m_bNT), m_bGentle(0) {}
+    : m_core(pToolHelp), m_queryElevation(ElevationState), m_bNT(m_core.m_bNT), m_bGentle(0) {}
 
 CVantrelView::~CVantrelView() {}
 
@@ -260,7 +268,7 @@ void CVantrelView::OnKillSelected() {
         if (bSelf) CloseMainWindow();
         return;
     }
-    m_bCloseAfterPass = bSelf;
+    m_closeAfterPass = bSelf ? CloseAnyway : StayOpen;
     StartKillPass(CKillPass::ForTargets(m_core, targets, m_bGentle));
 }
 
@@ -278,8 +286,8 @@ void CVantrelView::OnKillFavorites() {
 
 void CVantrelView::OnKillFavoritesAndExit() {
     if (!KillFavorites()) return; // an empty list leaves the program open
-    m_bCloseAfterPass = true;     // the program closes when the pass has ended
-    if (!IsKillPassRunning()) CloseMainWindow();
+    // The program closes when the pass has ended, if every favourite process ended.
+    m_closeAfterPass = CloseIfAllEnded;
 }
 
 void CVantrelView::StartKillPass(CKillPass pass) {
@@ -306,15 +314,43 @@ void CVantrelView::OnKillProgress(size_t nIndex) {
 void CVantrelView::OnKillDone() {
     if (!m_pPass) return;
     m_pPass->Join();
-    const bool bFavorites = !m_pPass->Names().empty();
+    const std::vector<CKillPass::Outcome> outcomes = m_pPass->Outcomes();
+    const bool bAllEnded = m_pPass->AllEnded();
     m_pPass.reset();
-    if (bFavorites)
-        if (CFrameWnd* pFrame = MainFrame()) pFrame->SetStatusPaneText(1, "     ");
+    const CloseAfter close = m_closeAfterPass;
+    m_closeAfterPass = StayOpen;
+    // What happened, in one line, until the next pass.
+    if (CFrameWnd* pFrame = MainFrame())
+        pFrame->SetStatusPaneText(1, SummaryLine(outcomes).c_str());
     RefreshList();
-    if (m_bCloseAfterPass) {
-        m_bCloseAfterPass = false;
-        CloseMainWindow();
+    if (!m_hWnd) return; // closed by a failed binding
+    if (!bAllEnded && close != CloseAnyway) {
+        // The box is modal: the program may be closed while it is up.
+        CKeepAlive keep(this);
+        ReportNotEnded(outcomes);
+        if (!m_hWnd) return;
     }
+    if (close == CloseAnyway || (close == CloseIfAllEnded && bAllEnded)) CloseMainWindow();
+}
+
+void CVantrelView::ReportNotEnded(const std::vector<CKillPass::Outcome>& outcomes) {
+    std::string text = kNotEndedText;
+    bool bRefused = false;
+    for (const CKillPass::Outcome& outcome : outcomes) {
+        if (CKillPass::IsEnded(outcome.result)) continue;
+        text += "\n" + OutcomeLine(outcome);
+        if (outcome.result == CKillPass::Denied) bRefused = true;
+    }
+    // As administrator Vantrel may end what a standard user may not; where the system has no
+    // elevation, or Vantrel has it already, there is nothing to offer.
+    if (!bRefused || !m_queryElevation || m_queryElevation() != 0) {
+        AfxMessageBox(text, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    if (AfxMessageBox(text + "\n\n" + kRestartElevatedQuestion, MB_YESNO | MB_ICONWARNING) != IDYES)
+        return;
+    // Declining the system's prompt leaves everything as it was.
+    if (m_hWnd && RestartElevated()) CloseMainWindow();
 }
 
 CFrameWnd* CVantrelView::MainFrame() {

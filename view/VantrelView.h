@@ -9,6 +9,7 @@
 #include "procs/ProcessRows.h"
 #include "procs/ProcessText.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -54,7 +55,10 @@ class CVantrelView : public CListView {
     // Whether a kill pass runs: the commands that would start another or change the list
     // are disabled meanwhile, and a close request waits for its end.
     bool IsKillPassRunning() const { return m_pPass != nullptr; }
-    void CloseAfterKillPass() { m_bCloseAfterPass = true; }
+    // A close request during a pass: the program closes when the pass has ended.
+    void CloseAfterKillPass() { m_closeAfterPass = CloseAnyway; }
+    // Whether the program runs as administrator (see ElevationState); tests stand in for it.
+    void SetElevationQuery(std::function<int()> query) { m_queryElevation = std::move(query); }
 
     // Ends the process of every selected row, then refreshes the list once.
     void OnKillSelected();
@@ -92,6 +96,9 @@ class CVantrelView : public CListView {
     void StartKillPass(CKillPass pass);
     void OnKillProgress(size_t nIndex);
     void OnKillDone();
+    // Says in a box what was not ended and why; offers to restart Vantrel as administrator
+    // when a process was refused and that could help. The window may be gone afterwards.
+    void ReportNotEnded(const std::vector<CKillPass::Outcome>& outcomes);
     // Asks the main window to close, as Exit does.
     void CloseMainWindow();
     static CFrameWnd* MainFrame();
@@ -103,7 +110,14 @@ class CVantrelView : public CListView {
 
     CProcessCore m_core;
     std::unique_ptr<CKillPass> m_pPass; // the running pass; goes (and is joined) before the core
-    bool m_bCloseAfterPass;
+    // What closes the program once the running pass has ended.
+    enum CloseAfter {
+        StayOpen,
+        CloseIfAllEnded, // F10: only when every favourite process ended
+        CloseAnyway,     // F8 on the program's own row, or a close request meanwhile
+    };
+    CloseAfter m_closeAfterPass = StayOpen;
+    std::function<int()> m_queryElevation;
 
   public:
     int& m_bNT; // the core's platform family: 0 on 95/98/Me
@@ -121,3 +135,7 @@ extern const char kFirstRunWarning[];
 extern const char kNoFavoritesMessage[];
 // Follows the name of a process that must not be ended.
 extern const char kCriticalProcessText[];
+// The box after a pass that did not end everything: this text, then a line per process.
+extern const char kNotEndedText[];
+// Follows that list when a process was refused and Vantrel does not run as administrator.
+extern const char kRestartElevatedQuestion[];

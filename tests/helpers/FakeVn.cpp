@@ -1,5 +1,5 @@
 // A stand-in for VN.DLL that counts its calls. Built several times, each build leaving out
-// at most one entry point (FAKE_VN_OMIT_QXT, _GETPI, _GETPIW, _KILL, _HWND) to test the
+// at most one entry point (FAKE_VN_OMIT_QXT, _GETPI, _GETPIW, _KILL, _KILLEX, _HWND) to test the
 // binding. Its VN_GETPI and VN_GETPIW fill the text fields to the last character without a
 // terminating NUL; built with FAKE_VN_GARBAGE they write the whole record with garbage that
 // holds no NUL.
@@ -9,7 +9,7 @@
 
 namespace {
 
-int g_nQxt, g_nGetPi, g_nGetPiW, g_nKill, g_nHwnd;
+int g_nQxt, g_nGetPi, g_nGetPiW, g_nKill, g_nKillEx, g_nHwnd;
 
 // Any byte but 0, different for every call.
 [[maybe_unused]] void FillWithGarbage(void* pRecord, size_t cbRecord) {
@@ -31,6 +31,7 @@ __declspec(dllexport) int FakeVn_Calls(const char* pszEntry) {
     if (!strcmp(pszEntry, "VN_GETPI")) return g_nGetPi;
     if (!strcmp(pszEntry, "VN_GETPIW")) return g_nGetPiW;
     if (!strcmp(pszEntry, "VN_KILL")) return g_nKill;
+    if (!strcmp(pszEntry, "VN_KILLEX")) return g_nKillEx;
     if (!strcmp(pszEntry, "VN_HWND")) return g_nHwnd;
     return -1;
 }
@@ -78,6 +79,15 @@ __declspec(dllexport) int WINAPI VN_GETPIW(VN_PROCINFOW* pInfo) {
 #ifndef FAKE_VN_OMIT_KILL
 __declspec(dllexport) int WINAPI VN_KILL(DWORD, int, int) {
     return ++g_nKill, 0;
+}
+#endif
+
+#ifndef FAKE_VN_OMIT_KILLEX
+// Ends nothing, and says the process refused.
+__declspec(dllexport) int WINAPI VN_KILLEX(DWORD, int, int, VN_KILLRESULT* pResult) {
+    pResult->dwOutcome = VN_KILL_DENIED;
+    pResult->dwError = ERROR_ACCESS_DENIED;
+    return ++g_nKillEx, 0;
 }
 #endif
 

@@ -23,10 +23,14 @@ CRITICAL_SECTION g_callsLock;
 std::vector<KillCall> g_calls;
 int g_killResult = 0;
 
-int WINAPI RecordingKill(DWORD pid, int gentle, int wait) {
+int WINAPI RecordingKill(DWORD pid, int gentle, int wait, VN_KILLRESULT* pResult) {
     EnterCriticalSection(&g_callsLock);
     g_calls.push_back({pid, gentle, wait});
     LeaveCriticalSection(&g_callsLock);
+    // A gentle kill without the wait has asked; the pass waits for the process itself.
+    pResult->dwOutcome = gentle && !wait ? VN_KILL_ASKED
+                         : g_killResult  ? VN_KILL_ENDED
+                                         : VN_KILL_DENIED;
     return g_killResult;
 }
 
@@ -182,7 +186,7 @@ LRESULT CALLBACK RecordPaneText(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return CallWindowProcA(g_statusProc, h, msg, wp, lp);
 }
 
-TEST_F(KillTest, KillFavoritesNamesEachFavouriteInTheStatusBarThenBlanksIt) {
+TEST_F(KillTest, KillFavoritesNamesEachFavouriteInTheStatusBarThenSaysWhatHappened) {
     CMainFrame* frame = new CMainFrame;
     ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, nullptr));
     theApp.m_pMainWnd = frame;
@@ -194,7 +198,8 @@ TEST_F(KillTest, KillFavoritesNamesEachFavouriteInTheStatusBarThenBlanksIt) {
 
     EXPECT_EQ(1, view->KillFavorites());
     EXPECT_TRUE(WaitForKillPass(view));
-    const std::vector<std::string> expected = {"Killing... ONE.EXE", "Killing... TWO.EXE", "     "};
+    const std::vector<std::string> expected = {"Killing... ONE.EXE", "Killing... TWO.EXE",
+                                               "Nothing to end"};
     EXPECT_EQ(expected, g_paneTexts) << "also for names that are not running";
 
     theApp.m_pMainWnd = nullptr;

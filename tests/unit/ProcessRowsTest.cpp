@@ -1,5 +1,6 @@
 // The rows the list shows, without a window: one row per name and path with every id kept,
 // the order by any column, and the key that finds a row's process after a refresh.
+#include "procs/KillReport.h"
 #include "procs/ProcessRows.h"
 #include "procs/ProcessText.h"
 
@@ -7,8 +8,10 @@
 
 namespace {
 
-ProcessRecord Record(const char* name, DWORD pid, const char* path, DWORD threads = 1) {
+ProcessRecord Record(const char* name, DWORD pid, const char* path, DWORD threads = 1,
+                     bool bOpened = false) {
     ProcessRecord record;
+    record.bOpened = bOpened;
     record.name = name;
     record.path = path;
     record.dwPID = pid;
@@ -21,14 +24,11 @@ TEST(ProcessRows, OneRowPerNameAndPathKeepsEveryIdAndTheFirstProcessMetShows) {
     EXPECT_TRUE(rows.Add(Record("twin.exe", 10, "C:\\A\\twin.exe")));
     EXPECT_FALSE(rows.Add(Record("TWIN.EXE", 11, "c:\\a\\TWIN.exe"))) << "same name and path";
     EXPECT_TRUE(rows.Add(Record("twin.exe", 12, "C:\\B\\twin.exe"))) << "another path";
-    EXPECT_TRUE(rows.Add(Record("nopath.exe", 13, "")));
-    EXPECT_FALSE(rows.Add(Record("NoPath.exe", 14, "")));
-    ASSERT_EQ(3u, rows.Count());
+    ASSERT_EQ(2u, rows.Count());
     EXPECT_EQ("TWIN.EXE", rows[0].name);
     EXPECT_EQ("C:\\A\\TWIN.EXE", rows[0].path);
     EXPECT_EQ(10u, rows[0].dwPID);
     EXPECT_EQ((std::vector<DWORD>{10, 11}), rows[0].pids);
-    EXPECT_EQ((std::vector<DWORD>{13, 14}), rows[2].pids);
     // Two rows of one name are two processes: their keys differ.
     EXPECT_NE(CProcessRows::KeyOf(rows[0]), CProcessRows::KeyOf(rows[1]));
     EXPECT_EQ(CProcessRows::Key(10, "TWIN.EXE"), CProcessRows::KeyOf(rows[0]));
@@ -77,6 +77,47 @@ TEST(NameText, NamesAreUpperCasedAndComparedWholeInEveryScript) {
     EXPECT_LT(CompareNames("\xc3\xa4rger.exe", "zeta.exe"), 0) << "\xc3\xa4 sorts among the a's";
     EXPECT_TRUE(IsLossyName("??.EXE"));
     EXPECT_FALSE(IsLossyName("\xe6\xb8\xb8\xe6\x88\x8f.EXE"));
+}
+
+TEST(ProcessRows, AProcessThatCannotBeOpenedHasARowOfItsOwnThatSaysSo) {
+    CProcessRows rows;
+    ProcessRecord hidden = Record("svchost.exe", 40, "");
+    EXPECT_TRUE(rows.Add(hidden));
+    hidden.dwPID = 44;
+    EXPECT_TRUE(rows.Add(hidden)) << "no path known: not known to be the same program";
+    ASSERT_EQ(2u, rows.Count());
+    EXPECT_EQ(kNotAccessibleText, CProcessRows::CellText(rows[1], 4));
+    EXPECT_TRUE(rows.Add(Record("svchost.exe", 48, "C:\\Windows\\svchost.exe", 1, true)));
+    EXPECT_FALSE(rows.Add(Record("svchost.exe", 52, "C:\\Windows\\svchost.exe", 1, true)));
+    EXPECT_EQ("C:\\WINDOWS\\SVCHOST.EXE", CProcessRows::CellText(rows[2], 4));
+}
+
+TEST(KillReport, EachOutcomeHasItsReasonAndThePassItsSummary) {
+    typedef CKillPass::Outcome O;
+    const std::vector<O> outcomes = {
+        {0x1A4, "A.EXE", CKillPass::Ended, 0},
+        {0x1A8, "B.EXE", CKillPass::Gone, 0},
+        {0x1AC, "C.EXE", CKillPass::Denied, ERROR_ACCESS_DENIED},
+        {0x1B0, "D.EXE", CKillPass::NoWindow, 0},
+        {0x1B4, "E.EXE", CKillPass::TimedOut, 0},
+        {0x1B8, "F.EXE", CKillPass::Hidden, 0},
+        {0x1BC, "G.EXE", CKillPass::PostRefused, ERROR_ACCESS_DENIED},
+        {0x1C0, "VANTREL.EXE", CKillPass::SkippedSelf, 0},
+    };
+    EXPECT_EQ("2 ended, 2 refused, 3 still running, 1 passed over", SummaryLine(outcomes));
+    EXPECT_EQ("Nothing to end", SummaryLine({}));
+    EXPECT_EQ("1 ended", SummaryLine({outcomes[0]}));
+    EXPECT_EQ("C.EXE (PID 1AC): refused: access denied", OutcomeLine(outcomes[2]));
+    EXPECT_EQ("ended already", ReasonText(outcomes[1]));
+    EXPECT_NE(std::string::npos, ReasonText(outcomes[3]).find("no window"));
+    EXPECT_NE(std::string::npos, ReasonText(outcomes[4]).find("5 seconds"));
+    EXPECT_NE(std::string::npos, ReasonText(outcomes[5]).find("notification area"));
+    EXPECT_NE(std::string::npos, ReasonText(outcomes[6]).find("administrator"));
+    EXPECT_EQ("skipped: Vantrel itself", ReasonText(outcomes[7]));
+    // Another error is said in the system's words.
+    const O other = {1, "H.EXE", CKillPass::Denied, ERROR_INVALID_PARAMETER};
+    EXPECT_EQ("refused: " + SystemMessage(ERROR_INVALID_PARAMETER), ReasonText(other));
+    EXPECT_EQ(std::string::npos, SystemMessage(ERROR_INVALID_PARAMETER).find('\n'));
 }
 
 } // namespace

@@ -170,7 +170,7 @@ TEST_F(Snapshot9xTest, AFavouritePickedFromTheListIsFoundByTheModuleNameTheListS
     ExpectTidy();
 }
 
-int WINAPI NeverKill(DWORD, int, int) {
+int WINAPI NeverKill(DWORD, int, int, VN_KILLRESULT*) {
     ADD_FAILURE() << "the library was asked to end a process";
     return 1;
 }

@@ -1,0 +1,81 @@
+#include "procs/KillReport.h"
+#include "procs/ProcessText.h"
+#include "win/Utf8.h"
+
+std::string SystemMessage(DWORD dwError) {
+    wchar_t text[512] = L"";
+    const DWORD cch = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                     nullptr, dwError, 0, text, 512, nullptr);
+    std::string message = Utf8FromWide(text, int(cch));
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.'))
+        message.pop_back();
+    return message.empty() ? "error " + std::to_string(dwError) : message;
+}
+
+std::string ReasonText(const CKillPass::Outcome& outcome) {
+    switch (outcome.result) {
+    case CKillPass::Ended:
+        return "ended";
+    case CKillPass::Gone:
+        return "ended already";
+    case CKillPass::SkippedSelf:
+        return "skipped: Vantrel itself";
+    case CKillPass::SkippedCritical:
+        return "skipped: a critical system process";
+    case CKillPass::Denied:
+        if (outcome.dwError == 0 || outcome.dwError == ERROR_ACCESS_DENIED)
+            return "refused: access denied";
+        return "refused: " + SystemMessage(outcome.dwError);
+    case CKillPass::NoWindow:
+        return "not asked: it has no window (a console or background program, a service or a "
+               "store app)";
+    case CKillPass::PostRefused:
+        return "not asked: Windows refused the close request (it runs at a higher level, as "
+               "administrator)";
+    case CKillPass::TimedOut:
+        return "still running: asked to close, it did not within 5 seconds";
+    case CKillPass::Hidden:
+        return "still running: its windows closed, but it did not end (it may sit in the "
+               "notification area)";
+    }
+    return "still running";
+}
+
+std::string OutcomeLine(const CKillPass::Outcome& outcome) {
+    return outcome.strName + " (PID " + FormatPid(outcome.dwPID) + "): " + ReasonText(outcome);
+}
+
+std::string SummaryLine(const std::vector<CKillPass::Outcome>& outcomes) {
+    int nEnded = 0, nRefused = 0, nRunning = 0, nPassedOver = 0;
+    for (const CKillPass::Outcome& outcome : outcomes) {
+        switch (outcome.result) {
+        case CKillPass::Ended:
+        case CKillPass::Gone:
+            ++nEnded;
+            break;
+        case CKillPass::Denied:
+        case CKillPass::PostRefused:
+            ++nRefused;
+            break;
+        case CKillPass::SkippedSelf:
+        case CKillPass::SkippedCritical:
+            ++nPassedOver;
+            break;
+        default:
+            ++nRunning;
+            break;
+        }
+    }
+    std::string line;
+    auto add = [&line](int n, const char* pszWhat) {
+        if (n == 0) return;
+        if (!line.empty()) line += ", ";
+        line += std::to_string(n) + " " + pszWhat;
+    };
+    add(nEnded, "ended");
+    add(nRefused, "refused");
+    add(nRunning, "still running");
+    add(nPassedOver, "passed over");
+    return line.empty() ? "Nothing to end" : line;
+}

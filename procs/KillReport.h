@@ -1,0 +1,18 @@
+// The words for what became of the processes a kill pass touched - a reason per process and a
+// one-line summary - shared by the window, the command line and the tests.
+#pragma once
+
+#include "procs/KillPass.h"
+
+#include <string>
+#include <vector>
+
+// Why a process did or did not end, in plain words ("ended", "refused: access denied", ...).
+std::string ReasonText(const CKillPass::Outcome& outcome);
+// One process and its reason: "NAME (PID 1A4): reason", the PID as the list shows it.
+std::string OutcomeLine(const CKillPass::Outcome& outcome);
+// The pass in one line: "3 ended, 1 refused, 2 still running, 1 passed over"; "Nothing to
+// end" when the pass touched no process.
+std::string SummaryLine(const std::vector<CKillPass::Outcome>& outcomes);
+// The system's message for an error code, in one line; "error N" when it has none.
+std::string SystemMessage(DWORD dwError);
