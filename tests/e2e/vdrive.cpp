@@ -15,11 +15,13 @@
 //   vdrive dialog TITLE MS         wait for a dialog of the program titled TITLE; prints its
 //                                  window handle in hex
 //   vdrive listbox HWND ID         prints the entries of a dialog's list box, one per line
-//   vdrive start-victim EXE ARG    starts a victim program (tests/helpers) and waits until it is
+//   vdrive start-victim EXE ARG [locked]
+//                                  starts a victim program (tests/helpers) and waits until it is
 //                                  ready; prints its process id. ARG: extra threads, then
 //                                  " noterminate" for one nobody may terminate (console; only
 //                                  the prefix's wineserver -k ends it), or
 //                                  honour|ignore|hide (window). The victim runs until killed.
+//                                  "locked": the process grants nobody any access.
 //   vdrive kill PID                ends a process the test started
 //   vdrive lbselect HWND ID TEXT   selects an entry of a dialog's list box as a click would
 //   vdrive click HWND ID           clicks a dialog's button
@@ -29,8 +31,8 @@
 //                                  it alone (the close request taskkill sends each window)
 //   vdrive wait-exit MS            wait until no main window exists
 //   vdrive command ID              posts a command to the main window, as a key or menu would
-//   vdrive answer MS               waits for a message box of the program and presses its OK
-//                                  (or first) button; prints its text
+//   vdrive answer MS [yes|no]      waits for a message box of the program and presses its OK
+//                                  button (or Yes or No); prints its text
 //   vdrive cancel TITLE MS         waits for a dialog of the program titled TITLE and cancels it
 //   vdrive wait-rows MS            wait until the list has at least one row
 //   vdrive lengths                 prints the lengths of each row's name and path
@@ -41,10 +43,14 @@
 //                                  header, for a real click
 //   vdrive ask-rows                asks the list for its row count (waiting 10 s at most);
 //                                  prints the milliseconds the answer took and the count
-//   vdrive run MS LINE             starts LINE exactly as written (CreateProcessW with no
+//   vdrive run MS LINE [detached]  starts LINE exactly as written (CreateProcessW with no
 //                                  application name, so an unquoted path stays unquoted) and
 //                                  waits MS for its end; prints the exit code, or "running"
-//                                  (exit 1) when it still runs
+//                                  (exit 1) when it still runs. "detached": as a shortcut
+//                                  starts it, with no console to attach to and no output;
+//                                  "limited": with the limited token of this session's user,
+//                                  as Windows starts programs of an administrator (not
+//                                  elevated)
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -258,7 +264,12 @@ int main() {
         std::string text;
         EnumChildWindows(h, CollectStaticText, reinterpret_cast<LPARAM>(&text));
         printf("%s\n", text.c_str());
-        PostMessageA(h, WM_COMMAND, cmd == "answer" ? IDOK : IDCANCEL, 0);
+        // answer MS [yes|no]: OK, or the named button of a question.
+        const int id = cmd == "cancel"       ? IDCANCEL
+                       : arg(3) == "yes"     ? IDYES
+                       : arg(3) == "no"      ? IDNO
+                                             : IDOK;
+        PostMessageA(h, WM_COMMAND, WPARAM(id), 0);
         return WaitFor([&] { return !IsWindow(h); }, 10000) ? 0 : 1;
     }
     if (cmd == "wait-start") {
@@ -308,8 +319,15 @@ int main() {
         STARTUPINFOW si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
-        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                            nullptr, &si, &pi))
+        // An empty access list: nobody may open the process for anything.
+        SECURITY_DESCRIPTOR sd;
+        ACL acl;
+        InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+        InitializeAcl(&acl, sizeof acl, ACL_REVISION);
+        SetSecurityDescriptorDacl(&sd, TRUE, &acl, FALSE);
+        SECURITY_ATTRIBUTES sa = {sizeof sa, &sd, FALSE};
+        if (!CreateProcessW(nullptr, &line[0], arg(4) == "locked" ? &sa : nullptr, nullptr, FALSE,
+                            CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
             return 1;
         HANDLE waits[2] = {hReady, pi.hProcess};
         bool ready = WaitForMultipleObjects(2, waits, FALSE, 10000) == WAIT_OBJECT_0;
@@ -326,10 +344,29 @@ int main() {
         if (line.empty()) return Usage();
         STARTUPINFOW si = {};
         si.cb = sizeof si;
+        if (arg(4) == "detached") {
+            FreeConsole();
+            si.dwFlags = STARTF_USESTDHANDLES; // and every one of them null
+        }
+        HANDLE hToken = nullptr;
+        if (arg(4) == "limited") {
+            // The elevated token's linked token is the same user's limited one.
+            HANDLE hOwn = nullptr;
+            DWORD cb = 0;
+            if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &hOwn) ||
+                !GetTokenInformation(hOwn, TOKEN_INFORMATION_CLASS(19 /* TokenLinkedToken */),
+                                     &hToken, sizeof hToken, &cb))
+                return 2;
+            CloseHandle(hOwn);
+        }
         PROCESS_INFORMATION pi = {};
-        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                            &pi))
-            return 2;
+        const BOOL started =
+            hToken ? CreateProcessAsUserW(hToken, nullptr, &line[0], nullptr, nullptr, FALSE, 0,
+                                          nullptr, nullptr, &si, &pi)
+                   : CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                    nullptr, &si, &pi);
+        if (hToken) CloseHandle(hToken);
+        if (!started) return 2;
         CloseHandle(pi.hThread);
         const bool ended = WaitForSingleObject(pi.hProcess, ms(2)) == WAIT_OBJECT_0;
         DWORD code = 0;
