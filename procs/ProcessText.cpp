@@ -1,10 +1,24 @@
 #include "procs/ProcessText.h"
+#include "win/Utf8.h"
 
 #include <cstdio>
 
-std::string UpperCase(std::string text) {
-    if (!text.empty()) CharUpperBuffA(&text[0], DWORD(text.size()));
-    return text;
+std::string UpperCase(std::string utf8) {
+    const int cch = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
+                                        int(utf8.size()), nullptr, 0);
+    if (cch <= 0) {
+        // Not UTF-8: bytes of the ANSI code page from a source that still hands names over so,
+        // upper-cased in that code page as they always were.
+        if (!utf8.empty()) CharUpperBuffA(&utf8[0], DWORD(utf8.size()));
+        return utf8;
+    }
+    std::wstring wide = WideFromUtf8(utf8);
+    CharUpperBuffW(&wide[0], DWORD(wide.size()));
+    return Utf8FromWide(wide.data(), int(wide.size()));
+}
+
+bool IsLossyName(const std::string& name) {
+    return name.find('?') != std::string::npos;
 }
 
 std::string FormatPid(DWORD dwPID) {
