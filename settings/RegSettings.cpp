@@ -2,6 +2,7 @@
 #include "settings/IniFile.h"
 #include "settings/StoreCalls.h"
 #include "settings/TextRules.h"
+#include "win/Utf8.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,30 +1,15 @@
 #include "settings/StoreCalls.h"
+#include "win/AnsiOnly.h"
 #include "win/Utf8.h"
 
-#include <atomic>
 #include <cstring>
 
 namespace storecalls {
 
 namespace {
 
-std::atomic<int> g_nForced{-1};
-
 bool IsText(DWORD dwType) {
     return dwType == REG_SZ || dwType == REG_EXPAND_SZ || dwType == REG_MULTI_SZ;
-}
-
-// Text from one code page to another, through UTF-16.
-std::string Recode(const std::string& text, UINT cpFrom, UINT cpTo) {
-    const int cch = MultiByteToWideChar(cpFrom, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring wide(size_t(cch > 0 ? cch : 0), L'\0');
-    if (wide.empty()) return std::string();
-    MultiByteToWideChar(cpFrom, 0, text.data(), int(text.size()), &wide[0], cch);
-    const int cb = WideCharToMultiByte(cpTo, 0, wide.data(), cch, nullptr, 0, nullptr, nullptr);
-    std::string result(size_t(cb > 0 ? cb : 0), '\0');
-    if (!result.empty())
-        WideCharToMultiByte(cpTo, 0, wide.data(), cch, &result[0], cb, nullptr, nullptr);
-    return result;
 }
 
 // Room for the longest value name the registry holds, and its NUL; in a double-byte code page
@@ -33,31 +18,9 @@ const DWORD kLongestName = 16383 + 1;
 
 } // namespace
 
-bool UsesAnsiCalls() {
-    static const bool s_bAnsiOnly = [] {
-        OSVERSIONINFOA version = {};
-        version.dwOSVersionInfoSize = sizeof version;
-        return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-    }();
-    const int nForced = g_nForced;
-    return nForced < 0 ? s_bAnsiOnly : nForced != 0;
-}
-
-void ForceAnsiCalls(int nMode) {
-    g_nForced = nMode < 0 ? -1 : nMode != 0;
-}
-
-std::string Utf8FromAnsi(const std::string& ansi) {
-    return Recode(ansi, CP_ACP, CP_UTF8);
-}
-
-std::string AnsiFromUtf8(const std::string& utf8) {
-    return Recode(utf8, CP_UTF8, CP_ACP);
-}
-
 LONG OpenKey(HKEY hParent, const std::string& path, REGSAM sam, CKey* pKey) {
     const LONG rc =
-        UsesAnsiCalls()
+        IsAnsiOnlySystem()
             ? RegOpenKeyExA(hParent, AnsiFromUtf8(path).c_str(), 0, sam, pKey->Receive())
             : RegOpenKeyExW(hParent, WideFromUtf8(path).c_str(), 0, sam, pKey->Receive());
     if (rc != ERROR_SUCCESS) pKey->Detach(); // whatever the failed call left there is no key
@@ -67,7 +30,7 @@ LONG OpenKey(HKEY hParent, const std::string& path, REGSAM sam, CKey* pKey) {
 LONG CreateKey(HKEY hParent, const std::string& path, REGSAM sam, CKey* pKey, bool* pbCreated) {
     DWORD dwDisp = 0;
     const LONG rc =
-        UsesAnsiCalls()
+        IsAnsiOnlySystem()
             ? RegCreateKeyExA(hParent, AnsiFromUtf8(path).c_str(), 0, nullptr,
                               REG_OPTION_NON_VOLATILE, sam, nullptr, pKey->Receive(), &dwDisp)
             : RegCreateKeyExW(hParent, WideFromUtf8(path).c_str(), 0, nullptr,
@@ -89,7 +52,7 @@ std::string Value::Text() const {
 }
 
 bool ReadValue(HKEY hKey, const std::string& name, DWORD nLimit, Value* pValue) {
-    const bool bWide = !UsesAnsiCalls();
+    const bool bWide = !IsAnsiOnlySystem();
     // Text of nLimit characters takes twice as many bytes from the wide call.
     std::string buffer(size_t(nLimit) * (bWide ? sizeof(wchar_t) : 1), '\0');
     DWORD cbData = DWORD(buffer.size()), dwType = REG_NONE;
@@ -108,7 +71,7 @@ bool ReadValue(HKEY hKey, const std::string& name, DWORD nLimit, Value* pValue) 
 }
 
 LONG WriteText(HKEY hKey, const std::string& name, const std::string& text) {
-    if (UsesAnsiCalls()) {
+    if (IsAnsiOnlySystem()) {
         const std::string ansi = AnsiFromUtf8(text);
         return RegSetValueExA(hKey, AnsiFromUtf8(name).c_str(), 0, REG_SZ,
                               reinterpret_cast<const BYTE*>(ansi.c_str()), DWORD(ansi.size() + 1));
@@ -121,7 +84,7 @@ LONG WriteText(HKEY hKey, const std::string& name, const std::string& text) {
 
 LONG EnumValue(HKEY hKey, DWORD dwIndex, std::string* pName, DWORD* pdwType,
                std::vector<BYTE>* pData) {
-    const bool bAnsi = UsesAnsiCalls();
+    const bool bAnsi = IsAnsiOnlySystem();
     std::vector<char> ansi(bAnsi ? 2 * kLongestName : 0);
     std::vector<wchar_t> wide(bAnsi ? 0 : kLongestName);
     if (pData->empty()) pData->resize(256);
@@ -144,7 +107,7 @@ LONG EnumValue(HKEY hKey, DWORD dwIndex, std::string* pName, DWORD* pdwType,
 }
 
 LONG EnumKey(HKEY hKey, DWORD dwIndex, std::string* pName) {
-    if (UsesAnsiCalls()) {
+    if (IsAnsiOnlySystem()) {
         std::vector<char> name(2 * kLongestName);
         DWORD cch = DWORD(name.size());
         const LONG rc =
@@ -161,24 +124,24 @@ LONG EnumKey(HKEY hKey, DWORD dwIndex, std::string* pName) {
 }
 
 bool IsValueMissing(HKEY hKey, const std::string& name) {
-    const LONG rc = UsesAnsiCalls() ? RegQueryValueExA(hKey, AnsiFromUtf8(name).c_str(), nullptr,
-                                                       nullptr, nullptr, nullptr)
-                                    : RegQueryValueExW(hKey, WideFromUtf8(name).c_str(), nullptr,
-                                                       nullptr, nullptr, nullptr);
+    const LONG rc = IsAnsiOnlySystem() ? RegQueryValueExA(hKey, AnsiFromUtf8(name).c_str(), nullptr,
+                                                          nullptr, nullptr, nullptr)
+                                       : RegQueryValueExW(hKey, WideFromUtf8(name).c_str(), nullptr,
+                                                          nullptr, nullptr, nullptr);
     return rc == ERROR_FILE_NOT_FOUND;
 }
 
 LONG WriteRaw(HKEY hKey, const std::string& name, DWORD dwType, const std::vector<BYTE>& data) {
     static const BYTE kNone = 0; // no data still needs a place to point at
     const BYTE* pData = data.empty() ? &kNone : data.data();
-    return UsesAnsiCalls() ? RegSetValueExA(hKey, AnsiFromUtf8(name).c_str(), 0, dwType, pData,
-                                            DWORD(data.size()))
-                           : RegSetValueExW(hKey, WideFromUtf8(name).c_str(), 0, dwType, pData,
-                                            DWORD(data.size()));
+    return IsAnsiOnlySystem() ? RegSetValueExA(hKey, AnsiFromUtf8(name).c_str(), 0, dwType, pData,
+                                               DWORD(data.size()))
+                              : RegSetValueExW(hKey, WideFromUtf8(name).c_str(), 0, dwType, pData,
+                                               DWORD(data.size()));
 }
 
 std::string WindowsDirectory() {
-    if (UsesAnsiCalls()) {
+    if (IsAnsiOnlySystem()) {
         char dir[MAX_PATH + 1] = "";
         const UINT len = GetWindowsDirectoryA(dir, MAX_PATH);
         return len == 0 || len > MAX_PATH ? std::string() : Utf8FromAnsi(std::string(dir, len));
@@ -189,7 +152,7 @@ std::string WindowsDirectory() {
 }
 
 CFile OpenFile(const std::string& path, const char* pszMode) {
-    FILE* file = UsesAnsiCalls()
+    FILE* file = IsAnsiOnlySystem()
                      ? fopen(AnsiFromUtf8(path).c_str(), pszMode)
                      : _wfopen(WideFromUtf8(path).c_str(), WideFromUtf8(pszMode).c_str());
     return CFile(file, fclose);

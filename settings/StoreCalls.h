@@ -14,15 +14,6 @@
 
 namespace storecalls {
 
-// True on the 95/98/Me family, where the store uses the ANSI calls; asked of the system once.
-bool UsesAnsiCalls();
-// For tests: 1 makes the store use the ANSI calls, 0 the wide ones, -1 asks the system again.
-void ForceAnsiCalls(int nMode);
-
-// Text between the ANSI code page and UTF-8.
-std::string Utf8FromAnsi(const std::string& ansi);
-std::string AnsiFromUtf8(const std::string& utf8);
-
 LONG OpenKey(HKEY hParent, const std::string& path, REGSAM sam, CKey* pKey);
 // Creates a key non-volatile, or opens it; *pbCreated tells whether it was created now.
 LONG CreateKey(HKEY hParent, const std::string& path, REGSAM sam, CKey* pKey,

@@ -1,24 +1,21 @@
-// The Add Process Name dialog as a real dialog: what the edit takes, what OK returns, and
-// the refusal of a name that is too long.
+// The Add Process Name dialog as a real dialog: what the edit takes, in any script, what OK
+// returns, and the refusal of a name that is too long or holds '?'.
 #include "favorites/AddNameDlg.h"
 #include "res/resource.h"
 #include "unit/AppTestEnv.h"
 #include "unit/DialogDriver.h"
+#include "win/AnsiOnly.h"
 
 namespace {
 
 const char kCaption[] = "Add Process Name";
 
 std::string EditText(HWND hDlg) {
-    char text[64] = "";
-    GetDlgItemTextA(hDlg, IDC_PROCESS_NAME, text, sizeof text);
-    return text;
+    return ItemText(hDlg, IDC_PROCESS_NAME);
 }
 
 void Type(HWND hDlg, const std::string& keys) {
-    HWND hEdit = GetDlgItem(hDlg, IDC_PROCESS_NAME);
-    for (char c : keys)
-        SendMessageA(hEdit, WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
+    TypeText(hDlg, IDC_PROCESS_NAME, keys);
 }
 
 class AddNameDlgTest : public AppTest {};
@@ -32,6 +29,9 @@ TEST_F(AddNameDlgTest, TheEditTakesAtMostTwelveCharactersTypedOrPasted) {
         Type(hDlg, "abcdefghijklmnop");
         EXPECT_EQ("abcdefghijkl", EditText(hDlg));
         SetDlgItemTextA(hDlg, IDC_PROCESS_NAME, "");
+        Type(hDlg, "音乐音乐音乐音乐音乐音乐音乐音乐");
+        EXPECT_EQ("音乐音乐音乐音乐音乐音乐", EditText(hDlg));
+        SetDlgItemTextA(hDlg, IDC_PROCESS_NAME, "");
         SendDlgItemMessageA(hDlg, IDC_PROCESS_NAME, EM_REPLACESEL, TRUE,
                             reinterpret_cast<LPARAM>("pasted-name-that-is-long.exe"));
         EXPECT_EQ("pasted-name-", EditText(hDlg));
@@ -42,8 +42,11 @@ TEST_F(AddNameDlgTest, TheEditTakesAtMostTwelveCharactersTypedOrPasted) {
     EXPECT_TRUE(s_messages.empty());
 }
 
-TEST_F(AddNameDlgTest, OkReturnsTheTextExactlyAsTypedEvenWhenEmpty) {
-    for (const std::string& typed : {std::string(" calc.Exe  "), std::string("")}) {
+TEST_F(AddNameDlgTest, OkReturnsTheTextExactlyAsTypedInAnyScriptEvenWhenEmpty) {
+    // Twelve characters whatever their bytes in UTF-8: the last name has 32.
+    for (const std::string& typed :
+         {std::string(" calc.Exe  "), std::string(""), std::string("游戏.exe"),
+          std::string("Ёлка音乐音乐音乐音乐")}) {
         CAddNameDlg dlg;
         DialogDriver driver;
         driver.Until([&] { return FindDialog(kCaption) != nullptr; }).Then([&] {
@@ -72,6 +75,42 @@ TEST_F(AddNameDlgTest, ALongerTextIsRefusedAndTheDialogStaysOpen) {
         PostMessageA(GetDlgItem(hDlg, IDC_PROCESS_NAME), WM_KEYDOWN, VK_ESCAPE, 0);
     });
     EXPECT_EQ(IDCANCEL, driver.Run(dlg));
+}
+
+// The 95/98/Me family has ANSI windows only; under Wine the dialog's edit is made one by an
+// ANSI procedure of its own.
+WNDPROC g_editProc = nullptr;
+LRESULT CALLBACK AnsiEditProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return CallWindowProcA(g_editProc, hWnd, msg, wp, lp);
+}
+
+TEST_F(AddNameDlgTest, ANameHoldingAQuestionMarkIsRefusedAndTheDialogStaysOpen) {
+    // On the 95/98/Me family the letters the code page lacks arrive as '?': a name typed in
+    // another script is refused there.
+    for (const bool bAnsiOnly : {false, true}) {
+        CForceAnsiOnly ansiOnly(bAnsiOnly);
+        const std::string typed = bAnsiOnly ? "游戏.exe" : "a?b.exe";
+        const std::string refused = bAnsiOnly ? "??.exe" : typed;
+        s_messages.clear();
+        CAddNameDlg dlg;
+        DialogDriver driver;
+        driver.Until([&] { return FindDialog(kCaption) != nullptr; }).Then([&] {
+            HWND hDlg = FindDialog(kCaption);
+            HWND hEdit = GetDlgItem(hDlg, IDC_PROCESS_NAME);
+            if (bAnsiOnly)
+                g_editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+                    hEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AnsiEditProc)));
+            EXPECT_EQ(!bAnsiOnly, IsWindowUnicode(hEdit) != FALSE);
+            Type(hDlg, typed);
+            ClickButton(hDlg, IDOK);
+            EXPECT_EQ(std::vector<std::string>{QuestionMarkNameText(refused)}, s_messages);
+            EXPECT_EQ(refused + " cannot be a favourite: no file name holds \"?\".",
+                      QuestionMarkNameText(refused));
+            EXPECT_TRUE(IsWindow(hDlg) && IsWindowVisible(hDlg)) << "still open";
+            ClickButton(hDlg, IDCANCEL);
+        });
+        EXPECT_EQ(IDCANCEL, driver.Run(dlg));
+    }
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The settings store against Wine's real registry, each test in its own scratch key.
 #include "settings/RegSettings.h"
-#include "settings/StoreCalls.h"
 #include "unit/ScratchKey.h"
+#include "win/AnsiOnly.h"
 #include "win/Utf8.h"
 
 #include <gtest/gtest.h>
@@ -139,10 +139,7 @@ TEST_F(RegSettingsTest, SizeLimitOfTheReadBuffer) {
 // keeps what the ANSI code page can hold.
 TEST_F(RegSettingsTest, WithoutWideCallsTheAnsiCallsKeepWhatTheCodePageHolds) {
     ASSERT_EQ(1252u, GetACP()) << "the letters below are those of code page 1252";
-    struct AnsiCalls {
-        AnsiCalls() { storecalls::ForceAnsiCalls(1); }
-        ~AnsiCalls() { storecalls::ForceAnsiCalls(-1); }
-    } ansi;
+    CForceAnsiOnly ansi(true);
     EXPECT_EQ(1, store.SetString("S", "v", "Été.exe"));
     EXPECT_EQ("Été.exe", store.GetString("S", "v", "dflt"));
     std::wstring stored;
