@@ -4,7 +4,6 @@
 #include "res/resource.h"
 #include "unit/AppTestEnv.h"
 #include "unit/DialogDriver.h"
-#include "win/AnsiOnly.h"
 
 namespace {
 
@@ -60,7 +59,7 @@ TEST_F(AddNameDlgTest, OkReturnsTheTextExactlyAsTypedInAnyScriptEvenWhenEmpty) {
     EXPECT_TRUE(s_messages.empty());
 }
 
-TEST_F(AddNameDlgTest, ALongerTextIsRefusedAndTheDialogStaysOpen) {
+TEST_F(AddNameDlgTest, ALongerTextOrAQuestionMarkIsRefusedAndTheDialogStaysOpen) {
     CAddNameDlg dlg;
     HWND hDlg = nullptr;
     DialogDriver driver;
@@ -71,46 +70,16 @@ TEST_F(AddNameDlgTest, ALongerTextIsRefusedAndTheDialogStaysOpen) {
         ASSERT_EQ(1u, s_messages.size());
         EXPECT_EQ("Please enter no more than 12 characters.", s_messages[0]);
         EXPECT_TRUE(IsWindow(hDlg) && IsWindowVisible(hDlg)) << "still open";
+        // No file name holds '?'.
+        SetDlgItemTextA(hDlg, IDC_PROCESS_NAME, "a?b.exe");
+        ClickButton(hDlg, IDOK);
+        ASSERT_EQ(2u, s_messages.size());
+        EXPECT_EQ("a?b.exe cannot be a favourite: no file name holds \"?\".", s_messages[1]);
+        EXPECT_TRUE(IsWindow(hDlg) && IsWindowVisible(hDlg)) << "still open";
         // Escape ends it without a result.
         PostMessageA(GetDlgItem(hDlg, IDC_PROCESS_NAME), WM_KEYDOWN, VK_ESCAPE, 0);
     });
     EXPECT_EQ(IDCANCEL, driver.Run(dlg));
-}
-
-// The 95/98/Me family has ANSI windows only; under Wine the dialog's edit is made one by an
-// ANSI procedure of its own.
-WNDPROC g_editProc = nullptr;
-LRESULT CALLBACK AnsiEditProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return CallWindowProcA(g_editProc, hWnd, msg, wp, lp);
-}
-
-TEST_F(AddNameDlgTest, ANameHoldingAQuestionMarkIsRefusedAndTheDialogStaysOpen) {
-    // On the 95/98/Me family the letters the code page lacks arrive as '?': a name typed in
-    // another script is refused there.
-    for (const bool bAnsiOnly : {false, true}) {
-        CForceAnsiOnly ansiOnly(bAnsiOnly);
-        const std::string typed = bAnsiOnly ? "游戏.exe" : "a?b.exe";
-        const std::string refused = bAnsiOnly ? "??.exe" : typed;
-        s_messages.clear();
-        CAddNameDlg dlg;
-        DialogDriver driver;
-        driver.Until([&] { return FindDialog(kCaption) != nullptr; }).Then([&] {
-            HWND hDlg = FindDialog(kCaption);
-            HWND hEdit = GetDlgItem(hDlg, IDC_PROCESS_NAME);
-            if (bAnsiOnly)
-                g_editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-                    hEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AnsiEditProc)));
-            EXPECT_EQ(!bAnsiOnly, IsWindowUnicode(hEdit) != FALSE);
-            Type(hDlg, typed);
-            ClickButton(hDlg, IDOK);
-            EXPECT_EQ(std::vector<std::string>{QuestionMarkNameText(refused)}, s_messages);
-            EXPECT_EQ(refused + " cannot be a favourite: no file name holds \"?\".",
-                      QuestionMarkNameText(refused));
-            EXPECT_TRUE(IsWindow(hDlg) && IsWindowVisible(hDlg)) << "still open";
-            ClickButton(hDlg, IDCANCEL);
-        });
-        EXPECT_EQ(IDCANCEL, driver.Run(dlg));
-    }
 }
 
 } // namespace
