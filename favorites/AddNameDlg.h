@@ -1,4 +1,5 @@
-// CAddNameDlg: asks for one process name, typed by hand, of at most 12 characters.
+// CAddNameDlg: asks for one process name, typed by hand, of at most 12 characters, in any
+// script; a name holding '?' is refused.
 #pragma once
 
 #include "fw/Dialog.h"
@@ -18,3 +19,5 @@ class CAddNameDlg : public CDialog {
 
 // The longest name the dialog takes.
 const int kMaxAddNameChars = 12;
+// Why a typed name holding '?' is refused.
+std::string QuestionMarkNameText(const std::string& name);

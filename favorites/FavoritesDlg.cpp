@@ -24,6 +24,11 @@ std::string SaveFailureText(bool bFavorites, LONG lError) {
            " could not be saved.\n\n" + text;
 }
 
+std::string LossyNameText(const std::string& name) {
+    return name + " cannot be a favourite: its name holds letters that this version of Windows "
+                  "shows as \"?\".";
+}
+
 std::string UngracefulQuestion(const std::string& name) {
     return "The application " + name +
            " does not shut down gracefully.\n\nAre you sure you want to add it to your "
@@ -62,12 +67,11 @@ END_COMMAND_MAP()
 BOOL CFavoritesDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     for (const std::string& name : LoadFavorites(ProgramSettings()))
-        m_lbFavorites.AddString(name.c_str());
+        m_lbFavorites.AddString(name);
     // Every row of the list as it was shown, whose name is not a favourite in any case. A
     // name on several rows is offered as often.
     for (const std::string& name : m_listedNames)
-        if (m_lbFavorites.FindStringExact(-1, name.c_str()) == LB_ERR)
-            m_lbCandidates.AddString(name.c_str());
+        if (m_lbFavorites.FindStringExact(-1, name) == LB_ERR) m_lbCandidates.AddString(name);
     UpdateArrowButtons();
     return TRUE;
 }
@@ -98,13 +102,18 @@ void CFavoritesDlg::OnAdd() {
     const int sel = m_lbCandidates.GetCurSel();
     if (sel != LB_ERR) {
         const std::string name = UpperCase(m_lbCandidates.GetText(sel));
-        // Only a plain Yes adds a process that is known to resist being closed.
-        const bool add =
-            name != "VSMON.EXE" || AfxMessageBox(UngracefulQuestion(name), MB_YESNO) == IDYES;
+        // A name listed with '?' for the letters the system could not spell stands for every
+        // process listed the same way. Only a plain Yes adds a process that is known to resist
+        // being closed.
+        bool add = !IsLossyName(name);
+        if (!add)
+            AfxMessageBox(LossyNameText(name), MB_OK | MB_ICONEXCLAMATION);
+        else if (name == "VSMON.EXE")
+            add = AfxMessageBox(UngracefulQuestion(name), MB_YESNO) == IDYES;
         if (!m_hWnd) return; // the program was closed while the question was up
         if (add) {
             m_lbCandidates.DeleteString(sel);
-            m_lbFavorites.AddString(name.c_str());
+            m_lbFavorites.AddString(name);
         }
     }
     UpdateArrowButtons();
@@ -116,7 +125,7 @@ void CFavoritesDlg::OnRemove() {
         const std::string name = UpperCase(m_lbFavorites.GetText(sel));
         m_lbFavorites.DeleteString(sel);
         // Back among the candidates only while a row shows it; otherwise it is gone.
-        if (IsListed(name)) m_lbCandidates.AddString(name.c_str());
+        if (IsListed(name)) m_lbCandidates.AddString(name);
     }
     UpdateArrowButtons();
 }
@@ -125,8 +134,7 @@ void CFavoritesDlg::OnManualAdd() {
     CAddNameDlg dlg;
     if (dlg.DoModal() != IDOK) return;
     const std::string name = UpperCase(dlg.m_strName);
-    if (m_lbFavorites.FindStringExact(-1, name.c_str()) == LB_ERR)
-        m_lbFavorites.AddString(name.c_str());
+    if (m_lbFavorites.FindStringExact(-1, name) == LB_ERR) m_lbFavorites.AddString(name);
 }
 
 void CFavoritesDlg::OnKillGently() {
@@ -138,8 +146,14 @@ void CFavoritesDlg::OnOK() {
     if (!UpdateData(TRUE)) return;
     std::vector<std::string> names;
     const int count = m_lbFavorites.GetCount();
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         names.push_back(m_lbFavorites.GetText(i));
+        // Stored by an earlier version as the system listed it: the person removes it first.
+        if (IsLossyName(names.back())) {
+            AfxMessageBox(LossyNameText(names.back()), MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+    }
     const LONG lFavorites = SaveFavorites(ProgramSettings(), names);
     LONG lGentle = ERROR_SUCCESS;
     ProgramSettings().SetInt(kSectionSetting, kValueGentle, m_bGentle, &lGentle);

@@ -46,5 +46,8 @@ extern const char kGentleWarning[];
 // What OK says when the favourites (bFavorites) or else the kill mode could not be stored:
 // what failed and the system's reason for lError.
 std::string SaveFailureText(bool bFavorites, LONG lError);
+// Why a name that holds '?' (the letters an ANSI listing could not spell) cannot be a
+// favourite.
+std::string LossyNameText(const std::string& name);
 // The question asked before a process that does not shut down gracefully becomes a favourite.
 std::string UngracefulQuestion(const std::string& name);

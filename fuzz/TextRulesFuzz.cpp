@@ -1,7 +1,9 @@
 // libFuzzer target for the pure text rules of the settings store and the INI import: the
-// line classification, the trimming and the integer conversion, checked against a plain
-// restatement of each rule. Built for the host by scripts/fuzz; not part of the test suite.
+// line classification, the trimming, the integer conversion and the UTF-8 decoding, checked
+// against a plain restatement of each rule. Built for the host by scripts/fuzz; not part of the
+// test suite.
 #include "settings/TextRules.h"
+#include "tests/unit/Utf8Reference.h"
 
 #include <cerrno>
 #include <climits>
@@ -72,6 +74,32 @@ void CheckLine(const std::string& raw) {
     Check(line.kind == textrules::IniLineKind::Ignored, "any other line is ignored");
 }
 
+void CheckUtf8(const std::string& s) {
+    textrules::Utf8Decoder decoder;
+    std::u16string units;
+    bool valid = true;
+    for (char c : s)
+        valid = decoder.Feed(static_cast<unsigned char>(c), &units) && valid;
+    valid = decoder.Finish(&units) && valid;
+    std::u32string points;
+    Check(valid == Utf8CodePoints(s, &points), "the decoder finds UTF-8 valid exactly when it is");
+    // Every unit is a character or a whole pair; valid text gives its code points back.
+    std::u32string decoded;
+    for (size_t i = 0; i < units.size(); ++i) {
+        const char16_t u = units[i];
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            Check(i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF,
+                  "a high surrogate is followed by a low one");
+            decoded += char32_t(0x10000 + ((u - 0xD800) << 10) + (units[++i] - 0xDC00));
+        } else {
+            Check(u < 0xDC00 || u > 0xDFFF, "no low surrogate stands alone");
+            decoded += u;
+        }
+    }
+    Check(!valid || decoded == points, "valid text decodes to its code points");
+    Check(valid || decoded.find(U'\uFFFD') != std::u32string::npos, "invalid text shows U+FFFD");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -79,6 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckTrim(s);
     CheckParseInt(s);
     CheckLine(s);
+    CheckUtf8(s);
     // As the import hands lines over: at most 519 characters, cut at a NUL.
     CheckLine(s.substr(0, 519).c_str());
     return 0;

@@ -1,5 +1,8 @@
 #include "fw/Dialog.h"
 #include "fw/App.h"
+#include "fw/Controls.h"
+#include "win/AnsiOnly.h"
+#include "win/Utf8.h"
 
 #include <cstdio>
 
@@ -30,15 +33,10 @@ void DDX_Check(CDataExchange* pDX, int nID, int& value) {
 
 void DDX_Text(CDataExchange* pDX, int nID, std::string& value) {
     HWND hCtrl = pDX->PrepareCtrl(nID);
-    if (pDX->m_bSaveAndValidate) {
-        int len = GetWindowTextLengthA(hCtrl);
-        std::string text(size_t(len) + 1, '\0');
-        len = GetWindowTextA(hCtrl, &text[0], len + 1);
-        text.resize(size_t(len > 0 ? len : 0));
-        value = text;
-    } else {
-        SetWindowTextA(hCtrl, value.c_str());
-    }
+    if (pDX->m_bSaveAndValidate)
+        value = GetWindowTextUtf8(hCtrl);
+    else
+        SetWindowTextUtf8(hCtrl, value);
 }
 
 void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nChars) {
@@ -46,7 +44,8 @@ void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nChars) {
         SendMessageA(pDX->m_hWndLastControl, EM_LIMITTEXT, WPARAM(nChars), 0);
         return;
     }
-    if (int(value.size()) > nChars) {
+    // Counted as the edit control counts: in UTF-16 units.
+    if (int(WideFromUtf8(value).size()) > nChars) {
         char text[96];
         snprintf(text, sizeof text, "Please enter no more than %d characters.", nChars);
         AfxMessageBox(text, MB_ICONEXCLAMATION);
@@ -69,8 +68,14 @@ INT_PTR CDialog::DoModal() {
     if (!hOwner && AfxGetMainWnd()) hOwner = AfxGetMainWnd()->m_hWnd;
     CDialog* pOuter = t_pModal;
     t_pModal = this;
-    const INT_PTR result = DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
-                                           hOwner, StdDlgProc, reinterpret_cast<LPARAM>(this));
+    // A dialog of wide controls: an ANSI edit control or list box holds only what the ANSI
+    // code page can spell. The 95/98/Me family has ANSI ones only.
+    const INT_PTR result =
+        IsAnsiOnlySystem()
+            ? DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
+                              StdDlgProc, reinterpret_cast<LPARAM>(this))
+            : DialogBoxParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hOwner,
+                              StdDlgProc, reinterpret_cast<LPARAM>(this));
     t_pModal = pOuter;
     return result;
 }

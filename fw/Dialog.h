@@ -26,10 +26,10 @@ class CDataExchange {
 void DDX_Control(CDataExchange* pDX, int nID, CWnd& rControl);
 // A check box's state and an int (0 or 1).
 void DDX_Check(CDataExchange* pDX, int nID, int& value);
-// An edit control's text and a string.
+// An edit control's text and a UTF-8 string (see GetWindowTextUtf8).
 void DDX_Text(CDataExchange* pDX, int nID, std::string& value);
-// Limits the text to nChars: the control takes no more on load; a longer text is refused
-// with a message on save.
+// Limits the text to nChars UTF-16 characters: the control takes no more on load; a longer
+// text is refused with a message on save.
 void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nChars);
 
 class CDialog : public CWnd {

@@ -83,6 +83,10 @@ vantrel_start_wine() {
         "$VANTREL_WINESERVER" -w
     fi
     vantrel_wine_fonts
+    if ! grep -qs 'WenQuanYi' "$WINEPREFIX/user.reg"; then
+        vantrel_wine_font_link >>"$log" 2>&1 </dev/null
+        "$VANTREL_WINESERVER" -w
+    fi
     # A server that already runs for this prefix (someone else's) is used as it is and left
     # running at the end; only a server started here is stopped.
     VANTREL_OWN_SERVER=
@@ -100,6 +104,18 @@ vantrel_wine_fonts() {
     local fonts=$WINEPREFIX/drive_c/windows/Fonts
     [ -d "$fonts" ] && [ -d /usr/share/wine/fonts ] || return 0
     cp -n /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
+}
+
+# Letters of Chinese, Japanese and Korean in the dialogs that show process names, from the
+# font of Debian's fonts-wqy-microhei. Their font, MS Shell Dlg, is Tahoma under Wine; on
+# Windows Tahoma links to Windows' own fonts of those scripts, and Wine's list of links names
+# only those. Edit controls take missing letters from Wine's fallback font of the script
+# ("hani": Han).
+vantrel_wine_font_link() {
+    "$WINELOADER" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+        /v Tahoma /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f
+    "$WINELOADER" reg add 'HKCU\Software\Wine\Uniscribe\Fallback' /v 696e6168 \
+        /d 'WenQuanYi Micro Hei' /f
 }
 
 vantrel_stop_wine() {

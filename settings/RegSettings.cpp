@@ -1,72 +1,47 @@
 #include "settings/RegSettings.h"
+#include "settings/IniFile.h"
+#include "settings/StoreCalls.h"
 #include "settings/TextRules.h"
-#include "win/Handles.h"
+#include "win/Utf8.h"
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+using namespace storecalls;
+
 namespace {
 
-// Values are read into a buffer of this size; larger data reads as the caller's default.
-const DWORD kReadBufferSize = 260;
-// INI lines are read into a buffer of this size; longer lines arrive as several pieces.
-const int kIniLineBufferSize = 520;
+// Values are read into a buffer of this many characters (bytes for data that is not text);
+// larger data reads as the caller's default.
+const DWORD kReadLimit = 260;
 
 LONG CreateWritableKey(HKEY hParent, const std::string& strPath, CKey* pKey,
                        bool* pbCreated = nullptr, REGSAM samMore = 0) {
-    DWORD dwDisp = 0;
-    LONG rc = RegCreateKeyExA(hParent, strPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_WRITE | samMore, nullptr, pKey->Receive(), &dwDisp);
-    if (rc != ERROR_SUCCESS) pKey->Detach(); // whatever the failed call left there is no key
-    if (pbCreated) *pbCreated = rc == ERROR_SUCCESS && dwDisp == REG_CREATED_NEW_KEY;
-    return rc;
-}
-
-LONG WriteText(HKEY hKey, const char* pszValue, const std::string& strText) {
-    return RegSetValueExA(hKey, pszValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(strText.c_str()),
-                          DWORD(strText.size() + 1));
+    return CreateKey(hParent, strPath, KEY_WRITE | samMore, pKey, pbCreated);
 }
 
 // Copies into hTarget what it lacks of hSource: each value it does not have, and each key
 // below that it does not have, whole. What hTarget has stays as it is, so a section is taken
-// from one source only. The ANSI calls hand text over in the ANSI code page, the form in which
-// this store reads it anyway; every other type keeps its bytes. Failures leave a value or a
-// key out: the sources are never changed, so nothing is lost.
+// from one source only. Every value keeps its type and its data as the registry holds it.
+// Failures leave a value or a key out: the sources are never changed, so nothing is lost.
 void CopyMissing(HKEY hSource, HKEY hTarget) {
-    // The longest name the registry allows, in bytes of a double-byte code page.
-    std::vector<char> name(2 * 16384 + 2);
-    std::vector<BYTE> data(kReadBufferSize);
-    for (DWORD i = 0;;) {
-        DWORD cchName = DWORD(name.size()), cbData = DWORD(data.size()), dwType = 0;
-        const LONG rc = RegEnumValueA(hSource, i, name.data(), &cchName, nullptr, &dwType,
-                                      data.data(), &cbData);
-        if (rc == ERROR_MORE_DATA && cbData > data.size()) {
-            data.resize(cbData); // and the same value again
-            continue;
-        }
+    std::string name;
+    std::vector<BYTE> data;
+    for (DWORD i = 0;; ++i) {
+        DWORD dwType = 0;
+        const LONG rc = EnumValue(hSource, i, &name, &dwType, &data);
         if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) break; // the end, or nothing to read
-        ++i;
-        if (rc != ERROR_SUCCESS || RegQueryValueExA(hTarget, name.data(), nullptr, nullptr, nullptr,
-                                                    nullptr) != ERROR_FILE_NOT_FOUND)
-            continue;
-        RegSetValueExA(hTarget, name.data(), 0, dwType, data.data(), cbData);
+        if (rc == ERROR_SUCCESS && IsValueMissing(hTarget, name))
+            WriteRaw(hTarget, name, dwType, data);
     }
     std::vector<std::string> children;
-    for (DWORD i = 0;; ++i) {
-        DWORD cchName = DWORD(name.size());
-        const LONG rc =
-            RegEnumKeyExA(hSource, i, name.data(), &cchName, nullptr, nullptr, nullptr, nullptr);
-        if (rc != ERROR_SUCCESS) break;
-        children.emplace_back(name.data(), cchName);
-    }
+    for (DWORD i = 0; EnumKey(hSource, i, &name) == ERROR_SUCCESS; ++i)
+        children.push_back(name);
     for (const std::string& child : children) {
         CKey source, target;
         bool bCreated = false;
-        if (RegOpenKeyExA(hSource, child.c_str(), 0, KEY_READ, source.Receive()) != ERROR_SUCCESS) {
-            source.Detach();
-            continue;
-        }
+        if (OpenKey(hSource, child, KEY_READ, &source) != ERROR_SUCCESS) continue;
         if (CreateWritableKey(hTarget, child, &target, &bCreated, KEY_READ) != ERROR_SUCCESS ||
             !bCreated)
             continue;
@@ -76,10 +51,8 @@ void CopyMissing(HKEY hSource, HKEY hTarget) {
 
 // "<Windows directory>\<strAppName>.INI", or "" when the system does not say where that is.
 std::string IniFilePath(const std::string& strAppName) {
-    char windir[MAX_PATH + 1] = "";
-    UINT len = GetWindowsDirectoryA(windir, MAX_PATH);
-    if (len == 0 || len > MAX_PATH) return "";
-    return std::string(windir) + "\\" + strAppName + ".INI";
+    const std::string windir = WindowsDirectory();
+    return windir.empty() ? windir : windir + "\\" + strAppName + ".INI";
 }
 
 } // namespace
@@ -114,11 +87,7 @@ int CRegSettings::OpenAndImportOnce(HKEY hRootKey, const std::string& strBaseKey
     bool bFound = false;
     for (const RegKeyPlace& old : oldKeys) {
         CKey source;
-        if (RegOpenKeyExA(old.hRoot, old.strPath.c_str(), 0, KEY_READ, source.Receive()) !=
-            ERROR_SUCCESS) {
-            source.Detach();
-            continue;
-        }
+        if (OpenKey(old.hRoot, old.strPath, KEY_READ, &source) != ERROR_SUCCESS) continue;
         CopyMissing(source, base);
         bFound = true;
     }
@@ -131,44 +100,29 @@ std::string CRegSettings::SectionPath(const char* pszSection) const {
     return m_strBaseKey + "\\" + pszSection;
 }
 
-bool CRegSettings::ReadValue(const char* pszSection, const char* pszValue, std::string* pstrData,
-                             DWORD* pdwType) const {
+bool CRegSettings::ReadValue(const char* pszSection, const char* pszValue,
+                             storecalls::Value* pValue) const {
     CKey key;
-    if (RegOpenKeyExA(m_hRootKey, SectionPath(pszSection).c_str(), 0, KEY_READ, key.Receive()) !=
-        ERROR_SUCCESS) {
-        key.Detach();
-        return false;
-    }
-    // One byte more than the registry may fill, so that data of exactly 260 bytes without a
-    // terminating NUL still ends inside the buffer.
-    char buffer[kReadBufferSize + 1];
-    DWORD cbData = kReadBufferSize;
-    LONG rc =
-        RegQueryValueExA(key, pszValue, nullptr, pdwType, reinterpret_cast<BYTE*>(buffer), &cbData);
-    if (rc != ERROR_SUCCESS || cbData > kReadBufferSize) return false;
-    pstrData->assign(buffer, cbData);
-    return true;
+    return OpenKey(m_hRootKey, SectionPath(pszSection), KEY_READ, &key) == ERROR_SUCCESS &&
+           storecalls::ReadValue(key, pszValue, kReadLimit, pValue);
 }
 
 int CRegSettings::GetInt(const char* pszSection, const char* pszValue, int nDefault) const {
-    std::string data;
-    DWORD dwType = 0;
+    Value value;
     int nValue = 0;
-    if (!ReadValue(pszSection, pszValue, &data, &dwType)) return nDefault;
-    if (dwType == REG_DWORD && data.size() == sizeof(DWORD)) {
+    if (!ReadValue(pszSection, pszValue, &value)) return nDefault;
+    if (value.dwType == REG_DWORD && value.data.size() == sizeof(DWORD)) {
         DWORD dwValue = 0;
-        memcpy(&dwValue, data.data(), sizeof dwValue);
+        memcpy(&dwValue, value.data.data(), sizeof dwValue);
         return int(dwValue);
     }
-    // Text up to its NUL, or to the end of the data when it has none.
-    return textrules::ParseInt(data.c_str(), &nValue) ? nValue : nDefault;
+    return textrules::ParseInt(value.Text(), &nValue) ? nValue : nDefault;
 }
 
 std::string CRegSettings::GetString(const char* pszSection, const char* pszValue,
                                     const std::string& strDefault) const {
-    std::string data;
-    DWORD dwType = 0;
-    return ReadValue(pszSection, pszValue, &data, &dwType) ? std::string(data.c_str()) : strDefault;
+    Value value;
+    return ReadValue(pszSection, pszValue, &value) ? value.Text() : strDefault;
 }
 
 int CRegSettings::SetInt(const char* pszSection, const char* pszValue, int nValue,
@@ -188,20 +142,20 @@ int CRegSettings::SetString(const char* pszSection, const char* pszValue,
 }
 
 void CRegSettings::ImportIniPath(HKEY hBaseKey, const std::string& strPath) const {
-    if (strPath.empty()) return;
-    FILE* file = fopen(strPath.c_str(), "rt");
-    if (!file) return;
+    CIniFile file;
+    if (strPath.empty() || !file.Open(strPath)) return;
+    // An ANSI line is classified as it stands, as it always was; only its parts are converted.
+    const bool bAnsi = file.GetEncoding() == CIniFile::Encoding::Ansi;
+    auto text = [bAnsi](const std::string& part) { return bAnsi ? Utf8FromAnsi(part) : part; };
     CKey section;
-    char line[kIniLineBufferSize];
-    while (fgets(line, sizeof line, file)) {
-        // A NUL byte inside a line ends the text there, as it would for any C string.
-        const textrules::IniLine parsed = textrules::ClassifyIniLine(line);
+    std::string piece;
+    while (file.ReadPiece(&piece)) {
+        const textrules::IniLine parsed = textrules::ClassifyIniLine(piece);
         if (parsed.kind == textrules::IniLineKind::Section) {
-            if (CreateWritableKey(hBaseKey, parsed.section, &section) != ERROR_SUCCESS)
+            if (CreateWritableKey(hBaseKey, text(parsed.section), &section) != ERROR_SUCCESS)
                 break; // a section that cannot be created ends the import
         } else if (parsed.kind == textrules::IniLineKind::Entry && section.IsValid()) {
-            WriteText(section, parsed.key.c_str(), parsed.value);
+            WriteText(section, text(parsed.key), text(parsed.value));
         }
     }
-    fclose(file);
 }

@@ -1,4 +1,5 @@
 // CRegSettings: the program's settings, kept as REG_SZ text values in one registry key.
+// Names and text are UTF-8; they reach the registry through its wide calls.
 #pragma once
 
 #include "settings/SettingNames.h"
@@ -6,6 +7,10 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+
+namespace storecalls {
+struct Value;
+}
 
 class CRegSettings {
   public:
@@ -37,16 +42,17 @@ class CRegSettings {
     int SetString(const char* pszSection, const char* pszValue, const std::string& strText,
                   LONG* plError = nullptr) const;
 
-    // Imports an INI file into an open base key: the first start's import, and the tests'.
+    // Imports an INI file (ANSI, UTF-8 or UTF-16, see CIniFile) into an open base key: the
+    // first start's import, and the tests'.
     void ImportIniPath(HKEY hBaseKey, const std::string& strPath) const;
 
     const std::string& BaseKey() const { return m_strBaseKey; }
 
   private:
-    // Reads a value's bytes and type into a 260-byte buffer. Returns false when the section or
-    // the value cannot be read or the data does not fit.
-    bool ReadValue(const char* pszSection, const char* pszValue, std::string* pstrData,
-                   DWORD* pdwType) const;
+    // Reads a value of at most 260 characters (text, its NUL included) or 260 bytes (other
+    // data). Returns false when the section or the value cannot be read or the data does not
+    // fit.
+    bool ReadValue(const char* pszSection, const char* pszValue, storecalls::Value* pValue) const;
     std::string SectionPath(const char* pszSection) const;
 
     std::string m_strBaseKey;

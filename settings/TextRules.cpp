@@ -64,4 +64,60 @@ IniLine ClassifyIniLine(const std::string& rawLine) {
     return result;
 }
 
+bool Utf8Decoder::Feed(unsigned char byte, std::u16string* pOut) {
+    if (m_need == 0) {
+        if (byte < 0x80) {
+            *pOut += char16_t(byte);
+            return true;
+        }
+        // No overlong forms, no surrogates, nothing above U+10FFFF.
+        if (byte >= 0xC2 && byte <= 0xDF) {
+            m_need = 1;
+            m_code = byte & 0x1Fu;
+        } else if (byte >= 0xE0 && byte <= 0xEF) {
+            m_need = 2;
+            m_code = byte & 0x0Fu;
+            if (byte == 0xE0) m_lower = 0xA0;
+            if (byte == 0xED) m_upper = 0x9F;
+        } else if (byte >= 0xF0 && byte <= 0xF4) {
+            m_need = 3;
+            m_code = byte & 0x07u;
+            if (byte == 0xF0) m_lower = 0x90;
+            if (byte == 0xF4) m_upper = 0x8F;
+        } else {
+            *pOut += u'\uFFFD';
+            return false;
+        }
+        return true;
+    }
+    if (byte < m_lower || byte > m_upper) {
+        Finish(pOut);
+        Feed(byte, pOut);
+        return false;
+    }
+    m_lower = 0x80;
+    m_upper = 0xBF;
+    m_code = (m_code << 6) | (byte & 0x3Fu);
+    if (--m_need == 0) {
+        if (m_code >= 0x10000) {
+            *pOut += char16_t(0xD800 + ((m_code - 0x10000) >> 10));
+            *pOut += char16_t(0xDC00 + ((m_code - 0x10000) & 0x3FF));
+        } else {
+            *pOut += char16_t(m_code);
+        }
+        m_code = 0;
+    }
+    return true;
+}
+
+bool Utf8Decoder::Finish(std::u16string* pOut) {
+    if (m_need == 0) return true;
+    *pOut += u'\uFFFD';
+    m_need = 0;
+    m_code = 0;
+    m_lower = 0x80;
+    m_upper = 0xBF;
+    return false;
+}
+
 } // namespace textrules

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace textrules {
@@ -28,5 +29,24 @@ struct IniLine {
 
 // Classifies one line as read from the file (not yet trimmed).
 IniLine ClassifyIniLine(const std::string& rawLine);
+
+// The INI import reads a line in pieces of at most this many characters.
+const size_t kIniPieceChars = 519;
+
+// Decodes UTF-8 a byte at a time into UTF-16. A byte that can neither start nor continue a
+// character becomes U+FFFD, and so does the valid start of a character that another byte cuts
+// short; that byte is then read again as a start.
+class Utf8Decoder {
+  public:
+    // Appends to *pOut what the byte completes; false when the byte broke the rules.
+    bool Feed(unsigned char byte, std::u16string* pOut);
+    // Ends the text: a character cut short becomes U+FFFD, and the result is false.
+    bool Finish(std::u16string* pOut);
+
+  private:
+    uint32_t m_code = 0;
+    int m_need = 0;                               // continuation bytes still to come
+    unsigned char m_lower = 0x80, m_upper = 0xBF; // the range of the next continuation byte
+};
 
 } // namespace textrules

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The favourites through the real program: F2 opens the editor, a candidate moved across and
 # confirmed with OK is stored as Fav0 and then killed by F9; Cancel stores nothing; a shorter
-# list ends where it ends; a save that fails is said and keeps the dialog open.
+# list ends where it ends; a save that fails is said and keeps the dialog open; a name in
+# another script typed into the Add Process Name dialog is stored with its own letters.
 . "$(dirname "$0")/lib.sh"
 
 reset_state
@@ -79,5 +80,22 @@ vdrive click "$dlg" 1
 wait_until 3000 not dialog_open || fail "OK did not close the Favorites dialog once it could save"
 [ "$(reg_read Settings Fav0)" = OLD4.EXE ] || fail "the second OK saved '$(reg_read Settings Fav0)'"
 [ -z "$(reg_read Settings Fav1)" ] || fail "Fav1 holds '$(reg_read Settings Fav1)'"
+
+# Typed with the keyboard: the registry holds the name's UTF-16 letters, upper-cased.
+keys F2
+dlg=$(vdrive dialog Favorites 5000) || fail "F2 did not open the Favorites dialog (typed)"
+vdrive click "$dlg" 3 || fail "could not click Manually Add Name"
+vdrive dialog "Add Process Name" 5000 >/dev/null || fail "no Add Process Name dialog"
+type_in "Add Process Name" "游戏.exe"
+shot typed-name
+keys_in "Add Process Name" Return
+add_closed() { ! vdrive dialog "Add Process Name" 0 >/dev/null; }
+wait_until 3000 add_closed || fail "OK did not close the Add Process Name dialog"
+shot typed-favourite
+vdrive click "$dlg" 1
+wait_until 3000 not dialog_open || fail "OK did not close the Favorites dialog (typed)"
+utf16=$(printf '%s\0' "游戏.EXE" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 | tr -d ' \n')
+regtool dump "$KEY" | grep -qP "^Settings\tFav1\t1\t$utf16\$" ||
+    fail "Fav1 is not 游戏.EXE: $(regtool dump "$KEY" | grep -P '^Settings\tFav1\t')"
 close_vantrel
 echo PASS

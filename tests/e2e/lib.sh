@@ -156,6 +156,16 @@ keys_in() {
     xdotool key --delay 50 "$@"
 }
 
+# Types UTF-8 text, in any script, into the window titled TITLE as the keyboard would.
+# Usage: type_in TITLE TEXT
+type_in() {
+    local w
+    w=$(timeout 10 xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) || true
+    [ -n "$w" ] || fail "no window titled $1"
+    xdotool windowfocus --sync "$w" 2>/dev/null || true
+    xdotool type --delay 80 "$2"
+}
+
 # Runs a command until it succeeds or MS milliseconds have passed; fails (returns non-zero)
 # on time-out. Usage: wait_until MS command [args...]
 wait_until() {

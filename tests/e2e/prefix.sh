@@ -3,6 +3,7 @@
 # running (setup), or stops that server (cleanup). Everything Wine prints goes to a file.
 set -euo pipefail
 export WINEDEBUG=-all
+. "$(dirname "$0")/../../scripts/lib.sh"
 log="$WINEPREFIX-prefix.log"
 case "$1" in
 setup)
@@ -15,6 +16,8 @@ setup)
     "$VANTREL_WINESERVER" -w
     # Wine's own fonts, where this Wine does not find them by itself (see scripts/lib.sh).
     cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    vantrel_wine_font_link >>"$log" 2>&1 </dev/null
+    "$VANTREL_WINESERVER" -w
     "$VANTREL_WINESERVER" -p >>"$log" 2>&1 </dev/null
     "$WINELOADER" wineboot >>"$log" 2>&1 </dev/null
     ;;

@@ -1,5 +1,5 @@
-// The Add Process Name dialog as a real dialog: what the edit takes, what OK returns, and
-// the refusal of a name that is too long.
+// The Add Process Name dialog as a real dialog: what the edit takes, in any script, what OK
+// returns, and the refusal of a name that is too long or holds '?'.
 #include "favorites/AddNameDlg.h"
 #include "res/resource.h"
 #include "unit/AppTestEnv.h"
@@ -10,15 +10,11 @@ namespace {
 const char kCaption[] = "Add Process Name";
 
 std::string EditText(HWND hDlg) {
-    char text[64] = "";
-    GetDlgItemTextA(hDlg, IDC_PROCESS_NAME, text, sizeof text);
-    return text;
+    return ItemText(hDlg, IDC_PROCESS_NAME);
 }
 
 void Type(HWND hDlg, const std::string& keys) {
-    HWND hEdit = GetDlgItem(hDlg, IDC_PROCESS_NAME);
-    for (char c : keys)
-        SendMessageA(hEdit, WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
+    TypeText(hDlg, IDC_PROCESS_NAME, keys);
 }
 
 class AddNameDlgTest : public AppTest {};
@@ -32,6 +28,9 @@ TEST_F(AddNameDlgTest, TheEditTakesAtMostTwelveCharactersTypedOrPasted) {
         Type(hDlg, "abcdefghijklmnop");
         EXPECT_EQ("abcdefghijkl", EditText(hDlg));
         SetDlgItemTextA(hDlg, IDC_PROCESS_NAME, "");
+        Type(hDlg, "音乐音乐音乐音乐音乐音乐音乐音乐");
+        EXPECT_EQ("音乐音乐音乐音乐音乐音乐", EditText(hDlg));
+        SetDlgItemTextA(hDlg, IDC_PROCESS_NAME, "");
         SendDlgItemMessageA(hDlg, IDC_PROCESS_NAME, EM_REPLACESEL, TRUE,
                             reinterpret_cast<LPARAM>("pasted-name-that-is-long.exe"));
         EXPECT_EQ("pasted-name-", EditText(hDlg));
@@ -42,8 +41,11 @@ TEST_F(AddNameDlgTest, TheEditTakesAtMostTwelveCharactersTypedOrPasted) {
     EXPECT_TRUE(s_messages.empty());
 }
 
-TEST_F(AddNameDlgTest, OkReturnsTheTextExactlyAsTypedEvenWhenEmpty) {
-    for (const std::string& typed : {std::string(" calc.Exe  "), std::string("")}) {
+TEST_F(AddNameDlgTest, OkReturnsTheTextExactlyAsTypedInAnyScriptEvenWhenEmpty) {
+    // Twelve characters whatever their bytes in UTF-8: the last name has 32.
+    for (const std::string& typed :
+         {std::string(" calc.Exe  "), std::string(""), std::string("游戏.exe"),
+          std::string("Ёлка音乐音乐音乐音乐")}) {
         CAddNameDlg dlg;
         DialogDriver driver;
         driver.Until([&] { return FindDialog(kCaption) != nullptr; }).Then([&] {
@@ -57,7 +59,7 @@ TEST_F(AddNameDlgTest, OkReturnsTheTextExactlyAsTypedEvenWhenEmpty) {
     EXPECT_TRUE(s_messages.empty());
 }
 
-TEST_F(AddNameDlgTest, ALongerTextIsRefusedAndTheDialogStaysOpen) {
+TEST_F(AddNameDlgTest, ALongerTextOrAQuestionMarkIsRefusedAndTheDialogStaysOpen) {
     CAddNameDlg dlg;
     HWND hDlg = nullptr;
     DialogDriver driver;
@@ -67,6 +69,12 @@ TEST_F(AddNameDlgTest, ALongerTextIsRefusedAndTheDialogStaysOpen) {
         ClickButton(hDlg, IDOK);
         ASSERT_EQ(1u, s_messages.size());
         EXPECT_EQ("Please enter no more than 12 characters.", s_messages[0]);
+        EXPECT_TRUE(IsWindow(hDlg) && IsWindowVisible(hDlg)) << "still open";
+        // No file name holds '?'.
+        SetDlgItemTextA(hDlg, IDC_PROCESS_NAME, "a?b.exe");
+        ClickButton(hDlg, IDOK);
+        ASSERT_EQ(2u, s_messages.size());
+        EXPECT_EQ("a?b.exe cannot be a favourite: no file name holds \"?\".", s_messages[1]);
         EXPECT_TRUE(IsWindow(hDlg) && IsWindowVisible(hDlg)) << "still open";
         // Escape ends it without a result.
         PostMessageA(GetDlgItem(hDlg, IDC_PROCESS_NAME), WM_KEYDOWN, VK_ESCAPE, 0);

@@ -1,4 +1,5 @@
 #include "unit/DialogDriver.h"
+#include "win/Utf8.h"
 
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -99,15 +100,31 @@ HWND FindDialog(const char* pszCaption) {
 
 std::vector<std::string> ListItems(HWND hDlg, int nID) {
     std::vector<std::string> items;
-    const int count = int(SendDlgItemMessageA(hDlg, nID, LB_GETCOUNT, 0, 0));
+    const int count = int(SendDlgItemMessageW(hDlg, nID, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        char text[512] = "";
-        if (SendDlgItemMessageA(hDlg, nID, LB_GETTEXTLEN, WPARAM(i), 0) >= LRESULT(sizeof text))
-            continue;
-        SendDlgItemMessageA(hDlg, nID, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
-        items.push_back(text);
+        wchar_t text[512] = L"";
+        if (SendDlgItemMessageW(hDlg, nID, LB_GETTEXTLEN, WPARAM(i), 0) >= 512) continue;
+        SendDlgItemMessageW(hDlg, nID, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+        items.push_back(Utf8FromWide(text));
     }
     return items;
+}
+
+int FindListItem(HWND hDlg, int nID, const std::string& text) {
+    return int(SendDlgItemMessageW(hDlg, nID, LB_FINDSTRINGEXACT, WPARAM(-1),
+                                   reinterpret_cast<LPARAM>(WideFromUtf8(text).c_str())));
+}
+
+void TypeText(HWND hDlg, int nID, const std::string& text) {
+    HWND hEdit = GetDlgItem(hDlg, nID);
+    for (wchar_t c : WideFromUtf8(text))
+        SendMessageW(hEdit, WM_CHAR, WPARAM(c), 1);
+}
+
+std::string ItemText(HWND hDlg, int nID) {
+    wchar_t text[256] = L"";
+    GetDlgItemTextW(hDlg, nID, text, 256);
+    return Utf8FromWide(text);
 }
 
 int ListSelection(HWND hDlg, int nID) {

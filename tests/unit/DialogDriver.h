@@ -52,7 +52,14 @@ class DialogDriver {
 
 // Helpers for the steps. Dialogs are found among this thread's visible dialog windows.
 HWND FindDialog(const char* pszCaption);
+// Texts are UTF-8, exchanged with the controls through the wide messages.
 std::vector<std::string> ListItems(HWND hDlg, int nID);
+// The index of the list entry equal to text, ignoring case; LB_ERR when there is none.
+int FindListItem(HWND hDlg, int nID, const std::string& text);
+// Types text into an edit control as the keyboard does, one character message at a time.
+void TypeText(HWND hDlg, int nID, const std::string& text);
+// The text of a control.
+std::string ItemText(HWND hDlg, int nID);
 int ListSelection(HWND hDlg, int nID);
 // Selects an entry as a click would: sets the selection, then notifies the dialog.
 void SelectListItem(HWND hDlg, int nID, int nIndex);

@@ -8,6 +8,8 @@
 #include "unit/ViewHost.h"
 #include "settings/SettingNames.h"
 
+#include <algorithm>
+
 namespace {
 
 typedef std::vector<std::string> Names;
@@ -41,8 +43,7 @@ class FavoritesDlgTest : public MainWindowTest {
     }
     // Selects the entry with this text, as a click on it would.
     static void Select(HWND hDlg, int nID, const char* text) {
-        const int index = int(SendDlgItemMessageA(hDlg, nID, LB_FINDSTRINGEXACT, WPARAM(-1),
-                                                  reinterpret_cast<LPARAM>(text)));
+        const int index = FindListItem(hDlg, nID, text);
         ASSERT_NE(LB_ERR, index) << text;
         SelectListItem(hDlg, nID, index);
     }
@@ -208,7 +209,7 @@ void ManualAdd(DialogDriver& driver, const std::string& text, int nButton) {
             HWND hFav = FindDialog(kCaption);
             EXPECT_EQ(hFav, OwnerOf(hAdd)) << "owned by the Favorites dialog";
             EXPECT_FALSE(IsWindowEnabled(hFav)) << "the Favorites dialog waits meanwhile";
-            SetDlgItemTextA(hAdd, IDC_PROCESS_NAME, text.c_str());
+            TypeText(hAdd, IDC_PROCESS_NAME, text);
             ClickButton(hAdd, nButton);
         })
         .Until([] { return FindDialog(kAddCaption) == nullptr; });
@@ -367,6 +368,60 @@ TEST_F(FavoritesDlgTest, WithoutAMainWindowThereAreNoCandidatesAndRemovedNamesAr
     EXPECT_EQ(IDOK, driver.Run(dlg));
     theApp.m_pMainWnd = frame;
     EXPECT_EQ(Names{"BETA.EXE"}, LoadFavorites(theApp.m_settings));
+}
+
+TEST_F(FavoritesDlgTest, NamesInAnyScriptAreTypedShownAndStoredExactly) {
+    Store({"音乐.exe"});
+    CFavoritesDlg dlg({"Ёлка.exe", "游戏.EXE"});
+    DialogDriver driver;
+    driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
+        HWND hDlg = FindDialog(kCaption);
+        EXPECT_EQ(Names{"音乐.EXE"}, Favourites(hDlg));
+        Move(hDlg, IDC_CANDIDATES, IDC_ADD, "ЁЛКА.EXE");
+    });
+    ManualAdd(driver, "游戏.exe", IDOK);
+    ManualAdd(driver, "音乐.EXE", IDOK); // a favourite already
+    driver.Then([] {
+        HWND hDlg = FindDialog(kCaption);
+        Names shown = Favourites(hDlg);
+        std::sort(shown.begin(), shown.end());
+        EXPECT_EQ((Names{"ЁЛКА.EXE", "游戏.EXE", "音乐.EXE"}), shown);
+        EXPECT_EQ(Names{"游戏.EXE"}, Candidates(hDlg)) << "typed in, it stays a candidate";
+    });
+    driver.Picture(kCaption, "favorites-dialog-scripts.bmp").Then([] {
+        ClickButton(FindDialog(kCaption), IDOK);
+    });
+    EXPECT_EQ(IDOK, driver.Run(dlg));
+    EXPECT_TRUE(s_messages.empty());
+    Names stored = LoadFavorites(theApp.m_settings);
+    std::sort(stored.begin(), stored.end());
+    EXPECT_EQ((Names{"ЁЛКА.EXE", "游戏.EXE", "音乐.EXE"}), stored);
+}
+
+// The 95/98/Me family lists names through the ANSI code page, with '?' for the letters it
+// lacks: such a name would stand for every process listed the same way.
+TEST_F(FavoritesDlgTest, ANameListedWithQuestionMarksIsRefusedWithItsReason) {
+    Store({"?A.EXE", "OK.EXE"}); // as an earlier version saved it
+    CFavoritesDlg dlg({"??.EXE"});
+    DialogDriver driver;
+    driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
+        HWND hDlg = FindDialog(kCaption);
+        Move(hDlg, IDC_CANDIDATES, IDC_ADD, "??.EXE");
+        EXPECT_EQ(Names{"??.EXE cannot be a favourite: its name holds letters that this version "
+                        "of Windows shows as \"?\"."},
+                  s_messages);
+        EXPECT_EQ(Names{"??.EXE"}, Candidates(hDlg));
+        EXPECT_EQ((Names{"?A.EXE", "OK.EXE"}), Favourites(hDlg));
+        // OK does not store the old one either: the dialog stays open until it is removed.
+        ClickButton(hDlg, IDOK);
+        EXPECT_EQ((Names{s_messages[0], LossyNameText("?A.EXE")}), s_messages);
+        EXPECT_EQ(hDlg, FindDialog(kCaption));
+        Move(hDlg, IDC_FAVORITES, IDC_REMOVE, "?A.EXE");
+        ClickButton(hDlg, IDOK);
+    });
+    EXPECT_EQ(IDOK, driver.Run(dlg));
+    EXPECT_EQ(2u, s_messages.size());
+    EXPECT_EQ(Names{"OK.EXE"}, LoadFavorites(theApp.m_settings));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "favorites/Favorites.h"
 #include "unit/ScratchKey.h"
 #include "settings/SettingNames.h"
+#include "win/Utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -120,6 +121,23 @@ TEST_F(FavoritesStore, EmptyNamesAreLeftOutSoTheyCannotHideTheNamesAfterThem) {
     EXPECT_EQ("", Stored(2)) << "the terminator";
     EXPECT_EQ("OLD3", Stored(3)) << "beyond the first gap: untouched";
     EXPECT_EQ((Names{"A.EXE", "B.EXE"}), LoadFavorites(store));
+}
+
+TEST_F(FavoritesStore, NamesInAnyScriptRoundTripExactlyAndAnOldAnsiListKeepsItsLetters) {
+    const Names names = {"游戏.EXE", "音乐.EXE", "МУЗЫКА.EXE", "😀.EXE", "ÄSSß.EXE"};
+    ASSERT_EQ(ERROR_SUCCESS, SaveFavorites(store, names));
+    EXPECT_EQ(names, LoadFavorites(store));
+    for (size_t i = 0; i < names.size(); ++i) {
+        std::wstring stored;
+        ASSERT_TRUE(scratch.QueryText(kSectionFavorites, FavoriteValueName(i).c_str(), &stored));
+        EXPECT_EQ(WideFromUtf8(names[i]), stored) << FavoriteValueName(i);
+    }
+    // Saved by an earlier version with the ANSI call, in code page 1252.
+    ASSERT_EQ(1252u, GetACP());
+    Put(0, "\xe9t\xe9.exe");
+    Put(1, "\xd6l.exe");
+    Put(2, "");
+    EXPECT_EQ((Names{"ÉTÉ.EXE", "ÖL.EXE"}), LoadFavorites(store));
 }
 
 } // namespace

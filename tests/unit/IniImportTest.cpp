@@ -2,6 +2,7 @@
 #include "settings/RegSettings.h"
 #include "unit/ResourceCount.h"
 #include "unit/ScratchKey.h"
+#include "win/Utf8.h"
 
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -147,6 +148,31 @@ TEST_F(IniImportTest, AValueAfterANulByteEndsAtIt) {
     Import(std::string("[S]\na=1\0tail\nb=2\n", 18));
     EXPECT_EQ("1", Text("S", "a"));
     EXPECT_EQ("2", Text("S", "b"));
+}
+
+TEST_F(IniImportTest, Utf8AndUtf16FilesGiveTheLettersAnAnsiFileGives) {
+    const std::string text = "[Settings]\r\nFav0=été.exe\r\nFav1=游戏.exe\r\n[Ключ]\r\nКey = 😀\r\n";
+    const std::wstring wide = WideFromUtf8(text);
+    const std::string utf16 =
+        "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+    for (const std::string& file : {"\xEF\xBB\xBF" + text, text, utf16}) {
+        DeleteKeyTree(scratch.Root(), scratch.Path());
+        ASSERT_EQ(1, store.Open(scratch.Root(), scratch.Path()));
+        Import(file);
+        EXPECT_EQ("été.exe", store.GetString("Settings", "Fav0", "")) << Text("Settings", "Fav0");
+        EXPECT_EQ("游戏.exe", store.GetString("Settings", "Fav1", ""));
+        EXPECT_EQ(" 😀", store.GetString("Ключ", "Кey ", ""));
+    }
+    // The same letters from a file in the ANSI code page (1252 here).
+    ASSERT_EQ(1252u, GetACP());
+    Import("[Settings]\nFav0=\xe9t\xe9.exe\n");
+    EXPECT_EQ("été.exe", store.GetString("Settings", "Fav0", ""));
+    // Not valid UTF-8 throughout: the file is ANSI. With the mark it is UTF-8 all the same.
+    Import("[S]\nv=\xc3\xa9\xff\n");
+    EXPECT_EQ("Ã©ÿ", store.GetString("S", "v", ""));
+    Import("\xEF\xBB\xBF[S]\nv=a\xff"
+           "b\xe6\xb8\n");
+    EXPECT_EQ("a\uFFFDb\uFFFD", store.GetString("S", "v", ""));
 }
 
 TEST_F(IniImportTest, NothingStaysOpenAfterwards) {

@@ -1,9 +1,11 @@
 #include "unit/IniModel.h"
 #include "settings/RegSettings.h"
 #include "unit/ScratchKey.h"
+#include "unit/Utf8Reference.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -11,32 +13,49 @@ namespace inimodel {
 
 namespace {
 
-// The registry compares names without regard to case, in Unicode.
-std::wstring Fold(const std::string& ansi) {
-    if (ansi.empty()) return std::wstring();
-    std::wstring wide(ansi.size() * 2 + 1, L'\0');
+std::wstring Wide(UINT codePage, const std::string& text) {
+    if (text.empty()) return std::wstring();
+    std::wstring wide(text.size() + 1, L'\0');
     int n =
-        MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), &wide[0], int(wide.size()));
+        MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), &wide[0], int(wide.size()));
     wide.resize(n > 0 ? size_t(n) : 0);
-    if (!wide.empty()) CharUpperBuffW(&wide[0], DWORD(wide.size()));
     return wide;
 }
 
 std::string Narrow(const std::wstring& wide) {
     if (wide.empty()) return std::string();
-    std::string ansi(wide.size() * 2 + 1, '\0');
-    int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), &ansi[0],
-                                int(ansi.size()), nullptr, nullptr);
-    ansi.resize(n > 0 ? size_t(n) : 0);
-    return ansi;
+    std::string utf8(wide.size() * 3 + 1, '\0');
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), &utf8[0],
+                                int(utf8.size()), nullptr, nullptr);
+    utf8.resize(n > 0 ? size_t(n) : 0);
+    return utf8;
+}
+
+// The registry compares names without regard to case, in Unicode.
+std::wstring Fold(std::wstring wide) {
+    if (!wide.empty()) CharUpperBuffW(&wide[0], DWORD(wide.size()));
+    return wide;
+}
+// Text of an ANSI file is in the ANSI code page, of the others already UTF-16.
+std::wstring Unicode(const std::string& ansi) {
+    return Wide(CP_ACP, ansi);
+}
+const std::wstring& Unicode(const std::wstring& wide) {
+    return wide;
+}
+bool IsHighSurrogate(char) {
+    return false;
+}
+bool IsHighSurrogate(wchar_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
 }
 
 // White space as C's isspace knows it in the "C" locale.
-bool Space(char c) {
+template <class Ch> bool Space(Ch c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-std::string Stripped(const std::string& s) {
+template <class Str> Str Stripped(const Str& s) {
     size_t b = 0, e = s.size();
     while (b < e && Space(s[b]))
         ++b;
@@ -69,26 +88,26 @@ size_t LongestKeyName() {
 
 // Where a section's key goes, or false when it cannot be created: a name that starts with a
 // backslash, or with a part longer than a key name may be.
-bool SectionPath(const std::string& name, std::vector<std::string>* parts) {
+template <class Str> bool SectionPath(const Str& name, std::vector<Str>* parts) {
     parts->clear();
     if (name.empty()) return true; // the base key itself
     if (name[0] == '\\') return false;
     size_t start = 0;
     for (;;) {
         size_t slash = name.find('\\', start);
-        std::string part = name.substr(start, slash == std::string::npos ? slash : slash - start);
+        Str part = name.substr(start, slash == Str::npos ? slash : slash - start);
         if (part.size() > LongestKeyName()) return false;
         if (!part.empty()) parts->push_back(part);
-        if (slash == std::string::npos) break;
+        if (slash == Str::npos) break;
         start = slash + 1;
     }
     return true;
 }
 
-// The bytes as the file's text-mode reading hands them over: a Ctrl+Z ends the file, and a
+// The text as the file's text-mode reading hands it over: a Ctrl+Z ends the file, and a
 // CR directly before an LF is dropped.
-std::string TextMode(const std::string& bytes) {
-    std::string text;
+template <class Str> Str TextMode(const Str& bytes) {
+    Str text;
     for (size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '\x1A') break;
         if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
@@ -97,44 +116,68 @@ std::string TextMode(const std::string& bytes) {
     return text;
 }
 
-} // namespace
-
-Tree Expected(const std::string& bytes) {
+// A file's text in one piece after another, each line of it in reads of at most 519
+// characters, by the rules of the import; Str holds bytes of an ANSI file, else UTF-16.
+template <class Str> Tree ExpectedFrom(const Str& whole) {
     Tree tree;
     tree.keys[L""];
-    const std::string text = TextMode(bytes);
+    const Str text = TextMode(whole);
     bool haveSection = false;
     std::wstring current;
     size_t pos = 0;
     while (pos < text.size()) {
-        // One read: at most 519 characters, up to and including a line break.
+        // One read: at most 519 characters, up to and including a line break; a character of
+        // two UTF-16 halves is not cut in two.
         size_t end = pos;
-        while (end < text.size() && end - pos < 519)
+        while (end < text.size() && end - pos < 519) {
+            if (end - pos == 518 && IsHighSurrogate(text[end])) break;
             if (text[end++] == '\n') break;
-        std::string line = text.substr(pos, end - pos);
+        }
+        Str line = text.substr(pos, end - pos);
         pos = end;
-        line = line.substr(0, line.find('\0')); // the read hands over a C string
+        line = line.substr(0, line.find(typename Str::value_type(0))); // a C string
         line = Stripped(line);
 
         // "[" first, "]" last, and no other "]".
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']' &&
             line.find(']') == line.size() - 1) {
-            std::vector<std::string> parts;
+            std::vector<Str> parts;
             if (!SectionPath(Stripped(line.substr(1, line.size() - 2)), &parts)) break;
             current.clear();
-            for (const std::string& part : parts) {
+            for (const Str& part : parts) {
                 if (!current.empty()) current += L'\\';
-                current += Fold(part);
+                current += Fold(Unicode(part));
                 tree.keys[current];
             }
             haveSection = true;
             continue;
         }
         const size_t eq = line.find('=');
-        if (eq == std::string::npos || !haveSection) continue;
-        tree.keys[current][Fold(line.substr(0, eq))] = line.substr(eq + 1);
+        if (eq == Str::npos || !haveSection) continue;
+        tree.keys[current][Fold(Unicode(line.substr(0, eq)))] =
+            Narrow(Unicode(line.substr(eq + 1)));
     }
     return tree;
+}
+
+} // namespace
+
+Tree Expected(const std::string& bytes) {
+    if (bytes.compare(0, 2, "\xFF\xFE") == 0) {
+        std::wstring units;
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+            units += wchar_t(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8);
+        if (bytes.size() % 2) units += L'\xFFFD';
+        return ExpectedFrom(units);
+    }
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        return ExpectedFrom(Wide(CP_UTF8, bytes.substr(3)));
+    bool high = false;
+    for (char c : bytes)
+        high = high || (c & 0x80);
+    std::u32string points;
+    if (high && Utf8CodePoints(bytes, &points)) return ExpectedFrom(Wide(CP_UTF8, bytes));
+    return ExpectedFrom(bytes);
 }
 
 Tree Read(HKEY root, const std::string& path) {
@@ -149,23 +192,24 @@ Tree Read(HKEY root, const std::string& path) {
     std::map<std::wstring, std::string>* values = nullptr;
     KeyReader reader;
     reader.onKey = [&](const std::string& sub) {
-        rel = Fold(sub);
+        rel = Fold(Wide(CP_UTF8, sub));
         values = &tree.keys[rel];
     };
     reader.onValue = [&](const std::string&, const std::string& name, DWORD type,
                          const std::string& data) {
-        const std::wstring folded = Fold(name);
-        std::string text = data;
-        if (type != REG_SZ || text.empty() || text.back() != '\0')
-            tree.badValues[rel + L"\\" + folded] = text;
+        const std::wstring folded = Fold(Wide(CP_UTF8, name));
+        std::wstring text(data.size() / 2, L'\0');
+        if (!text.empty()) memcpy(&text[0], data.data(), text.size() * 2);
+        if (type != REG_SZ || data.size() % 2 || text.empty() || text.back() != L'\0')
+            tree.badValues[rel + L"\\" + folded] = data;
         else
             text.pop_back();
-        (*values)[folded] = text;
+        (*values)[folded] = Narrow(text);
     };
     reader.onUnopened = [&](const std::string& sub, const std::string& child) {
-        tree.badValues[Fold(sub) + L"\\" + Fold(child) + L"\\"] = "cannot be opened";
+        tree.badValues[Fold(Wide(CP_UTF8, sub + "\\" + child)) + L"\\"] = "cannot be opened";
     };
-    ReadKeyTree(key, reader);
+    ReadKeyTree(key, reader, KeyReading::Stored);
     RegCloseKey(key);
     return tree;
 }
@@ -230,7 +274,7 @@ class Generator {
         if (Chance(3))
             out.insert(Below(int(out.size()) + 1), "\x1A"
                                                    "[After]\nx=1\n");
-        return out;
+        return Chance(20) ? Encoded(out) : out;
     }
 
   private:
@@ -313,6 +357,31 @@ class Generator {
         if (r < 95) return "\n\r";
         if (r < 97) return "\n\n\n";
         return ""; // two lines run together
+    }
+
+    // The same lines in UTF-8 (with or without its mark) or UTF-16 LE with its mark, with
+    // letters of other scripts, some beyond U+FFFF, where the bytes are high.
+    std::string Encoded(const std::string& ansi) {
+        static const char32_t kLetters[] = {U'é',  U'Ä',  U'ß', U'ж', U'Ж', U'游',
+                                            U'戏', U'音', U'Ω', U'😀', U'𝄞'};
+        std::wstring wide;
+        for (char c : ansi) {
+            const char32_t cp = uint8_t(c) < 0x80 ? char32_t(uint8_t(c)) : kLetters[Below(11)];
+            if (cp >= 0x10000) {
+                wide += wchar_t(0xD800 + ((cp - 0x10000) >> 10));
+                wide += wchar_t(0xDC00 + (cp & 0x3FF));
+            } else {
+                wide += wchar_t(cp);
+            }
+        }
+        const int r = Below(3);
+        if (r < 2) return (r == 0 ? "\xEF\xBB\xBF" : "") + Narrow(wide);
+        std::string out = "\xFF\xFE";
+        for (wchar_t u : wide) {
+            out += char(u & 0xFF);
+            out += char(u >> 8);
+        }
+        return out;
     }
 
     std::mt19937 m_rng;

@@ -10,8 +10,8 @@
 namespace inimodel {
 
 // A registry tree as the comparison sees it: key paths below the base key ("" is the base
-// itself) and, per key, value names to their text. Names are folded to upper case the way the
-// registry compares them, so that two spellings of one name are one entry.
+// itself) and, per key, value names to their text in UTF-8. Names are folded to upper case the
+// way the registry compares them, so that two spellings of one name are one entry.
 struct Tree {
     std::map<std::wstring, std::map<std::wstring, std::string>> keys;
     // Values whose type or terminating NUL was wrong, as "path\name".
@@ -26,7 +26,7 @@ Tree Read(HKEY root, const std::string& path);
 
 // A random INI file: sections and entries with odd names, long and split lines, every kind of
 // line end, NUL and high-bit bytes, brackets and "=" in odd places, empty names, backslashes,
-// "." and "..".
+// "." and "..". A fifth of them in UTF-8 or UTF-16 with letters of other scripts.
 std::string RandomFile(uint32_t seed);
 
 // The first difference between two trees, or "" when they are the same.

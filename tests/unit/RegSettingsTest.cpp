@@ -1,6 +1,7 @@
 // The settings store against Wine's real registry, each test in its own scratch key.
 #include "settings/RegSettings.h"
 #include "unit/ScratchKey.h"
+#include "win/AnsiOnly.h"
 
 #include <gtest/gtest.h>
 #include <climits>
@@ -11,8 +12,12 @@ class RegSettingsTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_EQ(1, store.Open(scratch.Root(), scratch.Path())); }
     void PutText(const char* section, const char* value, const std::string& bytes,
-                 DWORD type = REG_SZ) {
-        ASSERT_TRUE(scratch.Put(section, value, type, bytes.data(), DWORD(bytes.size())));
+                 DWORD type = REG_SZ, KeyReading how = KeyReading::Ansi) {
+        ASSERT_TRUE(scratch.Put(section, value, type, bytes.data(), DWORD(bytes.size()), how));
+    }
+    // UTF-16 text as the registry stores it.
+    static std::string Utf16(const std::wstring& text) {
+        return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
     }
     ScratchKey scratch;
     CRegSettings store;
@@ -81,8 +86,9 @@ TEST_F(RegSettingsTest, IntegerTextRule) {
     }
 }
 
-TEST_F(RegSettingsTest, StringsRoundTripUnchanged) {
-    const std::string texts[] = {"", " lead and trail ", "MiXeD.exe", "a=b;[c]", "\xC4\xE9\xFF"};
+TEST_F(RegSettingsTest, StringsInAnyScriptRoundTripUnchanged) {
+    const std::string texts[] = {"",          " lead and trail ", "MiXeD.exe",  "a=b;[c]",
+                                 "Äéÿ ß.exe", "游戏.exe",         "Музыка.exe", "😀.exe"};
     for (const std::string& t : texts) {
         EXPECT_EQ(1, store.SetString("Settings", "Fav0", t));
         EXPECT_EQ(t, store.GetString("Settings", "Fav0", "dflt"));
@@ -106,6 +112,44 @@ TEST_F(RegSettingsTest, SizeLimitOfTheReadBuffer) {
     EXPECT_EQ(std::string(260, 'b'), store.GetString("S", "raw", "dflt"));
     PutText("S", "rawnum", "77" + std::string(258, 'z'), REG_BINARY);
     EXPECT_EQ(77, store.GetInt("S", "rawnum", 0));
+
+    // Text counts in characters, whatever their bytes; one beyond U+FFFF counts as two.
+    std::string cjk;
+    for (int i = 0; i < 259; ++i)
+        cjk += "游";
+    ASSERT_EQ(1, store.SetString("S", "cjk", cjk));
+    EXPECT_EQ(cjk, store.GetString("S", "cjk", "dflt"));
+    ASSERT_EQ(1, store.SetString("S", "cjk", cjk.substr(3) + "😀"));
+    EXPECT_EQ("dflt", store.GetString("S", "cjk", "dflt"));
+
+    // Stored text of any size, without its NUL, is read to its end and not a byte beyond.
+    PutText("S", "odd", Utf16(L"ab") + "c", REG_SZ, KeyReading::Stored);
+    EXPECT_EQ("ab", store.GetString("S", "odd", "dflt")) << "half a character is left out";
+    PutText("S", "full", Utf16(std::wstring(260, L'c')), REG_SZ, KeyReading::Stored);
+    EXPECT_EQ(std::string(260, 'c'), store.GetString("S", "full", "dflt"));
+    PutText("S", "over", Utf16(std::wstring(260, L'c')) + "c", REG_SZ, KeyReading::Stored);
+    EXPECT_EQ("dflt", store.GetString("S", "over", "dflt"));
+}
+
+// The 95/98/Me family has no wide registry calls: the store uses the ANSI ones there, and
+// keeps what the ANSI code page can hold.
+TEST_F(RegSettingsTest, WithoutWideCallsTheAnsiCallsKeepWhatTheCodePageHolds) {
+    ASSERT_EQ(1252u, GetACP()) << "the letters below are those of code page 1252";
+    CForceAnsiOnly ansi(true);
+    EXPECT_EQ(1, store.SetString("S", "v", "Été.exe"));
+    EXPECT_EQ("Été.exe", store.GetString("S", "v", "dflt"));
+    std::wstring stored;
+    ASSERT_TRUE(scratch.QueryText("S", "v", &stored));
+    EXPECT_EQ(L"\u00C9t\u00E9.exe", stored);
+    EXPECT_EQ(1, store.SetString("S", "cjk", "游戏.exe"));
+    EXPECT_EQ("??.exe", store.GetString("S", "cjk", "dflt"));
+    EXPECT_EQ(1, store.SetInt("S", "n", -12));
+    EXPECT_EQ(-12, store.GetInt("S", "n", 0));
+    // The read buffer holds 260 bytes of the code page.
+    PutText("S", "raw", std::string(260, 'b'), REG_BINARY);
+    EXPECT_EQ(std::string(260, 'b'), store.GetString("S", "raw", "dflt"));
+    ASSERT_EQ(1, store.SetString("S", "long", std::string(260, 'a')));
+    EXPECT_EQ("dflt", store.GetString("S", "long", "dflt"));
 }
 
 TEST_F(RegSettingsTest, NumbersReadRegDwordAsItsNumberOtherTypesAsTheirBytes) {

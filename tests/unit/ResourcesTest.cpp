@@ -365,18 +365,20 @@ const DWORD kPush = BS_PUSHBUTTON | WS_TABSTOP;
 const DWORD kDefPush = BS_DEFPUSHBUTTON | WS_TABSTOP;
 const WORD kStatic = 0xFFFF;
 
-void ExpectFrame(const Dialog& d, const char* caption, short cx, short cy) {
+// The dialogs that show process names use MS Shell Dlg, which reaches fonts of every script.
+void ExpectFrame(const Dialog& d, const char* caption, short cx, short cy,
+                 const char* face = "MS Sans Serif") {
     EXPECT_EQ(kDialogStyle, d.style);
     EXPECT_EQ(caption, d.caption);
     EXPECT_EQ(cx, d.cx);
     EXPECT_EQ(cy, d.cy);
     EXPECT_EQ(8, d.points);
-    EXPECT_EQ("MS Sans Serif", d.face);
+    EXPECT_EQ(face, d.face);
 }
 
 TEST(ResourcesTest, FavoritesAndAddNameTemplates) {
     Dialog fav = ReadDialog(IDD_FAVORITES);
-    ExpectFrame(fav, "Favorites", 244, 217);
+    ExpectFrame(fav, "Favorites", 244, 217, "MS Shell Dlg");
     EXPECT_EQ((std::vector<Control>{
                   {IDC_CANDIDATES, "LISTBOX", "", 8, 16, 100, 152, kList},
                   {IDC_ADD, "BUTTON", "-->", 112, 69, 20, 20, kPush},
@@ -393,7 +395,7 @@ TEST(ResourcesTest, FavoritesAndAddNameTemplates) {
               fav.controls);
 
     Dialog add = ReadDialog(IDD_ADD_NAME);
-    ExpectFrame(add, "Add Process Name", 124, 49);
+    ExpectFrame(add, "Add Process Name", 124, 49, "MS Shell Dlg");
     EXPECT_EQ(
         (std::vector<Control>{
             {IDC_PROCESS_NAME, "EDIT", "", 8, 4, 88, 16, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},

@@ -1,23 +1,25 @@
 #include "unit/ScratchKey.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
 // Deletes every subkey of an open key, each opened from its parent: full paths of deep or
-// long-named keys can be too long for the registry's ANSI calls.
+// long-named keys can be too long for the registry's calls. Wide calls: a name the ANSI code
+// page cannot spell is still found.
 void DeleteSubkeys(HKEY key) {
     for (;;) {
-        char name[512];
-        DWORD len = sizeof name;
-        if (RegEnumKeyExA(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        wchar_t name[512];
+        DWORD len = 512;
+        if (RegEnumKeyExW(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
         HKEY child;
-        if (RegOpenKeyExA(key, name, 0, KEY_READ | KEY_WRITE, &child) == ERROR_SUCCESS) {
+        if (RegOpenKeyExW(key, name, 0, KEY_READ | KEY_WRITE, &child) == ERROR_SUCCESS) {
             DeleteSubkeys(child);
             RegCloseKey(child);
         }
-        if (RegDeleteKeyA(key, name) != ERROR_SUCCESS) break;
+        if (RegDeleteKeyW(key, name) != ERROR_SUCCESS) break;
     }
 }
 } // namespace
@@ -67,13 +69,32 @@ bool ScratchKey::Query(const std::string& sub, const char* value, DWORD* type,
     return rc == ERROR_SUCCESS;
 }
 
+bool ScratchKey::QueryText(const std::string& sub, const char* value, std::wstring* text) const {
+    HKEY key;
+    if (RegOpenKeyExA(Root(), Full(sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    const std::wstring name(value, value + strlen(value));
+    wchar_t data[1024];
+    DWORD type = 0, size = sizeof data - sizeof(wchar_t);
+    LONG rc =
+        RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    const size_t cch = size / sizeof(wchar_t);
+    if (rc != ERROR_SUCCESS || type != REG_SZ || size % 2 || cch == 0 || data[cch - 1])
+        return false;
+    text->assign(data, cch - 1);
+    return true;
+}
+
 bool ScratchKey::Put(const std::string& sub, const char* value, DWORD type, const void* data,
-                     DWORD size) const {
+                     DWORD size, KeyReading how) const {
     HKEY key;
     if (RegCreateKeyExA(Root(), Full(sub).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return false;
-    LONG rc = RegSetValueExA(key, value, 0, type, static_cast<const BYTE*>(data), size);
+    const std::wstring name(value, value + strlen(value));
+    LONG rc = how == KeyReading::Stored
+                  ? RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size)
+                  : RegSetValueExA(key, value, 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(key);
     return rc == ERROR_SUCCESS;
 }
@@ -116,8 +137,8 @@ const std::string& Narrow(const std::string& s) {
     return s;
 }
 std::string Narrow(const std::wstring& w) {
-    std::string s(w.size() * 2 + 1, '\0');
-    int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, &s[0], int(s.size()), nullptr, nullptr);
+    std::string s(w.size() * 3 + 1, '\0');
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &s[0], int(s.size()), nullptr, nullptr);
     s.resize(n > 0 ? size_t(n - 1) : 0);
     return s;
 }

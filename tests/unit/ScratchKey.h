@@ -8,6 +8,12 @@
 #include <map>
 #include <string>
 
+// How ReadKeyTree reads: with the ANSI calls, which hand text values over converted to the
+// ANSI code page; or with the wide calls, which hand every value over as the registry stores
+// it. Names are handed over in the ANSI code page with the ANSI calls, in UTF-8 with the wide
+// ones.
+enum class KeyReading { Ansi, Stored };
+
 class ScratchKey {
   public:
     ScratchKey();
@@ -21,9 +27,13 @@ class ScratchKey {
     bool Exists(const std::string& sub = "") const;
     // Reads a value raw: its type and bytes. Returns false when it is missing.
     bool Query(const std::string& sub, const char* value, DWORD* type, std::string* data) const;
-    // Writes a value raw, creating the key.
-    bool Put(const std::string& sub, const char* value, DWORD type, const void* data,
-             DWORD size) const;
+    // The text of a REG_SZ value as the registry stores it (read with the wide call), without
+    // its NUL. Returns false when it is missing, of another type or has no NUL at its end.
+    bool QueryText(const std::string& sub, const char* value, std::wstring* text) const;
+    // Writes a value, creating the key: with the ANSI call (text types converted from the
+    // code page) or, Stored, its bytes exactly as given.
+    bool Put(const std::string& sub, const char* value, DWORD type, const void* data, DWORD size,
+             KeyReading how = KeyReading::Ansi) const;
     size_t ValueCount(const std::string& sub = "") const;
     // Every value below the key or one of its subkeys, as KeyValues has them.
     std::map<std::string, std::string> Values(const std::string& sub = "") const;
@@ -49,10 +59,6 @@ struct KeyReader {
     // A subkey of sub that cannot be opened.
     std::function<void(const std::string& sub, const std::string& child)> onUnopened;
 };
-// How ReadKeyTree reads: with the ANSI calls, which hand text values over converted to the
-// ANSI code page as the program's own reads get them; or with the wide calls, which hand every
-// value over as the registry stores it. Names are handed over in ANSI either way.
-enum class KeyReading { Ansi, Stored };
 // Reads an open key and every key below it, each opened from its parent: full paths of deep
 // or long-named keys can be too long for the registry's ANSI calls.
 void ReadKeyTree(HKEY key, const KeyReader& reader, KeyReading how = KeyReading::Ansi);
