@@ -265,10 +265,10 @@ int main() {
         EnumChildWindows(h, CollectStaticText, reinterpret_cast<LPARAM>(&text));
         printf("%s\n", text.c_str());
         // answer MS [yes|no]: OK, or the named button of a question.
-        const int id = cmd == "cancel"       ? IDCANCEL
-                       : arg(3) == "yes"     ? IDYES
-                       : arg(3) == "no"      ? IDNO
-                                             : IDOK;
+        const int id = cmd == "cancel"   ? IDCANCEL
+                       : arg(3) == "yes" ? IDYES
+                       : arg(3) == "no"  ? IDNO
+                                         : IDOK;
         PostMessageA(h, WM_COMMAND, WPARAM(id), 0);
         return WaitFor([&] { return !IsWindow(h); }, 10000) ? 0 : 1;
     }
@@ -360,11 +360,11 @@ int main() {
             CloseHandle(hOwn);
         }
         PROCESS_INFORMATION pi = {};
-        const BOOL started =
-            hToken ? CreateProcessAsUserW(hToken, nullptr, &line[0], nullptr, nullptr, FALSE, 0,
-                                          nullptr, nullptr, &si, &pi)
-                   : CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                    nullptr, &si, &pi);
+        const BOOL started = hToken
+                                 ? CreateProcessAsUserW(hToken, nullptr, &line[0], nullptr, nullptr,
+                                                        FALSE, 0, nullptr, nullptr, &si, &pi)
+                                 : CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0,
+                                                  nullptr, nullptr, &si, &pi);
         if (hToken) CloseHandle(hToken);
         if (!started) return 2;
         CloseHandle(pi.hThread);

@@ -190,6 +190,30 @@ TEST_F(KillPassTest, KillSelectedOnACriticalRowSaysSoAndEndsNothing) {
     EXPECT_TRUE(other.WaitForExit(0));
 }
 
+TEST_F(KillPassTest, ARefusedKillIsSaidAndTheRestartIsOfferedOnlyWhereElevationCouldHelp) {
+    Victim refuses;
+    ASSERT_TRUE(refuses.StartUnterminable());
+    const std::string line = UpperCase(refuses.ExeName()) + " (PID " + FormatPid(refuses.Pid()) +
+                             "): refused: access denied";
+    // 0: not elevated, 1: elevated, -1: no elevation on this system. Declined each time.
+    for (int nElevated : {0, 1, -1}) {
+        view->SetElevationQuery([nElevated] { return nElevated; });
+        s_messages.clear();
+        s_answer = IDNO;
+        view->RefreshList();
+        SelectOnly({refuses.ExeName()});
+        frame->SendCommand(ID_KILL_SELECTED);
+        ASSERT_TRUE(WaitForKillPass(view));
+        ASSERT_EQ(1u, s_messages.size()) << nElevated;
+        EXPECT_NE(std::string::npos, s_messages[0].find(line)) << s_messages[0];
+        EXPECT_EQ(nElevated == 0, s_messages[0].find(kRestartElevatedQuestion) != std::string::npos)
+            << nElevated;
+        EXPECT_TRUE(refuses.Running());
+        EXPECT_NE(-1, ItemOf(view, refuses.ExeName())) << "the row stays";
+        EXPECT_TRUE(IsWindow(hFrame)) << "declined: nothing changes";
+    }
+}
+
 TEST_F(KillPassTest, GentleKillsWaitSideBySideWhileTheWindowAnswersAndHoldsItsCommands) {
     Victim stubborn[3];
     std::vector<std::string> names;
