@@ -26,14 +26,6 @@ run_kill() {
     wait "$pid" || RC=$?
     [ -z "$seen" ] || fail "a Vantrel window showed during 'Vantrel.exe $*'"
 }
-favourites() {
-    reg_clear Settings
-    local i=0 name
-    for name in "$@"; do
-        reg_set Settings "Fav$i" "$name"
-        i=$((i + 1))
-    done
-}
 running() { vdrive running "$1" >/dev/null; }
 placement() { regtool dump "$KEY" | grep -P '^(Screen|Grid)\t' || true; }
 

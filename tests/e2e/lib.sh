@@ -78,6 +78,15 @@ expect_reg_number() {
 reg_set() {
     wrun reg add "$KEY\\$1" /v "$2" /d "$3" /f >/dev/null || fail "$1\\$2: could not store '$3'"
 }
+# favourites NAME...: the favourites list, exactly these names (none: an empty list).
+favourites() {
+    reg_clear Settings
+    local i=0 name
+    for name in "$@"; do
+        reg_set Settings "Fav$i" "$name"
+        i=$((i + 1))
+    done
+}
 reg_clear() {
     wrun reg delete "$KEY\\$1" ${2:+/v "$2"} /f >/dev/null 2>&1 || true
 }

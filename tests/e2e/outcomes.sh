@@ -28,11 +28,7 @@ hide=$VICTIM_PID
 mkdir -p "$WINEPREFIX/drive_c/victims"
 cp "$VANTREL_TESTS_BIN/victim_console.exe" "$WINEPREFIX/drive_c/victims/e2e_ol_$tag.exe"
 locked=$(vdrive start-victim "C:\\victims\\e2e_ol_$tag.exe" 0 locked) || fail "the locked victim did not start"
-i=0
-for name in VANTREL.EXE "e2e_oh_$tag.exe" "e2e_oc_$tag.exe" "e2e_oi_$tag.exe" "e2e_ow_$tag.exe"; do
-    reg_set Settings "Fav$i" "$name"
-    i=$((i + 1))
-done
+favourites VANTREL.EXE "e2e_oh_$tag.exe" "e2e_oc_$tag.exe" "e2e_oi_$tag.exe" "e2e_ow_$tag.exe"
 reg_set Setting Gentle 1
 
 # /kill over the mix from a script: one line per process with its reason, exit code 1.
@@ -50,8 +46,7 @@ done
 grep -q "^VANTREL.EXE .* skipped: Vantrel itself$" <<<"$lines" || fail "Vantrel itself not passed over: $lines"
 
 # From a shortcut (no console, no output) a box says what was not ended; /quiet shows none.
-reg_clear Settings
-reg_set Settings Fav0 "e2e_ol_$tag.exe"
+favourites "e2e_ol_$tag.exe"
 "$WINELOADER" "$VANTREL_TESTS_BIN/vdrive.exe" run 20000 "\"$(winepath -w "$VANTREL_BIN/Vantrel.exe")\" /kill /force" detached \
     >"$LOGDIR/outcomes.shortcut.out" 2>&1 </dev/null &
 shortcut=$!
@@ -69,11 +64,7 @@ start_victim window "e2e_oh2_$tag.exe" honour
 honour=$VICTIM_PID
 start_victim window "e2e_ow2_$tag.exe" hide
 hide=$VICTIM_PID
-i=0
-for name in VANTREL.EXE "e2e_oh2_$tag.exe" "e2e_oc_$tag.exe" "e2e_oi_$tag.exe" "e2e_ow2_$tag.exe"; do
-    reg_set Settings "Fav$i" "$name"
-    i=$((i + 1))
-done
+favourites VANTREL.EXE "e2e_oh2_$tag.exe" "e2e_oc_$tag.exe" "e2e_oi_$tag.exe" "e2e_ow2_$tag.exe"
 start_vantrel
 vdrive wait-row "E2E_OH2_$tag.EXE" 10000 || fail "victims not listed"
 keys F9
@@ -89,8 +80,7 @@ shot mix
 # Forced, a process nobody may open is refused. Started as Wine starts programs, Vantrel
 # runs elevated: there is no restart to offer.
 reg_set Setting Gentle 0
-reg_clear Settings
-reg_set Settings Fav0 "e2e_ol_$tag.exe"
+favourites "e2e_ol_$tag.exe"
 close_vantrel
 start_vantrel
 vdrive wait-row "E2E_OL_$tag.EXE" 10000 || fail "the locked victim is not listed"
@@ -105,8 +95,7 @@ start_vantrel
 vdrive wait-rows 10000 >/dev/null || fail "no rows after the start in gentle mode"
 
 # The windowless program alone: reported at once, without the gentle wait.
-reg_clear Settings
-reg_set Settings Fav0 "e2e_oc_$tag.exe"
+favourites "e2e_oc_$tag.exe"
 start_ms=$(date +%s%3N)
 keys F9
 report=$(vdrive answer 10000) || fail "no report for the windowless favourite"

@@ -3,21 +3,11 @@
 #include "procs/KillReport.h"
 #include "procs/ProcessRows.h"
 #include "procs/ProcessText.h"
+#include "unit/Record.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-ProcessRecord Record(const char* name, DWORD pid, const char* path, DWORD threads = 1,
-                     bool bOpened = false) {
-    ProcessRecord record;
-    record.bOpened = bOpened;
-    record.name = name;
-    record.path = path;
-    record.dwPID = pid;
-    record.dwThreads = threads;
-    return record;
-}
 
 TEST(ProcessRows, OneRowPerNameAndPathKeepsEveryIdAndTheFirstProcessMetShows) {
     CProcessRows rows;
@@ -38,9 +28,9 @@ TEST(ProcessRows, OneRowPerNameAndPathKeepsEveryIdAndTheFirstProcessMetShows) {
 
 TEST(ProcessRows, SortByAnyColumnNumbersAsNumbersASecondChoiceReverses) {
     CProcessRows rows;
-    rows.Add(Record("b.exe", 0x100, "C:\\Z", 3));
-    rows.Add(Record("a.exe", 0xFF, "C:\\Y", 20));
-    rows.Add(Record("C.exe", 0x9, "C:\\X", 3));
+    rows.Add(Record("b.exe", 0x100, "C:\\Z", 8, 0, 3));
+    rows.Add(Record("a.exe", 0xFF, "C:\\Y", 8, 0, 20));
+    rows.Add(Record("C.exe", 0x9, "C:\\X", 8, 0, 3));
     typedef std::vector<size_t> Order;
     EXPECT_EQ((Order{1, 0, 2}), rows.Ordered()) << "by name at first";
     ASSERT_TRUE(rows.SortBy(1));
@@ -81,14 +71,14 @@ TEST(NameText, NamesAreUpperCasedAndComparedWholeInEveryScript) {
 
 TEST(ProcessRows, AProcessThatCannotBeOpenedHasARowOfItsOwnThatSaysSo) {
     CProcessRows rows;
-    ProcessRecord hidden = Record("svchost.exe", 40, "");
+    ProcessRecord hidden = Record("svchost.exe", 40, "", 8, 0, 1, false);
     EXPECT_TRUE(rows.Add(hidden));
     hidden.dwPID = 44;
     EXPECT_TRUE(rows.Add(hidden)) << "no path known: not known to be the same program";
     ASSERT_EQ(2u, rows.Count());
     EXPECT_EQ(kNotAccessibleText, CProcessRows::CellText(rows[1], 4));
-    EXPECT_TRUE(rows.Add(Record("svchost.exe", 48, "C:\\Windows\\svchost.exe", 1, true)));
-    EXPECT_FALSE(rows.Add(Record("svchost.exe", 52, "C:\\Windows\\svchost.exe", 1, true)));
+    EXPECT_TRUE(rows.Add(Record("svchost.exe", 48, "C:\\Windows\\svchost.exe")));
+    EXPECT_FALSE(rows.Add(Record("svchost.exe", 52, "C:\\Windows\\svchost.exe")));
     EXPECT_EQ("C:\\WINDOWS\\SVCHOST.EXE", CProcessRows::CellText(rows[2], 4));
 }
 

@@ -3,19 +3,6 @@
 
 #include <cstring>
 
-ProcessRecord Record(const std::string& name, DWORD pid, const std::string& path, LONG base,
-                     DWORD cls, DWORD threads) {
-    ProcessRecord record;
-    record.name = name;
-    record.path = path;
-    record.dwPID = pid;
-    record.lBasePriority = base;
-    record.dwPriorityClass = cls;
-    record.dwThreads = threads;
-    record.bOpened = true;
-    return record;
-}
-
 int AddRow(CVantrelView* view, const ProcessRecord& record) {
     view->Rows().Add(record);
     view->ShowRows();

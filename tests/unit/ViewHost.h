@@ -5,13 +5,10 @@
 #include "fw/DocTemplate.h"
 #include "frame/MainFrm.h"
 #include "view/VantrelView.h"
+#include "unit/Record.h"
 #include "unit/AppTestEnv.h"
 
 #include <string>
-
-// A process as a listing would report it.
-ProcessRecord Record(const std::string& name, DWORD pid, const std::string& path = "",
-                     LONG base = 8, DWORD cls = NORMAL_PRIORITY_CLASS, DWORD threads = 1);
 
 // Adds one record to the view's rows and shows them again, as a refresh would (one row per
 // name and path). Returns 1 when the list shows the rows.
