@@ -109,4 +109,34 @@ keys F10
 vdrive answer 15000 >/dev/null || fail "no report after F10 with a survivor"
 vdrive wait-main 1000 >/dev/null || fail "F10 closed Vantrel although a favourite survived"
 
+# F8 on a process that refuses termination: the box names it and offers the restart as
+# administrator; Yes starts a second Vantrel (runas) and the first closes the normal way.
+reg_set Setting Gentle 0
+close_vantrel
+start_victim console "e2e_od_$tag.exe" "0 noterminate"
+deny=$VICTIM_PID
+reg_clear Grid
+# Started as Windows starts an administrator's programs: not elevated.
+"$WINELOADER" "$VANTREL_TESTS_BIN/vdrive.exe" run 60000 "\"$(winepath -w "$VANTREL_BIN/Vantrel.exe")\"" limited \
+    >"$LOGDIR/outcomes.first.out" 2>&1 </dev/null &
+first=$!
+vdrive wait-main 20000 >/dev/null || fail "the unelevated Vantrel did not open: $(cat "$LOGDIR/outcomes.first.out")"
+vdrive wait-row "E2E_OD_$tag.EXE" 20000 || fail "the victim that refuses termination is not listed"
+vdrive select "E2E_OD_$tag.EXE" || fail "cannot select it"
+keys F8
+box=$(vdrive msgbox 10000) || fail "no box after F8 on a process that refuses termination"
+expect_line "$box" "E2E_OD_$tag.EXE" "$deny" "refused: access denied"
+grep -q "Restart Vantrel as administrator?" <<<"$box" || fail "no offer to restart: $box"
+shot restart-offer
+vdrive answer 2000 yes >/dev/null || fail "cannot answer Yes"
+wait "$first" || fail "the first Vantrel did not close after the restart: $(cat "$LOGDIR/outcomes.first.out")"
+expect_eq "the first Vantrel's exit status" 0 "$(tr -d '\r' <"$LOGDIR/outcomes.first.out")"
+for i in 0 1 2 3 4; do expect_reg_number Grid "col$i" "the first Vantrel closed for the restart"; done
+vdrive wait-main 20000 >/dev/null || fail "no second Vantrel after the restart"
+vdrive wait-rows 10000 >/dev/null || fail "no rows in the second Vantrel"
+expect_eq "Kill Selected in the restarted Vantrel" disabled "$(vdrive toolbar 32775)"
+vdrive running "$deny" >/dev/null || fail "the victim that refuses termination was ended"
+vdrive close >/dev/null
+vdrive wait-exit 20000 || fail "the second Vantrel did not close"
+
 echo PASS
