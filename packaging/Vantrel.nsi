@@ -98,7 +98,16 @@ SectionEnd
 Section "Uninstall"
   Delete "$INSTDIR\Vantrel.exe"
   Delete "$INSTDIR\VN.DLL"
+  ; This runs from a copy in the temporary folder, started by Uninstall.exe, which may not
+  ; have ended yet: its file cannot be deleted until it has. Try again for up to 5 seconds.
+  StrCpy $0 0
+  uninstaller_delete:
   Delete "$INSTDIR\Uninstall.exe"
+  IfFileExists "$INSTDIR\Uninstall.exe" 0 uninstaller_deleted
+  IntOp $0 $0 + 1
+  Sleep 100
+  IntCmp $0 50 uninstaller_deleted uninstaller_delete uninstaller_deleted
+  uninstaller_deleted:
   ; Only when empty: files the user put there stay.
   RMDir "$INSTDIR"
 
