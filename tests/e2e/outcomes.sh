@@ -127,6 +127,7 @@ keys F8
 box=$(vdrive msgbox 10000) || fail "no box after F8 on a process that refuses termination"
 expect_line "$box" "E2E_OD_$tag.EXE" "$deny" "refused: access denied"
 grep -q "Restart Vantrel as administrator?" <<<"$box" || fail "no offer to restart: $box"
+vdrive wait-row "E2E_OD_$tag.EXE" 1000 || fail "the row of the process that refused left the list"
 shot restart-offer
 vdrive answer 2000 yes >/dev/null || fail "cannot answer Yes"
 wait "$first" || fail "the first Vantrel did not close after the restart: $(cat "$LOGDIR/outcomes.first.out")"
