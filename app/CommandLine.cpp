@@ -201,12 +201,9 @@ int KillFavoritesFromCommandLine(int nGentle, bool bQuiet) {
         Tell(report, bQuiet, kNotListedText);
         return kKillSomeRunning;
     }
-    std::string notEnded;
-    for (const CKillPass::Outcome& outcome : pass.Outcomes()) {
+    for (const CKillPass::Outcome& outcome : pass.Outcomes())
         report.Line(outcome.strName + " " + FormatPid(outcome.dwPID) + " " + ReasonText(outcome));
-        if (!CKillPass::IsEnded(outcome.result)) notEnded += "\n" + OutcomeLine(outcome);
-    }
     if (pass.AllEnded()) return kKillAllEnded;
-    Tell(report, bQuiet, kNotEndedText + notEnded);
+    Tell(report, bQuiet, kNotEndedText + NotEndedLines(pass.Outcomes()));
     return kKillSomeRunning;
 }

@@ -46,6 +46,13 @@ std::string OutcomeLine(const CKillPass::Outcome& outcome) {
     return outcome.strName + " (PID " + FormatPid(outcome.dwPID) + "): " + ReasonText(outcome);
 }
 
+std::string NotEndedLines(const std::vector<CKillPass::Outcome>& outcomes) {
+    std::string lines;
+    for (const CKillPass::Outcome& outcome : outcomes)
+        if (!CKillPass::IsEnded(outcome.result)) lines += "\n" + OutcomeLine(outcome);
+    return lines;
+}
+
 std::string SummaryLine(const std::vector<CKillPass::Outcome>& outcomes) {
     int nEnded = 0, nRefused = 0, nRunning = 0, nPassedOver = 0;
     for (const CKillPass::Outcome& outcome : outcomes) {

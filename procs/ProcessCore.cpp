@@ -136,9 +136,7 @@ template <size_t N> std::string FieldText(const char (&field)[N]) {
 template <size_t N> std::string FieldText(const WCHAR (&field)[N]) {
     return Utf8FromWide(field, int(wcsnlen(field, N)));
 }
-} // namespace
 
-namespace {
 // One walk over a snapshot with the entry type and calls of one width.
 template <class Entry>
 int WalkEntries(CToolHelp& th, HANDLE hSnapshot, BOOL (CToolHelp::*pfnFirst)(HANDLE, Entry*),
@@ -257,16 +255,14 @@ bool CProcessCore::IsNameOf(const std::string& fileName, const std::string& want
             fileName[wanted.size()] == '.');
 }
 
-bool CProcessCore::IsProcessNamed(DWORD pid, const std::string& name, bool* pbFound) {
+bool CProcessCore::IsProcessNamed(DWORD pid, const std::string& name) {
     const std::string wanted = UpperCase(name);
-    bool found = false, named = false;
+    bool named = false;
     WalkProcesses([&](const ProcessEntry& entry) {
         if (entry.dwPID != pid) return true;
-        found = true;
         named = IsNameOf(ExeFileName(entry), wanted);
         return false;
     });
-    if (pbFound) *pbFound = found;
     return named;
 }
 

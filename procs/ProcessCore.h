@@ -86,17 +86,14 @@ class CProcessCore {
     // The name the list shows for a process entry: the executable's file name on the NT
     // family, the name of the process's own module (no extension) on 95/98/Me.
     std::string ListedName(const ProcessEntry& entry);
-    // Whether process pid still runs under the name a row shows for it. *pbFound (when
-    // given) tells whether the id belongs to any process at all.
-    bool IsProcessNamed(DWORD pid, const std::string& name, bool* pbFound = nullptr);
+    // Whether process pid still runs under the name a row shows for it.
+    bool IsProcessNamed(DWORD pid, const std::string& name);
     // Whether an upper-case file name is the one a listed name (a file name, or a module
     // name without extension) stands for.
     static bool IsNameOf(const std::string& fileName, const std::string& wanted);
     // Whether a process is this program: its own process, or another instance of it (a
     // process of the program's own file name).
     static bool IsOwnProgram(DWORD pid, const std::string& name);
-    // This program's file name, upper case.
-    static const std::string& OwnFileName();
 
     // Loads the library, resolves VN_QXT and runs it, then resolves VN_GETPI, VN_KILL and
     // VN_HWND. Bound only when all four are there; otherwise no entry point is bound. Every
@@ -139,6 +136,8 @@ class CProcessCore {
 
   private:
     void ClearEntryPoints();
+    // This program's file name, upper case.
+    static const std::string& OwnFileName();
     // The kill entry in use: the stand-in, else the library's; null when neither is there.
     PFN_VN_KILLEX KillEntry() const { return m_pfnKillStandIn ? m_pfnKillStandIn : m_pfnKillEx; }
     // The 95/98/Me family's kill.

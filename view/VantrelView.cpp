@@ -9,8 +9,6 @@
 #include "settings/SettingNames.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <vector>
 
 const char kFirstRunWarning[] = "Vantrel is for advanced users.\n\nTake care when killing programs "
@@ -334,13 +332,11 @@ void CVantrelView::OnKillDone() {
 }
 
 void CVantrelView::ReportNotEnded(const std::vector<CKillPass::Outcome>& outcomes) {
-    std::string text = kNotEndedText;
-    bool bRefused = false;
-    for (const CKillPass::Outcome& outcome : outcomes) {
-        if (CKillPass::IsEnded(outcome.result)) continue;
-        text += "\n" + OutcomeLine(outcome);
-        if (outcome.result == CKillPass::Denied) bRefused = true;
-    }
+    const std::string text = kNotEndedText + NotEndedLines(outcomes);
+    const bool bRefused =
+        std::any_of(outcomes.begin(), outcomes.end(), [](const CKillPass::Outcome& outcome) {
+            return outcome.result == CKillPass::Denied;
+        });
     // As administrator Vantrel may end what a standard user may not; where the system has no
     // elevation, or Vantrel has it already, there is nothing to offer.
     if (!bRefused || !m_queryElevation || m_queryElevation() != 0) {

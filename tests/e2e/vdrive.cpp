@@ -51,6 +51,8 @@
 //                                  "limited": with the limited token of this session's user,
 //                                  as Windows starts programs of an administrator (not
 //                                  elevated)
+#include "helpers/NoAccess.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -319,15 +321,9 @@ int main() {
         STARTUPINFOW si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
-        // An empty access list: nobody may open the process for anything.
-        SECURITY_DESCRIPTOR sd;
-        ACL acl;
-        InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
-        InitializeAcl(&acl, sizeof acl, ACL_REVISION);
-        SetSecurityDescriptorDacl(&sd, TRUE, &acl, FALSE);
-        SECURITY_ATTRIBUTES sa = {sizeof sa, &sd, FALSE};
-        if (!CreateProcessW(nullptr, &line[0], arg(4) == "locked" ? &sa : nullptr, nullptr, FALSE,
-                            CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+        NoAccess locked;
+        if (!CreateProcessW(nullptr, &line[0], arg(4) == "locked" ? &locked.sa : nullptr, nullptr,
+                            FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
             return 1;
         HANDLE waits[2] = {hReady, pi.hProcess};
         bool ready = WaitForMultipleObjects(2, waits, FALSE, 10000) == WAIT_OBJECT_0;

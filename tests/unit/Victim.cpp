@@ -1,4 +1,5 @@
 #include "unit/Victim.h"
+#include "helpers/NoAccess.h"
 
 #include <cstdio>
 
@@ -138,16 +139,10 @@ bool Victim::Start(const char* pszProgram, const char* pszPrefix, const std::str
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    // An empty access list: nobody is granted anything.
-    SECURITY_DESCRIPTOR sd;
-    ACL acl;
-    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
-    InitializeAcl(&acl, sizeof acl, ACL_REVISION);
-    SetSecurityDescriptorDacl(&sd, TRUE, &acl, FALSE);
-    SECURITY_ATTRIBUTES sa = {sizeof sa, &sd, FALSE};
+    NoAccess unopenable;
     if (!m_hReady || !m_hCloseSeen ||
-        !CreateProcessW(m_wstrExePath.c_str(), &cmd[0], bUnopenable ? &sa : nullptr, nullptr, FALSE,
-                        0, nullptr, nullptr, &si, &pi))
+        !CreateProcessW(m_wstrExePath.c_str(), &cmd[0], bUnopenable ? &unopenable.sa : nullptr,
+                        nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return false;
     CloseHandle(pi.hThread);
     m_hProcess = pi.hProcess;
