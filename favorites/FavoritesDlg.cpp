@@ -5,23 +5,16 @@
 #include "procs/ProcessText.h"
 #include "res/resource.h"
 #include "settings/SettingNames.h"
+#include "win/SystemMessage.h"
 
 #include <algorithm>
-#include <cctype>
 
 const char kGentleWarning[] = "While this is gentle it does not guarantee the process will be "
                               "killed.";
 
 std::string SaveFailureText(bool bFavorites, LONG lError) {
-    char reason[512] = "";
-    const DWORD len = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, DWORD(lError), 0, reason, sizeof reason, nullptr);
-    std::string text(reason, len < sizeof reason ? len : 0);
-    while (!text.empty() && isspace(static_cast<unsigned char>(text.back())))
-        text.pop_back();
-    if (text.empty()) text = "Error " + std::to_string(lError) + ".";
     return std::string(bFavorites ? "Your Favorites" : "The Kill Gently choice") +
-           " could not be saved.\n\n" + text;
+           " could not be saved.\n\n" + SystemMessage(DWORD(lError)) + ".";
 }
 
 std::string LossyNameText(const std::string& name) {

@@ -2,17 +2,6 @@
 #include "procs/ProcessText.h"
 #include "win/Utf8.h"
 
-std::string SystemMessage(DWORD dwError) {
-    wchar_t text[512] = L"";
-    const DWORD cch = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, dwError, 0, text, 512, nullptr);
-    std::string message = Utf8FromWide(text, int(cch));
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                                message.back() == ' ' || message.back() == '.'))
-        message.pop_back();
-    return message.empty() ? "error " + std::to_string(dwError) : message;
-}
-
 std::string ReasonText(const CKillPass::Outcome& outcome) {
     switch (outcome.result) {
     case CKillPass::Ended:

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "procs/KillPass.h"
+#include "win/SystemMessage.h"
 
 #include <string>
 #include <vector>
@@ -16,5 +17,3 @@ std::string NotEndedLines(const std::vector<CKillPass::Outcome>& outcomes);
 // The pass in one line: "3 ended, 1 refused, 2 still running, 1 passed over"; "Nothing to
 // end" when the pass touched no process.
 std::string SummaryLine(const std::vector<CKillPass::Outcome>& outcomes);
-// The system's message for an error code, in one line; "error N" when it has none.
-std::string SystemMessage(DWORD dwError);
