@@ -129,6 +129,12 @@ Section "Uninstall"
   ; Windows).
   DeleteRegKey HKLM "${SETTINGS_KEY}"
   DeleteRegKey /ifempty HKLM "Software\${COMPANY}"
+  ; The machine's key in the 64-bit view too, where an administrator's own tools write it on
+  ; 64-bit Windows; Vantrel reads it there as well. (32-bit Windows has the one view.)
+  SetRegView 64
+  DeleteRegKey HKLM "${SETTINGS_KEY}"
+  DeleteRegKey /ifempty HKLM "Software\${COMPANY}"
+  SetRegView lastused
   DeleteRegKey HKCU "${VIRTUAL_STORE}\WOW6432Node\${COMPANY}\${PRODUCT}"
   DeleteRegKey /ifempty HKCU "${VIRTUAL_STORE}\WOW6432Node\${COMPANY}"
   DeleteRegKey HKCU "${VIRTUAL_STORE}\${COMPANY}\${PRODUCT}"

@@ -2,7 +2,9 @@
 # and the lifetime of the test display and of the Wine server. Source it; do not run it.
 
 VANTREL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-VANTREL_BUILD=${VANTREL_BUILD:-$VANTREL_ROOT/build}
+# VANTREL_WIN64 runs the 32-bit build in a 64-bit Wine prefix, as on 64-bit Windows, from a
+# build tree of its own.
+VANTREL_BUILD=${VANTREL_BUILD:-$VANTREL_ROOT/build${VANTREL_WIN64:+/win64-prefix}}
 
 # Prints i686 when this machine can execute 32-bit x86 code (so 32-bit Wine works),
 # x86_64 otherwise. Some virtual machines have no 32-bit user mode at all; there the
@@ -38,6 +40,7 @@ vantrel_wine_env() {
     export WINEDEBUG=-all
     if [ "$arch" = i686 ]; then
         export WINEARCH=win32 WINELOADER=/usr/lib/wine/wine
+        if [ -n "${VANTREL_WIN64:-}" ]; then WINEARCH=win64; fi
         VANTREL_WINESERVER=/usr/lib/wine/wineserver32
         [ -x /usr/lib/wine/wineserver64 ] && VANTREL_WINESERVER=/usr/lib/wine/wineserver64
     else

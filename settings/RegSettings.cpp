@@ -87,7 +87,8 @@ int CRegSettings::OpenAndImportOnce(HKEY hRootKey, const std::string& strBaseKey
     bool bFound = false;
     for (const RegKeyPlace& old : oldKeys) {
         CKey source;
-        if (OpenKey(old.hRoot, old.strPath, KEY_READ, &source) != ERROR_SUCCESS) continue;
+        if (OpenKey(old.hRoot, old.strPath, KEY_READ | old.samView, &source) != ERROR_SUCCESS)
+            continue;
         CopyMissing(source, base);
         bFound = true;
     }

@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
-// A registry key: its root and the path below it.
+// A registry key: its root, the path below it, and the registry view it is read in (0 for
+// the program's own; KEY_WOW64_64KEY for the 64-bit view on 64-bit Windows).
 struct RegKeyPlace {
     HKEY hRoot;
     std::string strPath;
+    REGSAM samView = 0;
 };
 
 // The program's settings key: the person's own.
@@ -26,15 +28,19 @@ inline RegKeyPlace SettingsKey(const std::string& strAppName) {
 // Where earlier versions kept the same layout, in the order they are taken. Those versions
 // wrote below HKEY_LOCAL_MACHINE; a person who could not write there got a copy of their own
 // in the virtual store instead (below WOW6432Node on 64-bit Windows). Read once, when the
-// settings key does not exist yet; never written. The machine's key is named as a 32-bit
-// program sees it: on 64-bit Windows the system maps it to WOW6432Node, where they wrote.
+// settings key does not exist yet; never written. The machine's key is named first as a 32-bit
+// program sees it: on 64-bit Windows the system maps it to WOW6432Node, where they wrote. Last
+// comes the same key in the 64-bit view, where an administrator's regedit or reg.exe puts it on
+// 64-bit Windows; 32-bit Windows has one view and ignores the flag, so there it is read twice
+// and the second read adds nothing.
 inline std::vector<RegKeyPlace> OldSettingsKeys(const std::string& strAppName) {
     const std::string own = SettingsKey(strAppName).strPath;
     const std::string store = "Software\\Classes\\VirtualStore\\MACHINE\\";
     const std::string below = own.substr(own.find('\\')); // "\Trelmont Software\<app>"
     return {{HKEY_CURRENT_USER, store + "Software\\WOW6432Node" + below},
             {HKEY_CURRENT_USER, store + own},
-            {HKEY_LOCAL_MACHINE, own}};
+            {HKEY_LOCAL_MACHINE, own},
+            {HKEY_LOCAL_MACHINE, own, KEY_WOW64_64KEY}};
 }
 
 // The sections and what each holds.

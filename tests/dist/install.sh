@@ -13,15 +13,20 @@
 
 SETUP=$VANTREL_DIST_BASE-setup.exe
 ZIP=$VANTREL_DIST_BASE.zip
-INSTDIR="$WINEPREFIX/drive_c/Program Files/Vantrel"
-WIN_INSTDIR='C:\Program Files\Vantrel'
+# A 32-bit installer on 64-bit Windows (a 64-bit prefix) installs into Program Files (x86).
+PROGRAM_FILES='Program Files'
+[ "$VANTREL_ARCH" = i686 ] && [ -d "$WINEPREFIX/drive_c/Program Files (x86)" ] &&
+    PROGRAM_FILES='Program Files (x86)'
+INSTDIR="$WINEPREFIX/drive_c/$PROGRAM_FILES/Vantrel"
+WIN_INSTDIR="C:\\$PROGRAM_FILES\\Vantrel"
 SHORTCUT="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Vantrel.lnk"
 WIN_SHORTCUT='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Vantrel.lnk'
 KILL_SHORTCUT="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kill Vantrel Favorites.lnk"
 WIN_KILL_SHORTCUT='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Kill Vantrel Favorites.lnk'
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vantrel'
 SETTINGS_KEY='HKCU\Software\Trelmont Software\Vantrel'
-# Where earlier versions kept the settings: the machine's key and the virtual-store copies.
+# Where earlier versions kept the settings: the machine's key and the virtual-store copies;
+# on 64-bit Windows the machine's key has a 64-bit view as well (reg's /reg:64).
 OLD_KEYS=('HKLM\Software\Trelmont Software\Vantrel'
     'HKCU\Software\Classes\VirtualStore\MACHINE\SOFTWARE\WOW6432Node\Trelmont Software\Vantrel'
     'HKCU\Software\Classes\VirtualStore\MACHINE\SOFTWARE\Trelmont Software\Vantrel')
@@ -142,6 +147,7 @@ reg_has "$SETTINGS_KEY" || fail "the silent uninstall removed the settings"
 echo "== uninstall, answering Yes to removing the settings"
 install_silently
 for k in "${OLD_KEYS[@]}"; do wrun reg add "$k\\Settings" /v Fav0 /d OLD.EXE /f >/dev/null; done
+wrun reg add "${OLD_KEYS[0]}\\Settings" /v Fav0 /d OLD.EXE /f /reg:64 >/dev/null
 ("$WINELOADER" "$WIN_INSTDIR\\Uninstall.exe" >>"$LOGDIR/$TEST_NAME.err" 2>&1 </dev/null &)
 # Its window's title names the page; its question box has the bare title.
 wait_until 300 count_titled "$UNINSTALLER_TITLE: Confirmation" 1 || fail "the uninstaller's window did not appear"
@@ -158,6 +164,8 @@ for k in "${OLD_KEYS[@]}"; do wait_until 100 eval '! reg_has "$k"' || fail "Yes 
 for k in 'HKCU\Software\Trelmont Software' 'HKLM\Software\Trelmont Software'; do
     wait_until 100 eval '! reg_has "$k"' || fail "the empty company key $k stays"
 done
+wait_until 100 eval '! reg_has "HKLM\\Software\\Trelmont Software" /reg:64' ||
+    fail "Yes did not remove the machine's key in the 64-bit view"
 wait_until 300 count_titled "$UNINSTALLER_TITLE: Completed" 1 || fail "the uninstaller did not complete"
 shot uninstall-done
 press_in "$main" Return

@@ -224,12 +224,14 @@ class FirstStartTest : public ::testing::Test {
     }
     // A first start: the person's key made anew. Returns its Fav0.
     std::string Start() {
+        return Start({{vsWow.Root(), vsWow.Path()},
+                      {vsPlain.Root(), vsPlain.Path()},
+                      {machine.Root(), machine.Path()}});
+    }
+    std::string Start(const std::vector<RegKeyPlace>& oldKeys) {
         DeleteKeyTree(own.Root(), own.Path());
         CRegSettings store;
-        EXPECT_EQ(1, store.OpenAndImportOnce(own.Root(), own.Path(), app,
-                                             {{vsWow.Root(), vsWow.Path()},
-                                              {vsPlain.Root(), vsPlain.Path()},
-                                              {machine.Root(), machine.Path()}}));
+        EXPECT_EQ(1, store.OpenAndImportOnce(own.Root(), own.Path(), app, oldKeys));
         return store.GetString("Settings", "Fav0", "<none>");
     }
     ScratchKey own, vsWow, vsPlain, machine;
@@ -258,6 +260,37 @@ TEST_F(FirstStartTest, TheFirstSourceThereIsWinsAndAnExistingKeyTakesNothing) {
     ASSERT_EQ(1, again.OpenAndImportOnce(own.Root(), own.Path(), app,
                                          {{machine.Root(), machine.Path()}}));
     EXPECT_EQ("INI.EXE", again.GetString("Settings", "Fav0", ""));
+}
+
+// The machine's real key: as earlier 32-bit versions saw it first, then in the 64-bit view,
+// where an administrator's own tools put it on 64-bit Windows.
+TEST_F(FirstStartTest, TheMachinesKeyIsReadAs32BitProgramsSeeItThenInThe64BitView) {
+    auto put = [&](REGSAM view, const std::string& fav) {
+        const std::string path = "Software\\Trelmont Software\\" + app + "\\Settings";
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
+                                                 KEY_WRITE | view, nullptr, &key, nullptr));
+        RegSetValueExA(key, "Fav0", 0, REG_SZ, (const BYTE*)fav.c_str(), DWORD(fav.size() + 1));
+        RegCloseKey(key);
+    };
+    auto remove = [&](REGSAM view) {
+        HKEY software;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ | KEY_WRITE | view,
+                          &software) != ERROR_SUCCESS)
+            return;
+        DeleteKeyTree(software, "Trelmont Software\\" + app);
+        RegDeleteKeyA(software, "Trelmont Software"); // only when nothing else is below it
+        RegCloseKey(software);
+    };
+    put(KEY_WOW64_64KEY, "VIEW64.EXE");
+    put(KEY_WOW64_32KEY, "VIEW32.EXE");
+    EXPECT_EQ("VIEW32.EXE", Start(OldSettingsKeys(app)));
+    remove(KEY_WOW64_32KEY);
+    BOOL bWow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &bWow64);
+    // 32-bit Windows has one view: removing it there removed both.
+    EXPECT_EQ(bWow64 ? "VIEW64.EXE" : "<none>", Start(OldSettingsKeys(app)));
+    remove(KEY_WOW64_64KEY);
 }
 
 TEST_F(FirstStartTest, EachSectionComesWholeFromOneSourceWithItsTypesAndTheSourcesStay) {
