@@ -35,10 +35,21 @@ std::string OutcomeLine(const CKillPass::Outcome& outcome) {
     return outcome.strName + " (PID " + FormatPid(outcome.dwPID) + "): " + ReasonText(outcome);
 }
 
-std::string NotEndedLines(const std::vector<CKillPass::Outcome>& outcomes) {
+std::string NotEndedLines(const std::vector<CKillPass::Outcome>& outcomes, size_t nMost) {
     std::string lines;
-    for (const CKillPass::Outcome& outcome : outcomes)
-        if (!CKillPass::IsEnded(outcome.result)) lines += "\n" + OutcomeLine(outcome);
+    std::vector<CKillPass::Outcome> rest;
+    for (const CKillPass::Outcome& outcome : outcomes) {
+        if (CKillPass::IsEnded(outcome.result)) continue;
+        if (nMost > 0) {
+            lines += "\n" + OutcomeLine(outcome);
+            --nMost;
+        } else {
+            rest.push_back(outcome);
+        }
+    }
+    // What does not fit is still counted by what became of it.
+    if (!rest.empty())
+        lines += "\n... and " + std::to_string(rest.size()) + " more: " + SummaryLine(rest);
     return lines;
 }
 

@@ -13,7 +13,9 @@ std::string ReasonText(const CKillPass::Outcome& outcome);
 // One process and its reason: "NAME (PID 1A4): reason", the PID as the list shows it.
 std::string OutcomeLine(const CKillPass::Outcome& outcome);
 // A line for each process that was not ended, each after a line break; "" when all were.
-std::string NotEndedLines(const std::vector<CKillPass::Outcome>& outcomes);
+// After nMost such lines the others are counted in one line by what became of them, so that
+// a box stays shorter than the screen (a pass over a whole selection may be refused often).
+std::string NotEndedLines(const std::vector<CKillPass::Outcome>& outcomes, size_t nMost = 20);
 // The pass in one line: "3 ended, 1 refused, 2 still running, 1 passed over"; "Nothing to
 // end" when the pass touched no process.
 std::string SummaryLine(const std::vector<CKillPass::Outcome>& outcomes);

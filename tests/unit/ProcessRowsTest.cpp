@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 TEST(ProcessRows, OneRowPerNameAndPathKeepsEveryIdAndTheFirstProcessMetShows) {
@@ -108,6 +110,16 @@ TEST(KillReport, EachOutcomeHasItsReasonAndThePassItsSummary) {
     const O other = {1, "H.EXE", CKillPass::Denied, ERROR_INVALID_PARAMETER};
     EXPECT_EQ("refused: " + SystemMessage(ERROR_INVALID_PARAMETER), ReasonText(other));
     EXPECT_EQ(std::string::npos, SystemMessage(ERROR_INVALID_PARAMETER).find('\n'));
+}
+
+TEST(KillReport, ABoxOfManyNotEndedNamesTheFirstAndCountsTheRestByReason) {
+    std::vector<CKillPass::Outcome> outcomes(3, {0x10, "A.EXE", CKillPass::Ended, 0});
+    outcomes.resize(30, {0x20, "B.EXE", CKillPass::Denied, ERROR_ACCESS_DENIED});
+    outcomes.push_back({0x30, "C.EXE", CKillPass::TimedOut, 0});
+    const std::string lines = NotEndedLines(outcomes, 25);
+    EXPECT_EQ(26, std::count(lines.begin(), lines.end(), '\n'));
+    EXPECT_NE(std::string::npos, lines.find("\n... and 3 more: 2 refused, 1 still running"));
+    EXPECT_EQ(std::string::npos, NotEndedLines(outcomes, 28).find("more"));
 }
 
 } // namespace
