@@ -4,6 +4,7 @@
 #include "win/AnsiOnly.h"
 #include "win/Utf8.h"
 
+#include <algorithm>
 #include <cstdio>
 
 HWND CDataExchange::PrepareCtrl(int nID) {
@@ -119,8 +120,44 @@ BOOL CDialog::OnCommand(WPARAM wp, LPARAM lp) {
     return FALSE;
 }
 
+namespace {
+// Puts a dialog over the middle of its owner (of the screen when it has none or the owner is
+// minimized), as the system's message boxes open, and keeps it on the screen.
+void CentreOverOwner(HWND hDlg) {
+    RECT dlg, over;
+    if (!GetWindowRect(hDlg, &dlg)) return;
+    const HWND hOwner = GetWindow(hDlg, GW_OWNER);
+    const bool bOwner = hOwner && IsWindowVisible(hOwner) && !IsIconic(hOwner) &&
+                        GetWindowRect(hOwner, &over);
+    if (!bOwner) SystemParametersInfoA(SPI_GETWORKAREA, 0, &over, 0);
+    // The screens as one rectangle (only the primary one where the system knows no others).
+    int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (width <= 0 || height <= 0) {
+        left = top = 0;
+        width = GetSystemMetrics(SM_CXSCREEN);
+        height = GetSystemMetrics(SM_CYSCREEN);
+    }
+    const int cx = dlg.right - dlg.left, cy = dlg.bottom - dlg.top;
+    int x = (over.left + over.right - cx) / 2, y = (over.top + over.bottom - cy) / 2;
+    // The caption first: a dialog larger than the screens keeps its top left in sight.
+    x = std::max(left, std::min(x, left + width - cx));
+    y = std::max(top, std::min(y, top + height - cy));
+    SetWindowPos(hDlg, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+} // namespace
+
 LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_INITDIALOG) return OnInitDialog();
+    if (msg == WM_INITDIALOG) {
+        RECT before = {0, 0, 0, 0}, after = {0, 0, 0, 0};
+        GetWindowRect(m_hWnd, &before);
+        const BOOL bResult = OnInitDialog();
+        // Unless the dialog placed itself, it opens over the middle of its owner.
+        if (m_hWnd && !(GetStyle() & DS_CENTER) && GetWindowRect(m_hWnd, &after) &&
+            after.left == before.left && after.top == before.top)
+            CentreOverOwner(m_hWnd);
+        return bResult;
+    }
     return CWnd::WindowProc(msg, wp, lp);
 }
 

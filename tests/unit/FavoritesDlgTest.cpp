@@ -208,6 +208,11 @@ void ManualAdd(DialogDriver& driver, const std::string& text, int nButton) {
             HWND hAdd = FindDialog(kAddCaption);
             HWND hFav = FindDialog(kCaption);
             EXPECT_EQ(hFav, OwnerOf(hAdd)) << "owned by the Favorites dialog";
+            RECT add, fav;
+            GetWindowRect(hAdd, &add);
+            GetWindowRect(hFav, &fav);
+            EXPECT_NEAR(fav.left + fav.right, add.left + add.right, 2) << "centred over it";
+            EXPECT_NEAR(fav.top + fav.bottom, add.top + add.bottom, 2) << "centred over it";
             EXPECT_FALSE(IsWindowEnabled(hFav)) << "the Favorites dialog waits meanwhile";
             TypeText(hAdd, IDC_PROCESS_NAME, text);
             ClickButton(hAdd, nButton);
