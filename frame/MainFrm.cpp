@@ -183,6 +183,11 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
         OnTimer(UINT_PTR(wp));
         return 0;
+    case WM_ENDSESSION:
+        // Windows is shutting down or the person signs out: the process ends without a close,
+        // so the column widths are kept now (the placement is kept as the window moves).
+        if (wp) SaveColumnWidths();
+        return 0;
     }
     return CFrameWnd::WindowProc(msg, wp, lp);
 }

@@ -124,6 +124,14 @@ TEST_F(LifetimeTest, ClosedWhileTheFirstRunWarningIsUpTheWarningIsDueAgainAndNot
     EXPECT_TRUE(scratch.Exists(kSectionGrid)) << "the column widths are saved as on any close";
 }
 
+TEST_F(LifetimeTest, TheColumnWidthsAreKeptWhenTheSessionEndsWithTheWindowOpen) {
+    CreateMainWindow();
+    frame->SendMessage(WM_ENDSESSION, FALSE, 0); // the shutdown was cancelled
+    EXPECT_FALSE(scratch.Exists(kSectionGrid));
+    frame->SendMessage(WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(scratch.Exists(kSectionGrid));
+}
+
 TEST_F(LifetimeTest, ClosedWhileTheFavoritesDialogIsOpenTheCommandEndsWithoutTouchingTheView) {
     CreateMainWindow();
     theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 0);
