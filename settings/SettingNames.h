@@ -32,14 +32,15 @@ inline RegKeyPlace SettingsKey(const std::string& strAppName) {
 // program sees it: on 64-bit Windows the system maps it to WOW6432Node, where they wrote. Last
 // comes the same key in the 64-bit view, where an administrator's regedit or reg.exe puts it on
 // 64-bit Windows; 32-bit Windows has one view and ignores the flag, so there it is read twice
-// and the second read adds nothing.
+// and the second read adds nothing. A 64-bit build names the 32-bit view itself: its own view
+// is the 64-bit one.
 inline std::vector<RegKeyPlace> OldSettingsKeys(const std::string& strAppName) {
     const std::string own = SettingsKey(strAppName).strPath;
     const std::string store = "Software\\Classes\\VirtualStore\\MACHINE\\";
     const std::string below = own.substr(own.find('\\')); // "\Trelmont Software\<app>"
     return {{HKEY_CURRENT_USER, store + "Software\\WOW6432Node" + below},
             {HKEY_CURRENT_USER, store + own},
-            {HKEY_LOCAL_MACHINE, own},
+            {HKEY_LOCAL_MACHINE, own, sizeof(void*) == 8 ? REGSAM(KEY_WOW64_32KEY) : 0},
             {HKEY_LOCAL_MACHINE, own, KEY_WOW64_64KEY}};
 }
 

@@ -50,6 +50,10 @@ wrun() {
     return $rc
 }
 
+# The Windows path of a file, through the prefix's own loader (the system's winepath script
+# runs the 32-bit loader, which a machine without 32-bit support cannot start).
+winpath() { "$WINELOADER" winepath -w "$1" 2>/dev/null </dev/null | tr -d '\r'; }
+
 vdrive() { wrun "$VANTREL_TESTS_BIN/vdrive.exe" "$@"; }
 regtool() { wrun "$VANTREL_TESTS_BIN/regtool.exe" "$@"; }
 

@@ -47,14 +47,14 @@ grep -q "^VANTREL.EXE .* skipped: Vantrel itself$" <<<"$lines" || fail "Vantrel 
 
 # From a shortcut (no console, no output) a box says what was not ended; /quiet shows none.
 favourites "e2e_ol_$tag.exe"
-"$WINELOADER" "$VANTREL_TESTS_BIN/vdrive.exe" run 20000 "\"$(winepath -w "$VANTREL_BIN/Vantrel.exe")\" /kill /force" detached \
+"$WINELOADER" "$VANTREL_TESTS_BIN/vdrive.exe" run 20000 "\"$(winpath "$VANTREL_BIN/Vantrel.exe")\" /kill /force" detached \
     >"$LOGDIR/outcomes.shortcut.out" 2>&1 </dev/null &
 shortcut=$!
 box=$(vdrive answer 15000) || fail "no box for /kill from a shortcut"
 grep -qF "E2E_OL_$tag.EXE (PID $(pid_of "$locked")): refused: access denied" <<<"$box" || fail "the shortcut's box: $box"
 wait "$shortcut" || true
 expect_eq "/kill's exit code from a shortcut" 1 "$(tr -d '\r' <"$LOGDIR/outcomes.shortcut.out")"
-rc=$(vdrive run 20000 "\"$(winepath -w "$VANTREL_BIN/Vantrel.exe")\" /kill /quiet /force" detached) ||
+rc=$(vdrive run 20000 "\"$(winpath "$VANTREL_BIN/Vantrel.exe")\" /kill /quiet /force" detached) ||
     fail "/kill /quiet from a shortcut did not end (a box?): $rc"
 expect_eq "/kill /quiet's exit code" 1 "$rc"
 if vdrive msgbox 500 >/dev/null; then fail "a box with /quiet"; fi
@@ -117,7 +117,7 @@ start_victim console "e2e_od_$tag.exe" "0 noterminate"
 deny=$VICTIM_PID
 reg_clear Grid
 # Started as Windows starts an administrator's programs: not elevated.
-"$WINELOADER" "$VANTREL_TESTS_BIN/vdrive.exe" run 60000 "\"$(winepath -w "$VANTREL_BIN/Vantrel.exe")\"" limited \
+"$WINELOADER" "$VANTREL_TESTS_BIN/vdrive.exe" run 60000 "\"$(winpath "$VANTREL_BIN/Vantrel.exe")\"" limited \
     >"$LOGDIR/outcomes.first.out" 2>&1 </dev/null &
 first=$!
 vdrive wait-main 20000 >/dev/null || fail "the unelevated Vantrel did not open: $(cat "$LOGDIR/outcomes.first.out")"

@@ -32,7 +32,8 @@ class Crowd {
         for (const std::string& path : m_paths)
             DeleteFileA(path.c_str());
     }
-    // Starts nCopies processes of a new program; returns its file name, or "" on failure.
+    // Starts nCopies processes of a new program; returns its file name, or "" on failure, with
+    // Why() saying what failed.
     std::string Start(int nCopies) {
         char dir[MAX_PATH];
         GetTempPathA(MAX_PATH, dir);
@@ -40,7 +41,7 @@ class Crowd {
         snprintf(name, sizeof name, "crowd_%lu_%u.exe", GetCurrentProcessId(), unsigned(++m_n));
         const std::string path = std::string(dir) + name;
         if (!CopyFileA((TestProgramDir() + "victim_console.exe").c_str(), path.c_str(), FALSE))
-            return "";
+            return Failed("CopyFile", GetLastError());
         m_paths.push_back(path);
         for (int i = 0; i < nCopies; ++i) {
             char event[64];
@@ -55,15 +56,19 @@ class Crowd {
             if (!CreateProcessA(path.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                 &si, &pi)) {
                 CloseHandle(hReady);
-                return "";
+                return Failed("CreateProcess", GetLastError());
             }
             CloseHandle(pi.hThread);
             m_processes.push_back(pi.hProcess);
             m_pids[pi.dwProcessId] = name;
             HANDLE waits[] = {hReady, pi.hProcess};
-            const bool ready = WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0;
+            const DWORD waited = WaitForMultipleObjects(2, waits, FALSE, 30000);
             CloseHandle(hReady);
-            if (!ready) return "";
+            DWORD exitCode = 0;
+            GetExitCodeProcess(pi.hProcess, &exitCode);
+            if (waited != WAIT_OBJECT_0)
+                return Failed(waited == WAIT_TIMEOUT ? "not ready in 30 s, copy " : "ended with ",
+                              waited == WAIT_TIMEOUT ? DWORD(i) : exitCode);
         }
         return name;
     }
@@ -79,7 +84,14 @@ class Crowd {
         return n;
     }
 
+    const std::string& Why() const { return m_why; }
+
   private:
+    std::string Failed(const char* what, DWORD n) {
+        m_why = what + std::to_string(n);
+        return "";
+    }
+    std::string m_why;
     std::vector<HANDLE> m_processes;
     std::map<DWORD, std::string> m_pids;
     std::vector<std::string> m_paths;
@@ -101,7 +113,7 @@ TEST_F(LongAppTest, TwoHundredProcessesWhileTheFavouritesAreKilled) {
     std::vector<std::string> names;
     for (int i = 0; i < 20; ++i) {
         names.push_back(crowd.Start(10));
-        ASSERT_FALSE(names.back().empty()) << "program " << i << " did not start";
+        ASSERT_FALSE(names.back().empty()) << "program " << i << " did not start: " << crowd.Why();
     }
     std::vector<std::string> favourites(names.begin(), names.begin() + 10);
     SaveFavorites(theApp.m_settings, favourites);
