@@ -286,10 +286,10 @@ TEST_F(FirstStartTest, TheMachinesKeyIsReadAs32BitProgramsSeeItThenInThe64BitVie
     put(KEY_WOW64_32KEY, "VIEW32.EXE");
     EXPECT_EQ("VIEW32.EXE", Start(OldSettingsKeys(app)));
     remove(KEY_WOW64_32KEY);
-    BOOL bWow64 = sizeof(void*) == 8;
-    if (!bWow64) IsWow64Process(GetCurrentProcess(), &bWow64);
     // 32-bit Windows has one view: removing it there removed both.
-    EXPECT_EQ(bWow64 ? "VIEW64.EXE" : "<none>", Start(OldSettingsKeys(app)));
+    BOOL bTwoViews = sizeof(void*) == 8;
+    if (!bTwoViews) IsWow64Process(GetCurrentProcess(), &bTwoViews);
+    EXPECT_EQ(bTwoViews ? "VIEW64.EXE" : "<none>", Start(OldSettingsKeys(app)));
     remove(KEY_WOW64_64KEY);
 }
 

@@ -64,11 +64,12 @@ class Crowd {
             HANDLE waits[] = {hReady, pi.hProcess};
             const DWORD waited = WaitForMultipleObjects(2, waits, FALSE, 30000);
             CloseHandle(hReady);
-            DWORD exitCode = 0;
-            GetExitCodeProcess(pi.hProcess, &exitCode);
-            if (waited != WAIT_OBJECT_0)
-                return Failed(waited == WAIT_TIMEOUT ? "not ready in 30 s, copy " : "ended with ",
-                              waited == WAIT_TIMEOUT ? DWORD(i) : exitCode);
+            if (waited == WAIT_TIMEOUT) return Failed("not ready in 30 s, copy ", DWORD(i));
+            if (waited != WAIT_OBJECT_0) {
+                DWORD exitCode = 0;
+                GetExitCodeProcess(pi.hProcess, &exitCode);
+                return Failed("ended before it was ready, exit code ", exitCode);
+            }
         }
         return name;
     }
