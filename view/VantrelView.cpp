@@ -266,7 +266,7 @@ void CVantrelView::OnKillSelected() {
         if (bSelf) CloseMainWindow();
         return;
     }
-    m_closeAfterPass = bSelf ? CloseAnyway : StayOpen;
+    m_closeAfterPass = bSelf ? CloseAfterSaying : StayOpen;
     StartKillPass(CKillPass::ForTargets(m_core, targets, m_bGentle));
 }
 
@@ -322,31 +322,38 @@ void CVantrelView::OnKillDone() {
         pFrame->SetStatusPaneText(1, SummaryLine(outcomes).c_str());
     RefreshList();
     if (!m_hWnd) return; // closed by a failed binding
+    // A close request made meanwhile is answered without a box: it may be the system's own,
+    // and nobody may be there to read it.
     if (!bAllEnded && close != CloseAnyway) {
         // The box is modal: the program may be closed while it is up.
         CKeepAlive keep(this);
-        ReportNotEnded(outcomes);
+        if (ReportNotEnded(outcomes)) return; // restarting as administrator: closing already
         if (!m_hWnd) return;
     }
-    if (close == CloseAnyway || (close == CloseIfAllEnded && bAllEnded)) CloseMainWindow();
+    if (close == CloseAnyway || close == CloseAfterSaying ||
+        (close == CloseIfAllEnded && bAllEnded))
+        CloseMainWindow();
 }
 
-void CVantrelView::ReportNotEnded(const std::vector<CKillPass::Outcome>& outcomes) {
+bool CVantrelView::ReportNotEnded(const std::vector<CKillPass::Outcome>& outcomes) {
     const std::string text = kNotEndedText + NotEndedLines(outcomes);
+    // Refused: access to the process, or its close request, because it runs at a higher level.
     const bool bRefused =
         std::any_of(outcomes.begin(), outcomes.end(), [](const CKillPass::Outcome& outcome) {
-            return outcome.result == CKillPass::Denied;
+            return outcome.result == CKillPass::Denied || outcome.result == CKillPass::PostRefused;
         });
     // As administrator Vantrel may end what a standard user may not; where the system has no
     // elevation, or Vantrel has it already, there is nothing to offer.
     if (!bRefused || !m_queryElevation || m_queryElevation() != 0) {
         AfxMessageBox(text, MB_OK | MB_ICONWARNING);
-        return;
+        return false;
     }
     if (AfxMessageBox(text + "\n\n" + kRestartElevatedQuestion, MB_YESNO | MB_ICONWARNING) != IDYES)
-        return;
+        return false;
     // Declining the system's prompt leaves everything as it was.
-    if (m_hWnd && RestartElevated()) CloseMainWindow();
+    if (!m_hWnd || !RestartElevated()) return false;
+    CloseMainWindow();
+    return true;
 }
 
 CFrameWnd* CVantrelView::MainFrame() {

@@ -98,7 +98,8 @@ class CVantrelView : public CListView {
     void OnKillDone();
     // Says in a box what was not ended and why; offers to restart Vantrel as administrator
     // when a process was refused and that could help. The window may be gone afterwards.
-    void ReportNotEnded(const std::vector<CKillPass::Outcome>& outcomes);
+    // True when the restart was made and the program is closing for it.
+    bool ReportNotEnded(const std::vector<CKillPass::Outcome>& outcomes);
     // Asks the main window to close, as Exit does.
     void CloseMainWindow();
     static CFrameWnd* MainFrame();
@@ -113,8 +114,9 @@ class CVantrelView : public CListView {
     // What closes the program once the running pass has ended.
     enum CloseAfter {
         StayOpen,
-        CloseIfAllEnded, // F10: only when every favourite process ended
-        CloseAnyway,     // F8 on the program's own row, or a close request meanwhile
+        CloseIfAllEnded,  // F10: only when every favourite process ended
+        CloseAfterSaying, // F8 on the program's own row: after saying what was not ended
+        CloseAnyway,      // a close request meanwhile: at once, without a box
     };
     CloseAfter m_closeAfterPass = StayOpen;
     std::function<int()> m_queryElevation;

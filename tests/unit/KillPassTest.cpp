@@ -99,6 +99,11 @@ DWORD WINAPI AskOneSecondIn(void* pParam) {
 }
 
 // The main window with its list, as the program has them.
+int WINAPI PostRefusedKill(DWORD, int, int, VN_KILLRESULT* pResult) {
+    pResult->dwOutcome = VN_KILL_POST_REFUSED;
+    return 0;
+}
+
 class KillPassTest : public MainWindowTest {
   protected:
     void TearDown() override {
@@ -110,7 +115,7 @@ class KillPassTest : public MainWindowTest {
         for (size_t i = 0; i < names.size(); ++i)
             theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(i).c_str(), names[i]);
     }
-    void SelectOnly(std::initializer_list<std::string> names) {
+    void SelectOnly(const std::vector<std::string>& names) {
         view->GetListCtrl().SetItemState(-1, 0, LVIS_SELECTED);
         for (const std::string& name : names) {
             const int row = ItemOf(view, name);
@@ -145,23 +150,30 @@ TEST_F(KillPassTest, KillFavoritesLeavesTheProgramItselfAndEndsTheRest) {
 }
 
 TEST_F(KillPassTest, KillSelectedOnTheProgramsOwnRowClosesItAsExitDoes) {
-    // Alone, and among other rows: then the others end first.
-    Victim other;
+    // Alone; among other rows, which end first; beside a row that is refused, which is said
+    // before the program closes.
+    Victim other, refuses;
     ASSERT_TRUE(other.StartConsole(0));
-    for (bool bWithOther : {false, true}) {
-        if (bWithOther) {
+    ASSERT_TRUE(refuses.StartUnterminable());
+    const std::vector<std::vector<std::string>> selections = {
+        {ThisProgram()}, {ThisProgram(), other.ExeName()}, {ThisProgram(), refuses.ExeName()}};
+    for (size_t i = 0; i < selections.size(); ++i) {
+        if (i > 0) {
             ASSERT_NO_FATAL_FAILURE(CreateMainWindow());
             view->BuildColumns();
         }
+        view->SetElevationQuery([] { return 1; }); // no restart to offer
+        s_messages.clear();
         view->RefreshList();
-        if (bWithOther)
-            SelectOnly({ThisProgram(), other.ExeName()});
-        else
-            SelectOnly({ThisProgram()});
+        SelectOnly(selections[i]);
         frame->SendCommand(ID_KILL_SELECTED);
-        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hFrame); })) << bWithOther;
+        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hFrame); })) << i;
         EXPECT_TRUE(scratch.Exists(kSectionGrid)) << "the column widths were saved";
-        EXPECT_EQ(bWithOther, !other.Running());
+        EXPECT_EQ(i >= 1, !other.Running()) << "ended with the own row, and stays so";
+        ASSERT_EQ(i == 2 ? 1u : 0u, s_messages.size()) << i;
+        if (i == 2) {
+            EXPECT_NE(std::string::npos, s_messages[0].find("refused: access denied"));
+        }
     }
 }
 
@@ -212,6 +224,18 @@ TEST_F(KillPassTest, ARefusedKillIsSaidAndTheRestartIsOfferedOnlyWhereElevationC
         EXPECT_NE(-1, ItemOf(view, refuses.ExeName())) << "the row stays";
         EXPECT_TRUE(IsWindow(hFrame)) << "declined: nothing changes";
     }
+    // A close request the system refused (the program runs as administrator) is offered too.
+    Victim asked;
+    ASSERT_TRUE(asked.StartConsole(0));
+    view->SetElevationQuery([] { return 0; });
+    view->Core().SetKillEntry(PostRefusedKill);
+    s_messages.clear();
+    view->RefreshList();
+    SelectOnly({asked.ExeName()});
+    frame->SendCommand(ID_KILL_SELECTED);
+    ASSERT_TRUE(WaitForKillPass(view));
+    ASSERT_EQ(1u, s_messages.size());
+    EXPECT_NE(std::string::npos, s_messages[0].find(kRestartElevatedQuestion)) << s_messages[0];
 }
 
 TEST_F(KillPassTest, GentleKillsWaitSideBySideWhileTheWindowAnswersAndHoldsItsCommands) {
