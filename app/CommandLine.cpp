@@ -179,7 +179,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     return result;
 }
 
-int KillFavoritesFromCommandLine(int nGentle, bool bQuiet) {
+int KillFavoritesFromCommandLine(int nGentle, bool bQuiet, CToolHelp* pToolHelp) {
     const CRegSettings& settings = ProgramSettings();
     const std::vector<std::string> names = LoadFavorites(settings);
     CReport report;
@@ -188,7 +188,7 @@ int KillFavoritesFromCommandLine(int nGentle, bool bQuiet) {
         return kKillNoFavorites;
     }
     if (nGentle < 0) nGentle = settings.GetInt(kSectionSetting, kValueGentle, 0);
-    CProcessCore core;
+    CProcessCore core(pToolHelp);
     CKillPass pass = CKillPass::ForFavorites(core, names, nGentle);
     pass.Run(nullptr);
     if (pass.Binding() != CProcessCore::Bound) {

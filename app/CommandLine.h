@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class CToolHelp;
+
 // What the command line asks for.
 struct CommandLine {
     enum Action {
@@ -48,5 +50,5 @@ extern const char kUsageText[];
 // one line per process with what became of it and why, on the console the program was
 // started from or its redirected output. Started with neither (a shortcut), a box says what
 // was not ended, or that the list is empty, unless bQuiet. Writes nothing to the settings.
-// Returns the exit code.
-int KillFavoritesFromCommandLine(int nGentle, bool bQuiet);
+// Returns the exit code. pToolHelp: the system's Tool Help when null (tests stand in for it).
+int KillFavoritesFromCommandLine(int nGentle, bool bQuiet, CToolHelp* pToolHelp = nullptr);

@@ -1,6 +1,9 @@
 // The command line's rules: where the program's own name ends, which switches start what, in
-// any case and with / or -.
+// any case and with / or -; what /kill answers when the processes cannot be listed.
 #include "app/CommandLine.h"
+#include "favorites/Favorites.h"
+#include "unit/AppTestEnv.h"
+#include "unit/FakeToolHelp.h"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +69,16 @@ TEST(CommandLineTest, TheProgramsOwnPathIsNeverAnArgument) {
     EXPECT_EQ(2u, ProgramArguments(L"C:\\Program Files\\Other.exe /kill", kModule).size());
     // A switch outside the code page arrives as it was written (UTF-8).
     EXPECT_EQ("/\xe2\x98\x85", ProgramArguments(L"V.exe /\u2605", kModule).at(0));
+}
+
+class CommandLineKillTest : public AppTest {};
+
+TEST_F(CommandLineKillTest, ProcessesThatCannotBeListedExitOne) {
+    // Nothing could be looked at, so nothing is known to have ended.
+    ASSERT_EQ(ERROR_SUCCESS, SaveFavorites(ProgramSettings(), {"NOTEPAD.EXE"}));
+    FakeToolHelp system; // of the 95/98 family: no library to bind
+    system.bProcessSnapshotFails = true;
+    EXPECT_EQ(kKillSomeRunning, KillFavoritesFromCommandLine(1, true, &system));
 }
 
 } // namespace
