@@ -288,7 +288,9 @@ TEST_F(FavoritesDlgTest, KillGentlyWarnsEachTimeItIsCheckedAndOkReturnsTheChoice
 
 TEST_F(FavoritesDlgTest, OkThatCannotSaveSaysWhyAndStaysOpenUntilItCan) {
     Store({"OLD.EXE"});
+    theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 0);
     const std::string settings = scratch.Path() + "\\" + kSectionFavorites;
+    const std::string setting = scratch.Path() + "\\" + kSectionSetting;
     ASSERT_TRUE(SetKeyAccess(scratch.Root(), settings, KEY_READ | WRITE_DAC | DELETE));
     CFavoritesDlg dlg(Listed());
     DialogDriver driver;
@@ -305,6 +307,14 @@ TEST_F(FavoritesDlgTest, OkThatCannotSaveSaysWhyAndStaysOpenUntilItCan) {
         EXPECT_GT(s_messages[0].size(), 40u) << "the system's reason follows";
         EXPECT_EQ(hDlg, FindDialog(kCaption)) << "the dialog stays open";
         ASSERT_TRUE(SetKeyAccess(scratch.Root(), settings, KEY_ALL_ACCESS));
+        // Then the kill mode alone cannot be saved: said the same way.
+        ASSERT_TRUE(SetKeyAccess(scratch.Root(), setting, KEY_READ | WRITE_DAC | DELETE));
+        s_messages.clear();
+        ClickButton(hDlg, IDOK);
+        ASSERT_EQ(1u, s_messages.size());
+        EXPECT_EQ(SaveFailureText(false, ERROR_ACCESS_DENIED), s_messages[0]);
+        EXPECT_EQ(hDlg, FindDialog(kCaption)) << "the dialog stays open";
+        ASSERT_TRUE(SetKeyAccess(scratch.Root(), setting, KEY_ALL_ACCESS));
         ClickButton(hDlg, IDOK);
     });
     EXPECT_EQ(IDOK, driver.Run(dlg));
