@@ -50,11 +50,26 @@ BOOL CALLBACK VisitTopLevel(HWND hWnd, LPARAM lParam) {
     return !pSearch->pfnVisit || pSearch->pfnVisit(hWnd, pSearch->pContext) ? TRUE : FALSE;
 }
 
+struct Asking {
+    const VnWindowTree* pTree;
+    VN_KILLRESULT* pResult;
+};
+
+bool AskToClose(HWND hWnd, void* pContext) {
+    const Asking* pAsking = static_cast<const Asking*>(pContext);
+    ++pAsking->pResult->nWindowsAsked;
+    if (!pAsking->pTree->pfnPostMessageA(hWnd, WM_CLOSE, 0, 0)) {
+        ++pAsking->pResult->nPostsRefused;
+        pAsking->pResult->dwError = GetLastError();
+    }
+    return true;
+}
+
 } // namespace
 
 VnWindowTree SystemWindowTree() {
-    VnWindowTree tree = {EnumWindows, EnumChildWindows, GetWindowThreadProcessId, IsWindowVisible,
-                         GetClassNameA};
+    VnWindowTree tree = {EnumWindows,     EnumChildWindows, GetWindowThreadProcessId,
+                         IsWindowVisible, GetClassNameA,    PostMessageA};
     return tree;
 }
 
@@ -63,4 +78,11 @@ int ForEachWindowOf(const VnWindowTree& tree, DWORD dwPID, unsigned fWhich,
     Search search = {&tree, dwPID, fWhich, pfnVisit, pContext, 0, false};
     tree.pfnEnumWindows(VisitTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.nVisited;
+}
+
+DWORD AskWindowsToClose(const VnWindowTree& tree, DWORD dwPID, VN_KILLRESULT* pResult) {
+    Asking asking = {&tree, pResult};
+    ForEachWindowOf(tree, dwPID, VN_WINDOWS_FRAMES, AskToClose, &asking);
+    if (pResult->nWindowsAsked == 0) return VN_KILL_NO_WINDOW;
+    return pResult->nPostsRefused == pResult->nWindowsAsked ? VN_KILL_POST_REFUSED : VN_KILL_ASKED;
 }

@@ -3,15 +3,18 @@
 // a table of functions, so that a test can feed a fake tree.
 #pragma once
 
+#include "vn/vn.h"
+
 #include <windows.h>
 
-// The queries the look-up makes, with the system's signatures.
+// The queries the look-up makes, and the close request it posts, with the system's signatures.
 struct VnWindowTree {
     BOOL(WINAPI* pfnEnumWindows)(WNDENUMPROC, LPARAM);
     BOOL(WINAPI* pfnEnumChildWindows)(HWND, WNDENUMPROC, LPARAM);
     DWORD(WINAPI* pfnGetWindowThreadProcessId)(HWND, LPDWORD);
     BOOL(WINAPI* pfnIsWindowVisible)(HWND);
     int(WINAPI* pfnGetClassNameA)(HWND, LPSTR, int);
+    BOOL(WINAPI* pfnPostMessageA)(HWND, UINT, WPARAM, LPARAM);
 };
 
 // The system's window tree.
@@ -32,3 +35,10 @@ typedef bool (*VnWindowVisitor)(HWND hWnd, void* pContext);
 // Returns how many windows it visited.
 int ForEachWindowOf(const VnWindowTree& tree, DWORD dwPID, unsigned fWhich,
                     VnWindowVisitor pfnVisit, void* pContext);
+
+// Asks each window of process dwPID, and each frame hosting one, to close (WM_CLOSE), counting
+// in *pResult the windows asked and the requests the system refused (a program at a higher
+// level than the caller refuses them), with the last refusal's error. Returns
+// VN_KILL_NO_WINDOW when there was no window to ask, VN_KILL_POST_REFUSED when every request
+// was refused, else VN_KILL_ASKED.
+DWORD AskWindowsToClose(const VnWindowTree& tree, DWORD dwPID, VN_KILLRESULT* pResult);

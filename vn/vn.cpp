@@ -154,16 +154,6 @@ int ForcedKill(DWORD dwPID, int bWait, VN_KILLRESULT* pResult) {
     return 1;
 }
 
-bool AskToClose(HWND hWnd, void* pContext) {
-    VN_KILLRESULT* pResult = static_cast<VN_KILLRESULT*>(pContext);
-    ++pResult->nWindowsAsked;
-    if (!PostMessageA(hWnd, WM_CLOSE, 0, 0)) {
-        ++pResult->nPostsRefused;
-        pResult->dwError = GetLastError();
-    }
-    return true;
-}
-
 int GentleKill(DWORD dwPID, int bWait, VN_KILLRESULT* pResult) {
     // Held before the windows are asked, so that the wait is for this very process.
     CHandle process = OpenToKill(dwPID, SYNCHRONIZE, pResult);
@@ -173,13 +163,9 @@ int GentleKill(DWORD dwPID, int bWait, VN_KILLRESULT* pResult) {
         return 0;
     }
     const VnWindowTree tree = SystemWindowTree();
-    ForEachWindowOf(tree, dwPID, VN_WINDOWS_FRAMES, AskToClose, pResult);
-    if (pResult->nWindowsAsked == 0) {
-        pResult->dwOutcome = VN_KILL_NO_WINDOW;
-        return 0;
-    }
-    if (pResult->nPostsRefused == pResult->nWindowsAsked) {
-        pResult->dwOutcome = VN_KILL_POST_REFUSED;
+    const DWORD dwAsked = AskWindowsToClose(tree, dwPID, pResult);
+    if (dwAsked != VN_KILL_ASKED) { // no window to ask, or the system refused every request
+        pResult->dwOutcome = dwAsked;
         return 0;
     }
     if (WaitForSingleObject(process, bWait ? VN_GENTLE_WAIT_MS : 0) == WAIT_OBJECT_0) {

@@ -376,9 +376,18 @@ int WINAPI FakeClassName(HWND hWnd, LPSTR pszClass, int cchMax) {
     return lstrlenA(pszClass);
 }
 
+// The frames' host runs at a higher level: the system refuses a close request to its windows.
+BOOL WINAPI FakePost(HWND hWnd, UINT msg, WPARAM, LPARAM) {
+    EXPECT_EQ(UINT(WM_CLOSE), msg);
+    if (Fake(hWnd).dwPID != kHost) return TRUE;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+const VnWindowTree kFakeTree = {FakeEnumWindows, FakeEnumChildWindows, FakeThreadProcessId,
+                                FakeIsVisible,   FakeClassName,        FakePost};
+
 std::vector<UINT_PTR> WindowsOf(DWORD dwPID, unsigned fWhich) {
-    const VnWindowTree fake = {FakeEnumWindows, FakeEnumChildWindows, FakeThreadProcessId,
-                               FakeIsVisible, FakeClassName};
+    const VnWindowTree& fake = kFakeTree;
     std::vector<UINT_PTR> found;
     auto collect = [](HWND hWnd, void* pFound) {
         static_cast<std::vector<UINT_PTR>*>(pFound)->push_back(reinterpret_cast<UINT_PTR>(hWnd));
@@ -398,6 +407,26 @@ TEST(WindowLookupTest, AStoreAppIsReachedThroughTheFrameThatHostsIt) {
     EXPECT_EQ(Ids({4}), WindowsOf(kOtherApp, VN_WINDOWS_FRAMES));
     EXPECT_EQ(Ids({1, 4, 7}), WindowsOf(kHost, VN_WINDOWS_FRAMES)); // the fourth is not asked
     EXPECT_EQ(Ids({}), WindowsOf(400, VN_WINDOWS_FRAMES));
+}
+
+TEST(WindowLookupTest, CloseRequestsTheSystemRefusesAreCounted) {
+    struct Case {
+        DWORD dwPID;
+        DWORD dwOutcome;
+        DWORD nAsked, nRefused;
+    };
+    const Case cases[] = {
+        {kApp, VN_KILL_ASKED, 3, 2},             // its own hidden window took the request
+        {kOtherApp, VN_KILL_POST_REFUSED, 1, 1}, // only its frame, which refused
+        {400, VN_KILL_NO_WINDOW, 0, 0},
+    };
+    for (const Case& c : cases) {
+        VN_KILLRESULT result = {};
+        EXPECT_EQ(c.dwOutcome, AskWindowsToClose(kFakeTree, c.dwPID, &result)) << c.dwPID;
+        EXPECT_EQ(c.nAsked, result.nWindowsAsked) << c.dwPID;
+        EXPECT_EQ(c.nRefused, result.nPostsRefused) << c.dwPID;
+        EXPECT_EQ(c.nRefused ? DWORD(ERROR_ACCESS_DENIED) : 0, result.dwError) << c.dwPID;
+    }
 }
 
 } // namespace
