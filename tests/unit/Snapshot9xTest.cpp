@@ -159,12 +159,15 @@ TEST_F(Snapshot9xTest, AFavouritePickedFromTheListIsFoundByTheModuleNameTheListS
     AddModule(0xFFF50, 7, "NOTEPAD");
     AddProcess(0xFFF51, 8, 8, 1); // not a favourite
     AddModule(0xFFF51, 8, "OTHER");
+    AddProcess(0xFFF52, 9, 8, 1); // a favourite typed as its file is named
+    fake.processes.back().strExe = "C:\\TOOLS\\TYPED.EXE";
+    AddModule(0xFFF52, 9, "TYPED");
     CProcessCore core(&fake);
     core.SetCriticalQuery([](DWORD) { return 0; });
-    CKillPass pass = CKillPass::ForFavorites(core, {"notepad"}, 1); // gentle: forced here
+    CKillPass pass = CKillPass::ForFavorites(core, {"notepad", "typed.exe"}, 1); // forced here
     pass.Run(nullptr);
-    EXPECT_EQ(std::vector<DWORD>{0xFFF50}, fake.terminated);
-    ASSERT_EQ(1u, pass.Outcomes().size());
+    EXPECT_EQ((std::vector<DWORD>{0xFFF50, 0xFFF52}), fake.terminated);
+    ASSERT_EQ(2u, pass.Outcomes().size());
     EXPECT_EQ(CKillPass::Ended, pass.Outcomes()[0].result);
     EXPECT_TRUE(pass.AllEnded());
     ExpectTidy();
