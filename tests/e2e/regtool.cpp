@@ -106,9 +106,12 @@ int main(int argc, char** argv) {
         for (size_t i = 0; i + 1 < hex.size(); i += 2)
             data.push_back(BYTE(strtoul(hex.substr(i, 2).c_str(), nullptr, 16)));
         HKEY key;
-        if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-            ERROR_SUCCESS)
+        const LONG rcKey =
+            RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+        if (rcKey != ERROR_SUCCESS) {
+            fprintf(stderr, "regtool: RegCreateKeyExA: %ld\n", rcKey);
             return 1;
+        }
         const LONG rc = RegSetValueExA(key, argv[3], 0, DWORD(strtoul(argv[4], nullptr, 10)),
                                        data.empty() ? nullptr : data.data(), DWORD(data.size()));
         RegCloseKey(key);
