@@ -96,8 +96,10 @@ reg_clear() {
 }
 # reg_put SECTION VALUE TYPE HEX stores a value of any type and data (see regtool.cpp).
 reg_put() {
-    regtool put "$KEY\\$1" "$2" "$3" "$4" >/dev/null ||
-        fail "$1\\$2: could not store type $3 with $((${#4} / 2)) bytes ($(seen "$(tail -n 1 "$LOGDIR/$TEST_NAME.err")"))"
+    local rc=0
+    regtool put "$KEY\\$1" "$2" "$3" "$4" >/dev/null || rc=$?
+    [ $rc -eq 0 ] || fail "$1\\$2: could not store type $3 with $((${#4} / 2)) bytes" \
+        "(exit status $rc, last error line $(seen "$(tail -n 1 "$LOGDIR/$TEST_NAME.err")"))"
 }
 reg_key_exists() { wrun reg query "$1" >/dev/null 2>&1; }
 
