@@ -13,27 +13,54 @@ std::vector<std::string> LoadFavorites(const CRegSettings& settings) {
     return names;
 }
 
+LONG StoreFavoriteList(const std::vector<std::string>& names, const FavoriteReader& read,
+                       const FavoriteWriter& write) {
+    std::vector<std::string> list;
+    for (const std::string& name : names)
+        if (!name.empty()) list.push_back(name);
+    const size_t nCount = list.size();
+    // What Fav0 to the new terminator held, to put back when a write fails.
+    std::vector<std::string> old;
+    for (size_t index = 0; index <= nCount; ++index)
+        old.push_back(read(index));
+    // Fav0 is emptied first and written last: while the rest is rewritten the stored list
+    // reads as empty, so a write that fails midway never leaves the old names mixed with the
+    // new ones - a favourite the person removed would be ended by the next Kill Favorites.
+    LONG lError = write(0, "");
+    if (lError != ERROR_SUCCESS) return lError; // nothing was changed
+    // The values below nWritten have been written.
+    size_t nWritten = 1;
+    for (size_t index = 1; index <= nCount && lError == ERROR_SUCCESS; ++index) {
+        lError = write(index, index < nCount ? list[index] : ""); // the last: the terminator
+        if (lError == ERROR_SUCCESS) nWritten = index + 1;
+    }
+    if (lError == ERROR_SUCCESS && nCount > 0) lError = write(0, list[0]);
+    if (lError != ERROR_SUCCESS) {
+        // Back to the old list as far as the store lets; where even that fails, Fav0 stays
+        // empty and the list reads as empty, never mixed.
+        for (size_t index = nWritten; index-- > 1;)
+            write(index, old[index]);
+        write(0, old[0]);
+        return lError;
+    }
+    // Entries left over from a longer list are blanked, not deleted, after the terminator; the
+    // first value that is already missing or empty ends the clean-up. The list is complete
+    // already, so a failure here is of no consequence.
+    if (!old[nCount].empty())
+        for (size_t index = nCount + 1; !read(index).empty(); ++index)
+            if (write(index, "") != ERROR_SUCCESS) break;
+    return ERROR_SUCCESS;
+}
+
 LONG SaveFavorites(const CRegSettings& settings, const std::vector<std::string>& names) {
-    LONG lFirstError = ERROR_SUCCESS;
-    auto write = [&](const std::string& value, const std::string& text) {
-        LONG lError = ERROR_SUCCESS;
-        if (!settings.SetString(kSectionFavorites, value.c_str(), text, &lError) &&
-            lFirstError == ERROR_SUCCESS)
-            lFirstError = lError;
-    };
-    size_t index = 0;
-    for (const std::string& name : names) {
-        if (name.empty()) continue;
-        write(FavoriteValueName(index), name);
-        ++index;
-    }
-    // Entries left over from a longer list are blanked, not deleted, from the terminator on;
-    // the first value after it that is already missing or empty ends the clean-up.
-    for (bool bTerminator = true;; ++index, bTerminator = false) {
-        const std::string value = FavoriteValueName(index);
-        const bool bStale = !settings.GetString(kSectionFavorites, value.c_str(), "").empty();
-        if (bTerminator || bStale) write(value, "");
-        if (!bStale) break;
-    }
-    return lFirstError;
+    return StoreFavoriteList(
+        names,
+        [&](size_t index) {
+            return settings.GetString(kSectionFavorites, FavoriteValueName(index).c_str(), "");
+        },
+        [&](size_t index, const std::string& text) {
+            LONG lError = ERROR_SUCCESS;
+            settings.SetString(kSectionFavorites, FavoriteValueName(index).c_str(), text, &lError);
+            return lError;
+        });
 }

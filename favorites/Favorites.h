@@ -4,6 +4,7 @@
 
 #include "settings/RegSettings.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,14 @@ std::vector<std::string> LoadFavorites(const CRegSettings& settings);
 // Stores the names from Fav0 upward and an empty value right after them, which ends the list
 // whatever follows; then blanks the stale entries after that, up to the first one that is
 // already missing or empty. Empty names are left out: an empty value ends the list, so storing
-// one would hide every name after it. Every write is tried; returns ERROR_SUCCESS, or the
-// system's error code of the first write that failed.
+// one would hide every name after it. Returns ERROR_SUCCESS, or the system's error code of the
+// write that failed; then the stored list is the old one again, or, where the store refused
+// that too, empty - never old names mixed with new ones.
 LONG SaveFavorites(const CRegSettings& settings, const std::vector<std::string>& names);
+
+// The writes of SaveFavorites over any store: read(index) gives the text of "Fav<index>" ("" when
+// missing), write(index, text) stores it and gives the system's error code.
+typedef std::function<std::string(size_t index)> FavoriteReader;
+typedef std::function<LONG(size_t index, const std::string& text)> FavoriteWriter;
+LONG StoreFavoriteList(const std::vector<std::string>& names, const FavoriteReader& read,
+                       const FavoriteWriter& write);

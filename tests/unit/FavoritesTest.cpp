@@ -1,11 +1,13 @@
 // The favourites list in the real registry: where the stored list ends, upper-casing on load,
-// the terminator and blanking of stale entries on save, and that no empty name is ever stored.
+// the terminator and blanking of stale entries on save, that no empty name is ever stored, and
+// that a save failing midway never leaves a mixed list.
 #include "favorites/Favorites.h"
 #include "unit/ScratchKey.h"
 #include "settings/SettingNames.h"
 #include "win/Utf8.h"
 
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -138,6 +140,44 @@ TEST_F(FavoritesStore, NamesInAnyScriptRoundTripExactlyAndAnOldAnsiListKeepsItsL
     Put(1, "\xd6l.exe");
     Put(2, "");
     EXPECT_EQ((Names{"ÉTÉ.EXE", "ÖL.EXE"}), LoadFavorites(store));
+}
+
+// A store that refuses the write numbered nFailAt, and with bSticky every write after it, as a
+// full disk would. Whichever write fails, the list reads as the old one or, when even putting
+// it back is refused, as empty: never old names mixed with new ones.
+TEST(FavoriteListWrites, AWriteThatFailsLeavesTheOldListOrAnEmptyOneNeverAMix) {
+    const Names old = {"OLD0", "OLD1", "OLD2", "OLD3"};
+    for (const Names& wanted : {Names{"NEW0"}, Names{"NEW0", "NEW1"}, Names(6, "NEW")}) {
+        for (int nFailAt = 0, bAnyFailed = 1; bAnyFailed; ++nFailAt) {
+            bAnyFailed = 0;
+            for (bool bSticky : {false, true}) {
+                std::map<size_t, std::string> store;
+                for (size_t i = 0; i < old.size(); ++i)
+                    store[i] = old[i];
+                int nWrites = 0;
+                bool bFailed = false;
+                const auto read = [&](size_t i) { return store.count(i) ? store[i] : ""; };
+                const auto write = [&](size_t i, const std::string& text) -> LONG {
+                    const bool bThisOne = nWrites++ == nFailAt;
+                    bFailed = bFailed || bThisOne;
+                    if (bThisOne || (bFailed && bSticky)) return ERROR_DISK_FULL;
+                    store[i] = text;
+                    return ERROR_SUCCESS;
+                };
+                const LONG lError = StoreFavoriteList(wanted, read, write);
+                Names list;
+                for (size_t i = 0; !read(i).empty(); ++i)
+                    list.push_back(read(i));
+                const std::string where = "write " + std::to_string(nFailAt) +
+                                          (bSticky ? " and all after it" : "") + " refused";
+                if (lError == ERROR_SUCCESS)
+                    EXPECT_EQ(wanted, list) << where;
+                else
+                    EXPECT_TRUE(list == old || (bSticky && list.empty())) << where;
+                bAnyFailed |= bFailed;
+            }
+        }
+    }
 }
 
 } // namespace
