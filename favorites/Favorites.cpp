@@ -28,11 +28,11 @@ LONG StoreFavoriteList(const std::vector<std::string>& names, const FavoriteRead
     // new ones - a favourite the person removed would be ended by the next Kill Favorites.
     LONG lError = write(0, "");
     if (lError != ERROR_SUCCESS) return lError; // nothing was changed
-    // The values below nWritten have been written.
+    // Then Fav1 up to the terminator, Fav<nCount>; the values below nWritten are written.
     size_t nWritten = 1;
-    for (size_t index = 1; index <= nCount && lError == ERROR_SUCCESS; ++index) {
-        lError = write(index, index < nCount ? list[index] : ""); // the last: the terminator
-        if (lError == ERROR_SUCCESS) nWritten = index + 1;
+    for (; nWritten <= nCount; ++nWritten) {
+        lError = write(nWritten, nWritten < nCount ? list[nWritten] : "");
+        if (lError != ERROR_SUCCESS) break;
     }
     if (lError == ERROR_SUCCESS && nCount > 0) lError = write(0, list[0]);
     if (lError != ERROR_SUCCESS) {
