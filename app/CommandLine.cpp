@@ -96,11 +96,17 @@ class CReport {
                                      nullptr));
         if (m_console.IsValid()) m_hOut = m_console;
     }
-    // Writes a line (UTF-8): to a console as UTF-16, which shows every script; to a file or
-    // pipe as UTF-8, which keeps every name whatever the console's code page.
+    // Writes a text (UTF-8) and ends its line: to a console as UTF-16, which shows every
+    // script; to a file or pipe as UTF-8, which keeps every name whatever the console's code
+    // page. A text of several lines gets the line ends a batch file's tools expect.
     void Line(const std::string& text) {
         if (!m_hOut) return;
-        const std::string line = text + "\r\n";
+        std::string line;
+        for (char c : text) {
+            if (c == '\n') line += '\r';
+            line += c;
+        }
+        line += "\r\n";
         DWORD written = 0, mode = 0;
         if (GetConsoleMode(m_hOut, &mode)) {
             const std::wstring wide = WideFromUtf8(line);
@@ -121,6 +127,12 @@ class CReport {
 // (a shortcut) and was not asked to be quiet.
 void Tell(const CReport& report, bool bQuiet, const std::string& text) {
     if (!report.HasOutput() && !bQuiet) AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
+}
+
+// Says why the run ended nothing: as lines where they are read, else in the box.
+void Say(CReport& report, bool bQuiet, const std::string& text) {
+    report.Line(text);
+    Tell(report, bQuiet, text);
 }
 
 } // namespace
@@ -184,7 +196,7 @@ int KillFavoritesFromCommandLine(int nGentle, bool bQuiet, CToolHelp* pToolHelp)
     const std::vector<std::string> names = LoadFavorites(settings);
     CReport report;
     if (names.empty()) {
-        Tell(report, bQuiet, kEmptyListText);
+        Say(report, bQuiet, kEmptyListText);
         return kKillNoFavorites;
     }
     if (nGentle < 0) nGentle = settings.GetInt(kSectionSetting, kValueGentle, 0);
@@ -192,13 +204,12 @@ int KillFavoritesFromCommandLine(int nGentle, bool bQuiet, CToolHelp* pToolHelp)
     CKillPass pass = CKillPass::ForFavorites(core, names, nGentle);
     pass.Run(nullptr);
     if (pass.Binding() != CProcessCore::Bound) {
-        Tell(report, bQuiet, kLoadFailureText);
+        Say(report, bQuiet, kLoadFailureText);
         return kKillNoLibrary;
     }
     if (pass.ListFailed()) {
         // Nothing could be looked at, so nothing is known to have ended.
-        report.Line(kNotListedText);
-        Tell(report, bQuiet, kNotListedText);
+        Say(report, bQuiet, kNotListedText);
         return kKillSomeRunning;
     }
     for (const CKillPass::Outcome& outcome : pass.Outcomes())

@@ -52,7 +52,8 @@ grep -qx "E2E_KB_$tag.EXE $(printf '%X' "$b") ended" < <(tr -d '\r' <"$OUT") ||
     fail "no line for the second favourite: $(cat "$OUT")"
 [ "$(placement)" = "$before" ] || fail "/kill changed the stored placement or widths"
 
-# A favourite that is not running: exit code 0. An empty list: exit code 2, nothing ended.
+# A favourite that is not running: exit code 0. An empty list: exit code 2, nothing ended,
+# and a line that says why.
 run_kill -KILL
 [ "$RC" = 0 ] || fail "/kill with no favourite running exited $RC"
 start_victim console "e2e_kc_$tag.exe" 0
@@ -60,6 +61,7 @@ c=$VICTIM_PID
 favourites
 run_kill /kill
 [ "$RC" = 2 ] || fail "/kill with an empty favourites list exited $RC"
+grep -q "favourites list is empty" "$OUT" || fail "/kill did not say the list is empty: $(cat "$OUT")"
 running "$c" || fail "/kill with an empty favourites list ended a process"
 
 # Gently, a program that ignores the close request: still running, exit code 1 within 8 s;
@@ -125,7 +127,7 @@ vdrive wait-main 20000 >/dev/null || fail "no main window when started through '
 vdrive close >/dev/null
 vdrive wait-exit 20000 >/dev/null || fail "the window started through '$exe' did not close"
 favourites
-rc=$(vdrive run 20000 "$exe /kill") || fail "'$exe /kill' did not end: $rc"
+rc=$(vdrive run 20000 "$exe /kill" | tail -n 1) || fail "'$exe /kill' did not end: $rc"
 [ "$rc" = 2 ] || fail "'$exe /kill' with an empty list exited $rc"
 "$WINELOADER" "$VANTREL_TESTS_BIN/vdrive.exe" run 20000 "$exe /★" >"$LOGDIR/cmdline.star.out" 2>&1 </dev/null &
 star=$!
