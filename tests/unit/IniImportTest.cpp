@@ -262,35 +262,48 @@ TEST_F(FirstStartTest, TheFirstSourceThereIsWinsAndAnExistingKeyTakesNothing) {
     EXPECT_EQ("INI.EXE", again.GetString("Settings", "Fav0", ""));
 }
 
-// The machine's real key: as earlier 32-bit versions saw it first, then in the 64-bit view,
-// where an administrator's own tools put it on 64-bit Windows.
-TEST_F(FirstStartTest, TheMachinesKeyIsReadAs32BitProgramsSeeItThenInThe64BitView) {
-    auto put = [&](REGSAM view, const std::string& fav) {
-        const std::string path = "Software\\Trelmont Software\\" + app + "\\Settings";
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
-                                                 KEY_WRITE | view, nullptr, &key, nullptr));
-        RegSetValueExA(key, "Fav0", 0, REG_SZ, (const BYTE*)fav.c_str(), DWORD(fav.size() + 1));
-        RegCloseKey(key);
+// The real old places, in the order they are read: the person's virtual store as 32-bit
+// programs on 64-bit Windows filled it, then as on 32-bit Windows; then the machine's key as
+// earlier 32-bit versions saw it, then in the 64-bit view, where an administrator's own tools
+// put it on 64-bit Windows.
+TEST_F(FirstStartTest, TheOldPlacesAreReadInTheirOrder) {
+    const std::vector<RegKeyPlace> places = OldSettingsKeys(app);
+    auto put = [&](HKEY root, const std::string& key, REGSAM view, const std::string& fav) {
+        HKEY settings;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, (key + "\\Settings").c_str(), 0, nullptr, 0,
+                                                 KEY_WRITE | view, nullptr, &settings, nullptr));
+        RegSetValueExA(settings, "Fav0", 0, REG_SZ, (const BYTE*)fav.c_str(),
+                       DWORD(fav.size() + 1));
+        RegCloseKey(settings);
     };
-    auto remove = [&](REGSAM view) {
-        HKEY software;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ | KEY_WRITE | view,
-                          &software) != ERROR_SUCCESS)
+    auto remove = [&](HKEY root, const std::string& key, REGSAM view) {
+        const size_t cut = key.rfind('\\', key.rfind('\\') - 1); // "...\Trelmont Software\<app>"
+        HKEY parent;
+        if (RegOpenKeyExA(root, key.substr(0, cut).c_str(), 0, KEY_READ | KEY_WRITE | view,
+                          &parent) != ERROR_SUCCESS)
             return;
-        DeleteKeyTree(software, "Trelmont Software\\" + app);
-        RegDeleteKeyA(software, "Trelmont Software"); // only when nothing else is below it
-        RegCloseKey(software);
+        DeleteKeyTree(parent, key.substr(cut + 1));
+        RegDeleteKeyA(parent, "Trelmont Software"); // only when nothing else is below it
+        RegCloseKey(parent);
     };
-    put(KEY_WOW64_64KEY, "VIEW64.EXE");
-    put(KEY_WOW64_32KEY, "VIEW32.EXE");
-    EXPECT_EQ("VIEW32.EXE", Start(OldSettingsKeys(app)));
-    remove(KEY_WOW64_32KEY);
+    const std::string machineKey = "Software\\Trelmont Software\\" + app;
+    const std::string store = "Software\\Classes\\VirtualStore\\MACHINE\\";
+    const std::string storeWow = store + "Software\\WOW6432Node\\Trelmont Software\\" + app;
+    put(HKEY_CURRENT_USER, storeWow, 0, "STOREWOW.EXE");
+    put(HKEY_CURRENT_USER, store + machineKey, 0, "STORE.EXE");
+    put(HKEY_LOCAL_MACHINE, machineKey, KEY_WOW64_64KEY, "VIEW64.EXE");
+    put(HKEY_LOCAL_MACHINE, machineKey, KEY_WOW64_32KEY, "VIEW32.EXE");
+    EXPECT_EQ("STOREWOW.EXE", Start(places));
+    remove(HKEY_CURRENT_USER, storeWow, 0);
+    EXPECT_EQ("STORE.EXE", Start(places));
+    remove(HKEY_CURRENT_USER, store + machineKey, 0);
+    EXPECT_EQ("VIEW32.EXE", Start(places));
+    remove(HKEY_LOCAL_MACHINE, machineKey, KEY_WOW64_32KEY);
     // 32-bit Windows has one view: removing it there removed both.
     BOOL bTwoViews = sizeof(void*) == 8;
     if (!bTwoViews) IsWow64Process(GetCurrentProcess(), &bTwoViews);
-    EXPECT_EQ(bTwoViews ? "VIEW64.EXE" : "<none>", Start(OldSettingsKeys(app)));
-    remove(KEY_WOW64_64KEY);
+    EXPECT_EQ(bTwoViews ? "VIEW64.EXE" : "<none>", Start(places));
+    remove(HKEY_LOCAL_MACHINE, machineKey, KEY_WOW64_64KEY);
 }
 
 TEST_F(FirstStartTest, EachSectionComesWholeFromOneSourceWithItsTypesAndTheSourcesStay) {

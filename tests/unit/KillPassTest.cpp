@@ -4,6 +4,7 @@
 #include "res/resource.h"
 #include "settings/SettingNames.h"
 #include "unit/Victim.h"
+#include "unit/DialogDriver.h"
 #include "unit/ViewHost.h"
 
 #include <commctrl.h>
@@ -256,11 +257,16 @@ TEST_F(KillPassTest, GentleKillsWaitSideBySideWhileTheWindowAnswersAndHoldsItsCo
         EXPECT_FALSE(Enabled(nID)) << nID << " during the pass";
 
     // A command that reaches the view itself during the pass, past the disabled keys and
-    // menus, is refused there: no second pass, no wait.
+    // menus, is refused there: no second pass, no wait, no new listing, no dialog.
+    Victim late;
+    ASSERT_TRUE(late.StartConsole(0));
     const DWORD dwSent = GetTickCount();
-    for (UINT nID : {ID_KILL_FAVORITES, ID_KILL_FAVORITES_EXIT, ID_KILL_SELECTED})
+    for (UINT nID : {ID_KILL_FAVORITES, ID_KILL_FAVORITES_EXIT, ID_KILL_SELECTED, ID_VIEW_REFRESH})
         view->SendMessage(WM_COMMAND, nID);
     EXPECT_LT(GetTickCount() - dwSent, 1000u) << "a command during the pass started another";
+    EXPECT_EQ(-1, ItemOf(view, late.ExeName())) << "the list was refreshed during the pass";
+    DialogDriver noDialog(1000); // fails the test if it has to cancel one
+    noDialog.Run([&] { return INT_PTR(view->SendMessage(WM_COMMAND, ID_EDIT_FAVORITES)); });
 
     // Another thread asks the list for its rows while the pass waits: the answer comes.
     Ask ask = {view->m_hWnd, 0, 0};

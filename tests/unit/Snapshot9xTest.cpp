@@ -183,14 +183,16 @@ TEST_F(Snapshot9xTest, AnIdThatChangesOwnerBetweenTheWalkAndTheKillIsNotEnded) {
         fake.dwPlatformId = dwPlatform;
         fake.processes.clear();
         AddProcess(0xFFF60, 9, 8, 1);
-        // The listed process ends and another program takes its id just before it is opened.
+        fake.processes[0].strExe = "WORD.EXE";
+        // The listed process ends and another program takes its id just before it is opened:
+        // one whose name only begins with the listed one is another program all the same.
         fake.onOpenProcess = [this](DWORD pid) {
-            if (pid == 0xFFF60) fake.processes[0].strExe = "NEWCOMER.EXE";
+            if (pid == 0xFFF60) fake.processes[0].strExe = "WORDPAD.EXE";
         };
         CProcessCore core(&fake);
         core.SetCriticalQuery([](DWORD) { return 0; });
         core.SetKillEntry(NeverKill);
-        CKillPass pass = CKillPass::ForTargets(core, {{0xFFF60, fake.processes[0].strExe, ""}}, 0);
+        CKillPass pass = CKillPass::ForTargets(core, {{0xFFF60, "WORD", ""}}, 0);
         pass.Run(nullptr);
         EXPECT_TRUE(fake.terminated.empty()) << dwPlatform;
         ASSERT_EQ(1u, pass.Outcomes().size());
