@@ -199,7 +199,7 @@ int KillFavoritesFromCommandLine(int nGentle, bool bQuiet, CToolHelp* pToolHelp)
         Say(report, bQuiet, kEmptyListText);
         return kKillNoFavorites;
     }
-    if (nGentle < 0) nGentle = settings.GetInt(kSectionSetting, kValueGentle, 0);
+    if (nGentle < 0) nGentle = LoadKillMode(settings);
     CProcessCore core(pToolHelp);
     CKillPass pass = CKillPass::ForFavorites(core, names, nGentle);
     pass.Run(nullptr);

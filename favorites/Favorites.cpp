@@ -13,6 +13,10 @@ std::vector<std::string> LoadFavorites(const CRegSettings& settings) {
     return names;
 }
 
+int LoadKillMode(const CRegSettings& settings) {
+    return settings.GetInt(kSectionSetting, kValueGentle, 0);
+}
+
 LONG StoreFavoriteList(const std::vector<std::string>& names, const FavoriteReader& read,
                        const FavoriteWriter& write) {
     std::vector<std::string> list;

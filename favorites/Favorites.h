@@ -11,6 +11,11 @@
 // The stored names from Fav0 upward, upper-cased, until the first missing or empty value.
 std::vector<std::string> LoadFavorites(const CRegSettings& settings);
 
+// The stored kill mode (Setting\Gentle): nonzero asks each program to close, 0 terminates.
+// Read wherever it is used, so that every window and /kill follow the last choice stored, by
+// any window or by a script.
+int LoadKillMode(const CRegSettings& settings);
+
 // Stores the names from Fav0 upward and an empty value right after them, which ends the list
 // whatever follows; then blanks the stale entries after that, up to the first one that is
 // already missing or empty. Empty names are left out: an empty value ends the list, so storing

@@ -31,7 +31,7 @@ const char* const kColumnTitles[kColumnCount] = {"Process", "PID", "Base Priorit
 } // namespace
 
 CVantrelView::CVantrelView(CToolHelp* pToolHelp)
-    : m_core(pToolHelp), m_queryElevation(ElevationState), m_bNT(m_core.m_bNT), m_bGentle(0) {}
+    : m_core(pToolHelp), m_queryElevation(ElevationState), m_bNT(m_core.m_bNT) {}
 
 CVantrelView::~CVantrelView() {}
 
@@ -45,7 +45,6 @@ BOOL CVantrelView::Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT n
 void CVantrelView::OnInitialUpdate() {
     CListView::OnInitialUpdate();
     BuildColumns();
-    m_bGentle = ProgramSettings().GetInt(kSectionSetting, kValueGentle, 0);
 }
 
 void CVantrelView::BuildColumns() {
@@ -238,7 +237,7 @@ int CVantrelView::KillFavorites() {
         AfxMessageBox(kNoFavoritesMessage, MB_OK);
         return 0;
     }
-    StartKillPass(CKillPass::ForFavorites(m_core, names, m_bGentle));
+    StartKillPass(CKillPass::ForFavorites(m_core, names, LoadKillMode(ProgramSettings())));
     return 1;
 }
 
@@ -267,7 +266,7 @@ void CVantrelView::OnKillSelected() {
         return;
     }
     m_closeAfterPass = bSelf ? CloseAfterSaying : StayOpen;
-    StartKillPass(CKillPass::ForTargets(m_core, targets, m_bGentle));
+    StartKillPass(CKillPass::ForTargets(m_core, targets, LoadKillMode(ProgramSettings())));
 }
 
 void CVantrelView::OnUpdateKillSelected(CCmdUI* pCmdUI) {
@@ -383,9 +382,9 @@ void CVantrelView::OnEditFavorites() {
     for (int item = 0; item < GetListCtrl().GetItemCount(); ++item)
         if (const ProcessRow* pRow = RowAt(item)) listed.push_back(pRow->name);
     CFavoritesDlg dlg(listed);
-    dlg.m_bGentle = m_bGentle;
-    // OK has stored the favourites and the kill mode.
-    if (dlg.DoModal() == IDOK) m_bGentle = dlg.m_bGentle;
+    // The mode as stored now: another window or a script may have changed it.
+    dlg.m_bGentle = LoadKillMode(ProgramSettings());
+    dlg.DoModal(); // OK stores the favourites and the kill mode
 }
 
 int CVantrelView::BindLibrary() {

@@ -123,7 +123,6 @@ class CVantrelView : public CListView {
 
   public:
     int& m_bNT; // the core's platform family: 0 on 95/98/Me
-    int m_bGentle;
 
     DECLARE_COMMAND_MAP()
 

@@ -247,7 +247,7 @@ TEST_F(KillPassTest, GentleKillsWaitSideBySideWhileTheWindowAnswersAndHoldsItsCo
         names.push_back(victim.ExeName());
     }
     Favourites(names);
-    view->m_bGentle = 1;
+    theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 1);
     const DWORD start = GetTickCount();
     frame->SendCommand(ID_KILL_FAVORITES);
     ASSERT_TRUE(view->IsKillPassRunning());
@@ -302,7 +302,8 @@ TEST_F(KillAtStartTest, F9BeforeTheFirstListingEndsEveryFavouriteWhileTheListRef
         }
         ASSERT_NO_FATAL_FAILURE(CreateMainWindow());
         frame->InitialUpdateFrame(); // the columns, and the start-up timer
-        view->m_bGentle = round % 2; // gentle passes ask each window while the list rebinds
+        // Gentle passes ask each window while the list rebinds.
+        theApp.m_settings.SetInt(kSectionSetting, kValueGentle, round % 2);
         frame->SendCommand(ID_KILL_FAVORITES);
         frame->SendMessage(WM_TIMER, kStartupTimerId); // the start-up listing, during the pass
         while (view->IsKillPassRunning()) {
