@@ -396,7 +396,7 @@ double Bench::TimeKill(bool bVantrel, bool bGentle, const std::vector<std::strin
         return NAN;
     if (bVantrel) {
         SaveFavorites(theApp.m_settings, names);
-        theApp.m_settings.SetInt(kSectionSetting, kValueGentle, bGentle ? 1 : 0);
+        SaveKillMode(theApp.m_settings, bGentle ? 1 : 0);
     }
     const std::string out = m_folder + "taskkill.txt";
     HANDLE hTaskkill = nullptr;
@@ -443,7 +443,7 @@ double Bench::TimeSurvivorPass(bool bVantrel, const Survivors& kind,
     double elapsed = NAN;
     if (bVantrel) {
         SaveFavorites(theApp.m_settings, names);
-        theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 1);
+        SaveKillMode(theApp.m_settings, 1);
         const size_t boxes = g_boxes.size();
         const double start = NowMs();
         m_pFrame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_KILL_FAVORITES, 0));
@@ -524,7 +524,7 @@ void Bench::Kills() {
                                     : "one wait, not ten"});
     }
     SaveFavorites(theApp.m_settings, {});
-    theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 0);
+    SaveKillMode(theApp.m_settings, 0);
 }
 
 // Where the time of one refresh goes: the refresh taken apart into the calls it makes, each
@@ -702,7 +702,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     theApp.m_settings.SetInt(kSectionNewbie, kValueStart, 0);
-    theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 0);
+    SaveKillMode(theApp.m_settings, 0);
     SaveFavorites(theApp.m_settings, {});
 
     Bench bench(opt);

@@ -17,6 +17,12 @@ int LoadKillMode(const CRegSettings& settings) {
     return settings.GetInt(kSectionSetting, kValueGentle, 0);
 }
 
+LONG SaveKillMode(const CRegSettings& settings, int nGentle) {
+    LONG lError = ERROR_SUCCESS;
+    settings.SetInt(kSectionSetting, kValueGentle, nGentle, &lError);
+    return lError;
+}
+
 LONG StoreFavoriteList(const std::vector<std::string>& names, const FavoriteReader& read,
                        const FavoriteWriter& write) {
     std::vector<std::string> list;

@@ -15,6 +15,8 @@ std::vector<std::string> LoadFavorites(const CRegSettings& settings);
 // Read wherever it is used, so that every window and /kill follow the last choice stored, by
 // any window or by a script.
 int LoadKillMode(const CRegSettings& settings);
+// Stores the kill mode; returns ERROR_SUCCESS or the system's error code.
+LONG SaveKillMode(const CRegSettings& settings, int nGentle);
 
 // Stores the names from Fav0 upward and an empty value right after them, which ends the list
 // whatever follows; then blanks the stale entries after that, up to the first one that is

@@ -148,8 +148,7 @@ void CFavoritesDlg::OnOK() {
         }
     }
     const LONG lFavorites = SaveFavorites(ProgramSettings(), names);
-    LONG lGentle = ERROR_SUCCESS;
-    ProgramSettings().SetInt(kSectionSetting, kValueGentle, m_bGentle, &lGentle);
+    const LONG lGentle = SaveKillMode(ProgramSettings(), m_bGentle);
     const bool bFavoritesFailed = lFavorites != ERROR_SUCCESS;
     if (bFavoritesFailed || lGentle != ERROR_SUCCESS) {
         // The dialog stays open with the person's choices: another OK tries again, Cancel

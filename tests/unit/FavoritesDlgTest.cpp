@@ -288,7 +288,7 @@ TEST_F(FavoritesDlgTest, KillGentlyWarnsEachTimeItIsCheckedAndOkReturnsTheChoice
 
 TEST_F(FavoritesDlgTest, OkThatCannotSaveSaysWhyAndStaysOpenUntilItCan) {
     Store({"OLD.EXE"});
-    theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 0);
+    SaveKillMode(theApp.m_settings, 0);
     const std::string settings = scratch.Path() + "\\" + kSectionFavorites;
     const std::string setting = scratch.Path() + "\\" + kSectionSetting;
     ASSERT_TRUE(SetKeyAccess(scratch.Root(), settings, KEY_READ | WRITE_DAC | DELETE));
@@ -325,7 +325,7 @@ TEST_F(FavoritesDlgTest, OkThatCannotSaveSaysWhyAndStaysOpenUntilItCan) {
 
 TEST_F(FavoritesDlgTest, TheCommandShowsTheKillModeAsStoredNowAndOkKeepsIt) {
     // Stored after the window opened, as another Vantrel window or a script does.
-    theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 1);
+    SaveKillMode(theApp.m_settings, 1);
     DialogDriver driver;
     UINT nShown = BST_UNCHECKED;
     driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([&] {
@@ -345,7 +345,7 @@ TEST_F(FavoritesDlgTest, CancelAfterMovesStoresNothing) {
     AddRow("alpha.exe", "C:\\ALPHA.EXE");
     AddRow("beta.exe", "C:\\BETA.EXE");
     Store({"BETA.EXE", "GHOST.EXE"});
-    theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 0);
+    SaveKillMode(theApp.m_settings, 0);
     const auto settingsBefore = scratch.Values(kSectionFavorites);
     const auto settingBefore = scratch.Values(kSectionSetting);
     CFavoritesDlg dlg(Listed());

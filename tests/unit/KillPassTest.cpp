@@ -1,6 +1,7 @@
 // The rules every kill pass follows, and a main window that keeps answering while one runs:
 // never the program itself, never a process the system cannot live without, gentle kills side
 // by side, and a close request that waits for the end of the pass.
+#include "favorites/Favorites.h"
 #include "res/resource.h"
 #include "settings/SettingNames.h"
 #include "unit/Victim.h"
@@ -247,7 +248,7 @@ TEST_F(KillPassTest, GentleKillsWaitSideBySideWhileTheWindowAnswersAndHoldsItsCo
         names.push_back(victim.ExeName());
     }
     Favourites(names);
-    theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 1);
+    SaveKillMode(theApp.m_settings, 1);
     const DWORD start = GetTickCount();
     frame->SendCommand(ID_KILL_FAVORITES);
     ASSERT_TRUE(view->IsKillPassRunning());
@@ -303,7 +304,7 @@ TEST_F(KillAtStartTest, F9BeforeTheFirstListingEndsEveryFavouriteWhileTheListRef
         ASSERT_NO_FATAL_FAILURE(CreateMainWindow());
         frame->InitialUpdateFrame(); // the columns, and the start-up timer
         // Gentle passes ask each window while the list rebinds.
-        theApp.m_settings.SetInt(kSectionSetting, kValueGentle, round % 2);
+        SaveKillMode(theApp.m_settings, round % 2);
         frame->SendCommand(ID_KILL_FAVORITES);
         frame->SendMessage(WM_TIMER, kStartupTimerId); // the start-up listing, during the pass
         while (view->IsKillPassRunning()) {

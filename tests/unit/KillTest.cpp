@@ -1,5 +1,6 @@
 // Killing from the list: which process a row's kill reaches, what the library is handed, and
 // what happens to the row, with real victims on both kill paths.
+#include "favorites/Favorites.h"
 #include "frame/MainFrm.h"
 #include "res/resource.h"
 #include "unit/Victim.h"
@@ -69,7 +70,7 @@ TEST_F(KillTest, EverySelectedRowGoesToTheLibraryWithTheGentleFlagUnchanged) {
     ASSERT_TRUE(first.StartWindow(false));
     ASSERT_TRUE(second.StartWindow(false));
     view->Core().SetKillEntry(RecordingKill);
-    theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 7);
+    SaveKillMode(theApp.m_settings, 7);
     Select(AddRow(first.ExeName(), first.Pid()));
     Select(AddRow(second.ExeName(), second.Pid()));
 
@@ -102,7 +103,7 @@ TEST_F(KillTest, KillSelectedEndsEverySelectedRowAndRebuildsTheList) {
     ASSERT_TRUE(second.StartConsole(0));
     ASSERT_TRUE(spared.StartConsole(0));
     view->m_bNT = 0; // the forced kill of the 95/98 path, on real processes
-    theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 1);
+    SaveKillMode(theApp.m_settings, 1);
     AddRow(first.ExeName(), first.Pid());
     AddRow(second.ExeName(), second.Pid());
     AddRow(spared.ExeName(), spared.Pid());
@@ -164,7 +165,7 @@ TEST_F(KillTest, KillFavoritesEndsEveryRunningProcessOfEachName) {
     s.SetString(kSectionFavorites, FavoriteValueName(2).c_str(), lowerB);
     s.SetString(kSectionFavorites, FavoriteValueName(3).c_str(), "");
     s.SetString(kSectionFavorites, FavoriteValueName(4).c_str(), spare.ExeName());
-    theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 0);
+    SaveKillMode(theApp.m_settings, 0);
 
     EXPECT_EQ(1, view->KillFavorites());
     EXPECT_TRUE(view->IsKillPassRunning());

@@ -118,7 +118,7 @@ TEST_F(LongAppTest, TwoHundredProcessesWhileTheFavouritesAreKilled) {
     }
     std::vector<std::string> favourites(names.begin(), names.begin() + 10);
     SaveFavorites(theApp.m_settings, favourites);
-    theApp.m_settings.SetInt(kSectionSetting, kValueGentle, 0);
+    SaveKillMode(theApp.m_settings, 0);
 
     // Processes of one name and path share a row, but the pass ends every process of each
     // favourite program, and nothing else; a second pass finds nothing more to end.
