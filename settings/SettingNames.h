@@ -28,18 +28,21 @@ inline RegKeyPlace SettingsKey(const std::string& strAppName) {
 // Where earlier versions kept the same layout, in the order they are taken. Those versions
 // wrote below HKEY_LOCAL_MACHINE; a person who could not write there got a copy of their own
 // in the virtual store instead (below WOW6432Node on 64-bit Windows). Read once, when the
-// settings key does not exist yet; never written. The machine's key is named first as a 32-bit
-// program sees it: on 64-bit Windows the system maps it to WOW6432Node, where they wrote. Last
-// comes the same key in the 64-bit view, where an administrator's regedit or reg.exe puts it on
-// 64-bit Windows; 32-bit Windows has one view and ignores the flag, so there it is read twice
-// and the second read adds nothing. A 64-bit build names the 32-bit view itself: its own view
-// is the 64-bit one.
+// settings key does not exist yet; never written. The virtual-store paths are read as written,
+// in the 64-bit view: where the system redirects a 32-bit program's view of that part of the
+// person's registry (64-bit Vista, and Wine's 64-bit prefix as soon as any program has a
+// WOW6432Node copy there), the plain path would otherwise lead to the WOW6432Node one. The
+// machine's key is named first as a 32-bit program sees it: on 64-bit Windows the system maps
+// it to WOW6432Node, where they wrote. Last comes the same key in the 64-bit view, where an
+// administrator's regedit or reg.exe puts it on 64-bit Windows; 32-bit Windows has one view and
+// ignores the flag, so there it is read twice and the second read adds nothing. A 64-bit build
+// names the 32-bit view itself: its own view is the 64-bit one.
 inline std::vector<RegKeyPlace> OldSettingsKeys(const std::string& strAppName) {
     const std::string own = SettingsKey(strAppName).strPath;
     const std::string store = "Software\\Classes\\VirtualStore\\MACHINE\\";
     const std::string below = own.substr(own.find('\\')); // "\Trelmont Software\<app>"
-    return {{HKEY_CURRENT_USER, store + "Software\\WOW6432Node" + below},
-            {HKEY_CURRENT_USER, store + own},
+    return {{HKEY_CURRENT_USER, store + "Software\\WOW6432Node" + below, KEY_WOW64_64KEY},
+            {HKEY_CURRENT_USER, store + own, KEY_WOW64_64KEY},
             {HKEY_LOCAL_MACHINE, own, sizeof(void*) == 8 ? REGSAM(KEY_WOW64_32KEY) : 0},
             {HKEY_LOCAL_MACHINE, own, KEY_WOW64_64KEY}};
 }

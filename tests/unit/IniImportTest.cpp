@@ -289,21 +289,17 @@ TEST_F(FirstStartTest, TheOldPlacesAreReadInTheirOrder) {
     const std::string machineKey = "Software\\Trelmont Software\\" + app;
     const std::string store = "Software\\Classes\\VirtualStore\\MACHINE\\";
     const std::string storeWow = store + "Software\\WOW6432Node\\Trelmont Software\\" + app;
-    put(HKEY_CURRENT_USER, store + machineKey, 0, "STORE.EXE");
-    put(HKEY_CURRENT_USER, storeWow, 0, "STOREWOW.EXE");
+    // The store paths as a 64-bit tool writes them. In Wine's 64-bit prefix a 32-bit program's
+    // own view leads the plain path to the WOW6432Node one while that one's parent exists, as
+    // it does here once STOREWOW.EXE is removed.
+    put(HKEY_CURRENT_USER, store + machineKey, KEY_WOW64_64KEY, "STORE.EXE");
+    put(HKEY_CURRENT_USER, storeWow, KEY_WOW64_64KEY, "STOREWOW.EXE");
     put(HKEY_LOCAL_MACHINE, machineKey, KEY_WOW64_64KEY, "VIEW64.EXE");
     put(HKEY_LOCAL_MACHINE, machineKey, KEY_WOW64_32KEY, "VIEW32.EXE");
-    // Wine's 64-bit prefix shows a 32-bit program both store paths as one key; Windows and a
-    // 32-bit prefix keep them apart.
-    CRegSettings plain;
-    ASSERT_EQ(1, plain.Open(HKEY_CURRENT_USER, store + machineKey));
-    const bool bOneKey = plain.GetString("Settings", "Fav0", "") == "STOREWOW.EXE";
     EXPECT_EQ("STOREWOW.EXE", Start(places));
-    remove(HKEY_CURRENT_USER, storeWow, 0);
-    if (!bOneKey) {
-        EXPECT_EQ("STORE.EXE", Start(places));
-        remove(HKEY_CURRENT_USER, store + machineKey, 0);
-    }
+    remove(HKEY_CURRENT_USER, storeWow, KEY_WOW64_64KEY);
+    EXPECT_EQ("STORE.EXE", Start(places));
+    remove(HKEY_CURRENT_USER, store + machineKey, KEY_WOW64_64KEY);
     EXPECT_EQ("VIEW32.EXE", Start(places));
     remove(HKEY_LOCAL_MACHINE, machineKey, KEY_WOW64_32KEY);
     // 32-bit Windows has one view: removing it there removed both.
