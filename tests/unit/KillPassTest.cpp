@@ -4,8 +4,8 @@
 #include "favorites/Favorites.h"
 #include "res/resource.h"
 #include "settings/SettingNames.h"
-#include "unit/Victim.h"
 #include "unit/DialogDriver.h"
+#include "unit/Victim.h"
 #include "unit/ViewHost.h"
 
 #include <commctrl.h>
