@@ -1,5 +1,6 @@
 // CAddNameDlg: asks for one process name, typed by hand, of at most 12 characters, in any
-// script; a name holding '?' is refused.
+// script; a name holding a character no file name can hold ('?', '\', ':' and the like) is
+// refused.
 #pragma once
 
 #include "fw/Dialog.h"
@@ -19,5 +20,5 @@ class CAddNameDlg : public CDialog {
 
 // The longest name the dialog takes.
 const int kMaxAddNameChars = 12;
-// Why a typed name holding '?' is refused.
-std::string QuestionMarkNameText(const std::string& name);
+// Why a typed name holding the character c is refused.
+std::string ForbiddenCharText(const std::string& name, char c);

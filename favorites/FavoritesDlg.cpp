@@ -5,6 +5,7 @@
 #include "procs/ProcessText.h"
 #include "res/resource.h"
 #include "settings/SettingNames.h"
+#include "settings/TextRules.h"
 #include "win/SystemMessage.h"
 
 #include <algorithm>
@@ -126,7 +127,10 @@ void CFavoritesDlg::OnRemove() {
 void CFavoritesDlg::OnManualAdd() {
     CAddNameDlg dlg;
     if (dlg.DoModal() != IDOK) return;
-    const std::string name = UpperCase(dlg.m_strName);
+    // Blanks around a typed name are slips of the keyboard: a favourite that kept them would
+    // never match the program meant.
+    const std::string name = UpperCase(textrules::Trim(dlg.m_strName));
+    if (name.empty()) return;
     if (m_lbFavorites.FindStringExact(-1, name) == LB_ERR) m_lbFavorites.AddString(name);
 }
 

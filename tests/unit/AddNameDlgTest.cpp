@@ -1,5 +1,5 @@
 // The Add Process Name dialog as a real dialog: what the edit takes, in any script, what OK
-// returns, and the refusal of a name that is too long or holds '?'.
+// returns, and the refusal of a name that is too long or holds what no file name holds.
 #include "favorites/AddNameDlg.h"
 #include "res/resource.h"
 #include "unit/AppTestEnv.h"
@@ -59,7 +59,7 @@ TEST_F(AddNameDlgTest, OkReturnsTheTextExactlyAsTypedInAnyScriptEvenWhenEmpty) {
     EXPECT_TRUE(s_messages.empty());
 }
 
-TEST_F(AddNameDlgTest, ALongerTextOrAQuestionMarkIsRefusedAndTheDialogStaysOpen) {
+TEST_F(AddNameDlgTest, ALongerTextOrACharacterNoFileNameHoldsIsRefusedAndTheDialogStaysOpen) {
     CAddNameDlg dlg;
     HWND hDlg = nullptr;
     DialogDriver driver;
@@ -75,6 +75,12 @@ TEST_F(AddNameDlgTest, ALongerTextOrAQuestionMarkIsRefusedAndTheDialogStaysOpen)
         ClickButton(hDlg, IDOK);
         ASSERT_EQ(2u, s_messages.size());
         EXPECT_EQ("a?b.exe cannot be a favourite: no file name holds \"?\".", s_messages[1]);
+        EXPECT_TRUE(IsWindow(hDlg) && IsWindowVisible(hDlg)) << "still open";
+        // Nor a path: a favourite is matched against file names.
+        SetDlgItemTextA(hDlg, IDC_PROCESS_NAME, "c:/x/y.exe");
+        ClickButton(hDlg, IDOK);
+        ASSERT_EQ(3u, s_messages.size());
+        EXPECT_EQ("c:/x/y.exe cannot be a favourite: no file name holds \":\".", s_messages[2]);
         EXPECT_TRUE(IsWindow(hDlg) && IsWindowVisible(hDlg)) << "still open";
         // Escape ends it without a result.
         PostMessageA(GetDlgItem(hDlg, IDC_PROCESS_NAME), WM_KEYDOWN, VK_ESCAPE, 0);

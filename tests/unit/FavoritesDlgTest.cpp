@@ -241,17 +241,17 @@ TEST_F(FavoritesDlgTest, ManualAddTakesNewNamesOnlyAndLeavesTheCandidates) {
         EXPECT_EQ(Names{"ALPHA.EXE"}, Candidates(hDlg));
         EXPECT_TRUE(IsItemEnabled(hDlg, IDC_ADD)) << "the arrows are left as they were";
     });
-    // Cancel adds nothing; a new name keeps its blanks.
+    // Cancel adds nothing; a new name loses the blanks around it.
     ManualAdd(driver, "never.exe", IDCANCEL);
-    ManualAdd(driver, " new.exe", IDOK);
+    ManualAdd(driver, " new.exe  ", IDOK);
     driver.Then([] {
         HWND hDlg = FindDialog(kCaption);
-        EXPECT_EQ((Names{" NEW.EXE", "ALPHA.EXE", "BETA.EXE"}), Favourites(hDlg));
+        EXPECT_EQ((Names{"ALPHA.EXE", "BETA.EXE", "NEW.EXE"}), Favourites(hDlg));
         ClickButton(hDlg, IDOK);
     });
     EXPECT_EQ(IDOK, driver.Run(dlg));
     EXPECT_TRUE(s_messages.empty());
-    EXPECT_EQ((Names{" NEW.EXE", "ALPHA.EXE", "BETA.EXE"}), LoadFavorites(theApp.m_settings));
+    EXPECT_EQ((Names{"ALPHA.EXE", "BETA.EXE", "NEW.EXE"}), LoadFavorites(theApp.m_settings));
 }
 
 TEST_F(FavoritesDlgTest, AnEmptyManualNameNeverReachesTheStore) {
@@ -260,8 +260,13 @@ TEST_F(FavoritesDlgTest, AnEmptyManualNameNeverReachesTheStore) {
     DialogDriver driver;
     driver.Until([] { return FindDialog(kCaption) != nullptr; });
     ManualAdd(driver, "", IDOK);
+    ManualAdd(driver, "   ", IDOK);
     ManualAdd(driver, "a.exe", IDOK);
-    driver.Then([] { ClickButton(FindDialog(kCaption), IDOK); });
+    driver.Then([] {
+        HWND hDlg = FindDialog(kCaption);
+        EXPECT_EQ((Names{"A.EXE", "B.EXE", "C.EXE"}), Favourites(hDlg)) << "no empty entry";
+        ClickButton(hDlg, IDOK);
+    });
     EXPECT_EQ(IDOK, driver.Run(dlg));
     EXPECT_EQ((Names{"A.EXE", "B.EXE", "C.EXE"}), LoadFavorites(theApp.m_settings))
         << "an empty entry must not hide the names after it";
