@@ -52,17 +52,19 @@ void CVantrelView::BuildColumns() {
     GetClientRect(&rc);
     const int W = rc.right - rc.left;
     const int D = (W * 9) / 50;
+    // A column may be as wide as the view or the whole desktop, whichever is wider: the widths
+    // the person chose stay even when together they are wider than the view (the list then
+    // scrolls sideways), as after making the window narrower.
+    const int nWidest = (std::max)(W, GetSystemMetrics(SM_CXVIRTUALSCREEN));
     int widths[kColumnCount];
-    long long sum = 0;
     bool usable = true;
     for (int i = 0; i < kColumnCount; ++i) {
         widths[i] = ProgramSettings().GetInt(kSectionGrid, ColumnValueName(i).c_str(), D);
-        // A width is usable when the column can be seen and fits the view.
-        if (widths[i] <= 0 || widths[i] > W) usable = false;
-        sum += widths[i];
+        // A width is usable when the column can be seen and is no wider than that.
+        if (widths[i] <= 0 || widths[i] > nWidest) usable = false;
     }
     // Stored widths are kept only all together; any doubt puts every column at the default.
-    if (!usable || sum > W)
+    if (!usable)
         for (int& w : widths)
             w = D;
     for (int i = 0; i < kColumnCount; ++i) {

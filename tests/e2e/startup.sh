@@ -88,9 +88,12 @@ read -ra widths < <(vdrive widths) || fail "the column widths could not be read"
 close_vantrel
 for i in 0 1 2 3 4; do expect_reg Grid col$i "${widths[i]:-}" "the width shown"; done
 
-# Second start: no warning, the list fills by itself.
+# Second start: no warning, the list fills by itself, and the widths come back as stored - also
+# a path column widened past the window's edge.
+reg_set Grid col4 1200
 start_vantrel
 if vdrive msgbox 1500 >/dev/null; then fail "the warning came again"; fi
 vdrive wait-row "$first" 5000 || fail "second start did not list the victim"
+expect_eq "the column widths at the second start" "${widths[*]:0:4} 1200" "$(vdrive widths | tr -d '\n')"
 close_vantrel
 echo "PASS"

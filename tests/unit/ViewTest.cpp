@@ -25,6 +25,8 @@ class ViewTest : public ViewHostTest {
 };
 
 TEST_F(ViewTest, ColumnWidthsComeFromTheStoreOnlyAllTogether) {
+    const int screen = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    ASSERT_GT(screen, 600);
     struct Case {
         int client;
         std::vector<int> stored; // empty: nothing stored
@@ -33,11 +35,13 @@ TEST_F(ViewTest, ColumnWidthsComeFromTheStoreOnlyAllTogether) {
         {500, {}, {90, 90, 90, 90, 90}},
         {333, {}, {59, 59, 59, 59, 59}},
         {500, {100, 100, 100, 100, 100}, {100, 100, 100, 100, 100}},
-        {500, {100, 100, 100, 100, 101}, {90, 90, 90, 90, 90}},
+        // Wider than the view together, or one of them: the list scrolls sideways.
+        {500, {100, 100, 100, 100, 300}, {100, 100, 100, 100, 300}},
+        {500, {501, 1, 1, 1, 1}, {501, 1, 1, 1, 1}},
+        // Wider than the whole desktop, or not to be seen.
+        {500, {100, 100, 100, 100, screen + 1}, {90, 90, 90, 90, 90}},
         {500, {50, 0, 50, 50, 50}, {90, 90, 90, 90, 90}},
-        {500, {501, 1, 1, 1, 1}, {90, 90, 90, 90, 90}},
         {500, {10, 20, 30, 40, 50}, {10, 20, 30, 40, 50}},
-        // Negative widths: hidden columns, and a sum that lets one column fill the view.
         {500, {-8, -8, -8, -8, -8}, {90, 90, 90, 90, 90}},
         {500, {-400, 500, 100, 100, 100}, {90, 90, 90, 90, 90}},
         {500, {500, 0, 0, 0, 0}, {90, 90, 90, 90, 90}},
