@@ -233,6 +233,7 @@ void CVantrelView::OnRefresh() {
 
 int CVantrelView::KillFavorites() {
     if (RefuseDuringKillPass()) return 0;
+    SetKillStatus(""); // the last pass's line would read as this command's outcome
     RefreshList();
     const std::vector<std::string> names = LoadFavorites(ProgramSettings());
     if (names.empty()) {
@@ -245,6 +246,7 @@ int CVantrelView::KillFavorites() {
 
 void CVantrelView::OnKillSelected() {
     if (RefuseDuringKillPass()) return;
+    SetKillStatus("");
     const CListCtrl& list = GetListCtrl();
     std::vector<CKillPass::Target> targets;
     bool bSelf = false;
@@ -304,10 +306,13 @@ void CVantrelView::StartKillPass(CKillPass pass) {
     OnKillDone();
 }
 
+void CVantrelView::SetKillStatus(const std::string& text) {
+    if (CFrameWnd* pFrame = MainFrame()) pFrame->SetStatusPaneText(1, text.c_str());
+}
+
 void CVantrelView::OnKillProgress(size_t nIndex) {
     if (!m_pPass || nIndex >= m_pPass->Names().size()) return;
-    if (CFrameWnd* pFrame = MainFrame())
-        pFrame->SetStatusPaneText(1, ("Killing... " + m_pPass->Names()[nIndex]).c_str());
+    SetKillStatus("Killing... " + m_pPass->Names()[nIndex]);
 }
 
 void CVantrelView::OnKillDone() {
@@ -318,9 +323,8 @@ void CVantrelView::OnKillDone() {
     m_pPass.reset();
     const CloseAfter close = m_closeAfterPass;
     m_closeAfterPass = StayOpen;
-    // What happened, in one line, until the next pass.
-    if (CFrameWnd* pFrame = MainFrame())
-        pFrame->SetStatusPaneText(1, SummaryLine(outcomes).c_str());
+    // What happened, in one line, until the next kill command.
+    SetKillStatus(SummaryLine(outcomes));
     RefreshList();
     if (!m_hWnd) return; // closed by a failed binding
     // A close request made meanwhile is answered without a box: it may be the system's own,

@@ -94,6 +94,8 @@ class CVantrelView : public CListView {
     CProcessRows m_rows;
 
     void StartKillPass(CKillPass pass);
+    // The status bar's line about kills: what one does, or what the last one came to.
+    static void SetKillStatus(const std::string& text);
     void OnKillProgress(size_t nIndex);
     void OnKillDone();
     // Says in a box what was not ended and why; offers to restart Vantrel as administrator

@@ -187,7 +187,7 @@ LRESULT CALLBACK RecordPaneText(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return CallWindowProcA(g_statusProc, h, msg, wp, lp);
 }
 
-TEST_F(KillTest, KillFavoritesNamesEachFavouriteInTheStatusBarThenSaysWhatHappened) {
+TEST_F(KillTest, KillFavoritesNamesEachFavouriteInTheStatusBarThenSaysWhatHappenedUntilTheNextCommand) {
     CMainFrame* frame = new CMainFrame;
     ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, nullptr));
     theApp.m_pMainWnd = frame;
@@ -199,9 +199,14 @@ TEST_F(KillTest, KillFavoritesNamesEachFavouriteInTheStatusBarThenSaysWhatHappen
 
     EXPECT_EQ(1, view->KillFavorites());
     EXPECT_TRUE(WaitForKillPass(view));
-    const std::vector<std::string> expected = {"Killing... ONE.EXE", "Killing... TWO.EXE",
+    const std::vector<std::string> expected = {"", "Killing... ONE.EXE", "Killing... TWO.EXE",
                                                "Nothing to end"};
     EXPECT_EQ(expected, g_paneTexts) << "also for names that are not running";
+    // A later command that ends nothing leaves no line of the last pass behind.
+    g_paneTexts.clear();
+    theApp.m_settings.SetString(kSectionFavorites, FavoriteValueName(0).c_str(), "");
+    EXPECT_EQ(0, view->KillFavorites());
+    EXPECT_EQ(std::vector<std::string>{""}, g_paneTexts);
 
     theApp.m_pMainWnd = nullptr;
     frame->DestroyWindow();
