@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-const char kNotAccessibleText[] = "(not accessible: run Vantrel as administrator to see it)";
+const char kNotAccessibleText[] = "(not accessible)";
+const char kNotAccessibleAsUserText[] = "(not accessible: run Vantrel as administrator to see it)";
 
 void CProcessRows::Clear() {
     m_rows.clear();
@@ -75,7 +76,7 @@ std::vector<size_t> CProcessRows::Ordered() const {
     return order;
 }
 
-std::string CProcessRows::CellText(const ProcessRow& row, int nColumn) {
+std::string CProcessRows::CellText(const ProcessRow& row, int nColumn, bool bAdministrator) {
     switch (nColumn) {
     case 0:
         return row.name;
@@ -86,6 +87,7 @@ std::string CProcessRows::CellText(const ProcessRow& row, int nColumn) {
     case 3:
         return std::to_string(row.dwThreads);
     default:
-        return row.bAccessible ? row.path : kNotAccessibleText;
+        if (row.bAccessible) return row.path;
+        return bAdministrator ? kNotAccessibleText : kNotAccessibleAsUserText;
     }
 }

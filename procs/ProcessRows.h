@@ -20,8 +20,10 @@ struct ProcessRow {
     bool bAccessible; // false: the process could not be opened to learn its path
 };
 
-// What the path column shows for a process that could not be opened.
+// What the path column shows for a process that could not be opened: by Vantrel running as
+// administrator, and otherwise (when running so might help).
 extern const char kNotAccessibleText[];
+extern const char kNotAccessibleAsUserText[];
 
 class CProcessRows {
   public:
@@ -50,8 +52,9 @@ class CProcessRows {
     // What identifies a row's process over a refresh: its id under its name.
     typedef std::pair<DWORD, std::string> Key;
     static Key KeyOf(const ProcessRow& row) { return Key(row.dwPID, row.name); }
-    // The texts of a row's cells, column by column; a path that could not be learnt says so.
-    static std::string CellText(const ProcessRow& row, int nColumn);
+    // The texts of a row's cells, column by column; a path that could not be learnt says so,
+    // and unless Vantrel runs as administrator, that running so might show it.
+    static std::string CellText(const ProcessRow& row, int nColumn, bool bAdministrator);
 
   private:
     std::vector<ProcessRow> m_rows;

@@ -102,8 +102,9 @@ void CVantrelView::ShowRows(const ListState& kept) {
     if (bShown) SendMessage(WM_SETREDRAW, FALSE);
     GetListCtrl().DeleteAllItems();
     const std::vector<size_t> order = m_rows.Ordered();
+    const bool bAdministrator = m_queryElevation && m_queryElevation() == 1;
     for (size_t i = 0; i < order.size(); ++i)
-        InsertRow(int(i), order[i]);
+        InsertRow(int(i), order[i], bAdministrator);
     RestoreListState(kept);
     if (bShown) {
         SendMessage(WM_SETREDRAW, TRUE);
@@ -111,14 +112,14 @@ void CVantrelView::ShowRows(const ListState& kept) {
     }
 }
 
-int CVantrelView::InsertRow(int nIndex, size_t nRow) {
+int CVantrelView::InsertRow(int nIndex, size_t nRow, bool bAdministrator) {
     const ProcessRow& row = m_rows[nRow];
     // The item's data says which row of the model it shows.
-    const int index =
-        GetListCtrl().InsertItem(nIndex, CProcessRows::CellText(row, 0), LPARAM(nRow));
+    const int index = GetListCtrl().InsertItem(
+        nIndex, CProcessRows::CellText(row, 0, bAdministrator), LPARAM(nRow));
     if (index == -1) return -1;
     for (int col = 1; col < CProcessRows::kColumnCount; ++col)
-        GetListCtrl().SetItemText(index, col, CProcessRows::CellText(row, col));
+        GetListCtrl().SetItemText(index, col, CProcessRows::CellText(row, col, bAdministrator));
     return index;
 }
 

@@ -79,7 +79,7 @@ class CVantrelView : public CListView {
     };
     void ShowRows(const ListState& kept);
     // Puts model row nRow in as item nIndex.
-    int InsertRow(int nIndex, size_t nRow);
+    int InsertRow(int nIndex, size_t nRow, bool bAdministrator);
     static int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM lParamSort);
     void ShowSortArrow();
     bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* pResult) override;

@@ -187,7 +187,7 @@ LRESULT CALLBACK RecordPaneText(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return CallWindowProcA(g_statusProc, h, msg, wp, lp);
 }
 
-TEST_F(KillTest, KillFavoritesNamesEachFavouriteInTheStatusBarThenSaysWhatHappenedUntilTheNextCommand) {
+TEST_F(KillTest, TheStatusLineNamesEachFavouriteThenTheOutcomeUntilTheNextCommand) {
     CMainFrame* frame = new CMainFrame;
     ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, nullptr));
     theApp.m_pMainWnd = frame;

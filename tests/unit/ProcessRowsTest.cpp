@@ -78,10 +78,11 @@ TEST(ProcessRows, AProcessThatCannotBeOpenedHasARowOfItsOwnThatSaysSo) {
     hidden.dwPID = 44;
     EXPECT_TRUE(rows.Add(hidden)) << "no path known: not known to be the same program";
     ASSERT_EQ(2u, rows.Count());
-    EXPECT_EQ(kNotAccessibleText, CProcessRows::CellText(rows[1], 4));
+    EXPECT_EQ(kNotAccessibleAsUserText, CProcessRows::CellText(rows[1], 4, false));
+    EXPECT_EQ(kNotAccessibleText, CProcessRows::CellText(rows[1], 4, true)) << "nothing to advise";
     EXPECT_TRUE(rows.Add(Record("svchost.exe", 48, "C:\\Windows\\svchost.exe")));
     EXPECT_FALSE(rows.Add(Record("svchost.exe", 52, "C:\\Windows\\svchost.exe")));
-    EXPECT_EQ("C:\\WINDOWS\\SVCHOST.EXE", CProcessRows::CellText(rows[2], 4));
+    EXPECT_EQ("C:\\WINDOWS\\SVCHOST.EXE", CProcessRows::CellText(rows[2], 4, false));
 }
 
 TEST(KillReport, EachOutcomeHasItsReasonAndThePassItsSummary) {
