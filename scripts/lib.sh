@@ -86,7 +86,8 @@ vantrel_start_wine() {
         "$VANTREL_WINESERVER" -w
     fi
     vantrel_wine_fonts
-    if ! grep -qs 'WenQuanYi' "$WINEPREFIX/user.reg"; then
+    # The link's last value stands for both (Wine itself names WenQuanYi in user.reg too).
+    if ! grep -qs '^"696e6168"="WenQuanYi' "$WINEPREFIX/user.reg"; then
         vantrel_wine_font_link >>"$log" 2>&1 </dev/null
         "$VANTREL_WINESERVER" -w
     fi
