@@ -8,9 +8,8 @@
 namespace {
 // Not declared below _WIN32_WINNT 0x0600.
 const int kTokenElevation = 20; // TOKEN_INFORMATION_CLASS TokenElevation
-} // namespace
 
-int ElevationState() {
+int QueryElevationState() {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT ||
@@ -23,6 +22,13 @@ int ElevationState() {
                              sizeof dwElevated, &cb))
         return -1;
     return dwElevated ? 1 : 0;
+}
+} // namespace
+
+int ElevationState() {
+    // A process keeps the token it started with: asked once, for every refresh after.
+    static const int s_nState = QueryElevationState();
+    return s_nState;
 }
 
 bool RestartElevated() {

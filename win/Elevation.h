@@ -5,7 +5,8 @@
 #include <windows.h>
 
 // Whether this process runs elevated: 1 it does, 0 it does not, -1 the system has no
-// elevation to offer (the 95/98/Me family, and XP, which has no prompt).
+// elevation to offer (the 95/98/Me family, and XP, which has no prompt). Asked of the system
+// once; cheap after that.
 int ElevationState();
 
 // Starts this program again through the shell's "runas" verb, which asks for administrator
