@@ -232,7 +232,7 @@ void CVantrelView::OnRefresh() {
     RefreshList();
 }
 
-int CVantrelView::KillFavorites() {
+int CVantrelView::KillFavorites(bool bExitAfter) {
     if (RefuseDuringKillPass()) return 0;
     SetKillStatus(""); // the last pass's line would read as this command's outcome
     RefreshList();
@@ -241,6 +241,8 @@ int CVantrelView::KillFavorites() {
         AfxMessageBox(kNoFavoritesMessage, MB_OK);
         return 0;
     }
+    // Chosen before the pass starts: a pass that cannot have a thread ends before it returns.
+    m_closeAfterPass = bExitAfter ? CloseIfAllEnded : StayOpen;
     StartKillPass(CKillPass::ForFavorites(m_core, names, LoadKillMode(ProgramSettings())));
     return 1;
 }
@@ -287,9 +289,7 @@ void CVantrelView::OnKillFavorites() {
 }
 
 void CVantrelView::OnKillFavoritesAndExit() {
-    if (!KillFavorites()) return; // an empty list leaves the program open
-    // The program closes when the pass has ended, if every favourite process ended.
-    m_closeAfterPass = CloseIfAllEnded;
+    KillFavorites(true); // an empty list leaves the program open
 }
 
 void CVantrelView::StartKillPass(CKillPass pass) {

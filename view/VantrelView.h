@@ -50,8 +50,9 @@ class CVantrelView : public CListView {
     int StartupRefresh();
 
     // Starts a pass over every running process of every favourite; 0 (with a message) when
-    // there are no favourites. The list is refreshed before and once the pass has ended.
-    int KillFavorites();
+    // there are no favourites. The list is refreshed before and once the pass has ended;
+    // bExitAfter closes the program then, when every favourite process ended.
+    int KillFavorites(bool bExitAfter = false);
     // Whether a kill pass runs: the commands that would start another or change the list
     // are disabled meanwhile, and a close request waits for its end.
     bool IsKillPassRunning() const { return m_pPass != nullptr; }
