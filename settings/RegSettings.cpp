@@ -12,10 +12,6 @@ using namespace storecalls;
 
 namespace {
 
-// Values are read into a buffer of this many characters (bytes for data that is not text);
-// larger data reads as the caller's default.
-const DWORD kReadLimit = 260;
-
 LONG CreateWritableKey(HKEY hParent, const std::string& strPath, CKey* pKey,
                        bool* pbCreated = nullptr, REGSAM samMore = 0) {
     return CreateKey(hParent, strPath, KEY_WRITE | samMore, pKey, pbCreated);
@@ -105,7 +101,7 @@ bool CRegSettings::ReadValue(const char* pszSection, const char* pszValue,
                              storecalls::Value* pValue) const {
     CKey key;
     return OpenKey(m_hRootKey, SectionPath(pszSection), KEY_READ, &key) == ERROR_SUCCESS &&
-           storecalls::ReadValue(key, pszValue, kReadLimit, pValue);
+           storecalls::ReadValue(key, pszValue, pValue);
 }
 
 int CRegSettings::GetInt(const char* pszSection, const char* pszValue, int nDefault) const {

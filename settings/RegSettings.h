@@ -49,9 +49,8 @@ class CRegSettings {
     const std::string& BaseKey() const { return m_strBaseKey; }
 
   private:
-    // Reads a value of at most 260 characters (text, its NUL included) or 260 bytes (other
-    // data). Returns false when the section or the value cannot be read or the data does not
-    // fit.
+    // Reads a value whole, whatever its size. Returns false when the section or the value
+    // cannot be read.
     bool ReadValue(const char* pszSection, const char* pszValue, storecalls::Value* pValue) const;
     std::string SectionPath(const char* pszSection) const;
 

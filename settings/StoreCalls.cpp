@@ -51,23 +51,31 @@ std::string Value::Text() const {
     return Utf8FromAnsi(data.substr(0, data.find('\0')));
 }
 
-bool ReadValue(HKEY hKey, const std::string& name, DWORD nLimit, Value* pValue) {
+bool ReadValue(HKEY hKey, const std::string& name, Value* pValue) {
     const bool bWide = !IsAnsiOnlySystem();
-    // Text of nLimit characters takes twice as many bytes from the wide call.
-    std::string buffer(size_t(nLimit) * (bWide ? sizeof(wchar_t) : 1), '\0');
-    DWORD cbData = DWORD(buffer.size()), dwType = REG_NONE;
-    BYTE* pData = reinterpret_cast<BYTE*>(&buffer[0]);
-    const LONG rc =
-        bWide
-            ? RegQueryValueExW(hKey, WideFromUtf8(name).c_str(), nullptr, &dwType, pData, &cbData)
-            : RegQueryValueExA(hKey, AnsiFromUtf8(name).c_str(), nullptr, &dwType, pData, &cbData);
-    const DWORD cbLimit = bWide && IsText(dwType) ? DWORD(buffer.size()) : nLimit;
-    if (rc != ERROR_SUCCESS || cbData > cbLimit) return false;
-    buffer.resize(cbData);
-    pValue->dwType = dwType;
-    pValue->data = buffer;
-    pValue->bWide = bWide;
-    return true;
+    const std::wstring wideName = bWide ? WideFromUtf8(name) : std::wstring();
+    const std::string ansiName = bWide ? std::string() : AnsiFromUtf8(name);
+    // Read whole, whatever its size: a value cut short, or one given up on, would be written
+    // back shorter (or, for a favourite, end the list) at the next save. Most values fit the
+    // first buffer; a larger one is read again in a buffer of the size the call asked for.
+    std::string buffer(520, '\0');
+    for (;;) {
+        DWORD cbData = DWORD(buffer.size()), dwType = REG_NONE;
+        BYTE* pData = reinterpret_cast<BYTE*>(&buffer[0]);
+        const LONG rc =
+            bWide ? RegQueryValueExW(hKey, wideName.c_str(), nullptr, &dwType, pData, &cbData)
+                  : RegQueryValueExA(hKey, ansiName.c_str(), nullptr, &dwType, pData, &cbData);
+        if (rc == ERROR_MORE_DATA && cbData > buffer.size()) {
+            buffer.assign(cbData, '\0'); // and again, should it have grown meanwhile
+            continue;
+        }
+        if (rc != ERROR_SUCCESS || cbData > buffer.size()) return false;
+        buffer.resize(cbData);
+        pValue->dwType = dwType;
+        pValue->data = buffer;
+        pValue->bWide = bWide;
+        return true;
+    }
 }
 
 LONG WriteText(HKEY hKey, const std::string& name, const std::string& text) {

@@ -28,9 +28,8 @@ struct Value {
     // are, other data taken as text in the ANSI code page, as the ANSI calls hand it over.
     std::string Text() const;
 };
-// Reads a value whose text holds at most nLimit characters, NUL included, and whose other data
-// at most nLimit bytes. False when it cannot be read or does not fit.
-bool ReadValue(HKEY hKey, const std::string& name, DWORD nLimit, Value* pValue);
+// Reads a value whole, whatever its size. False when it is missing or cannot be read.
+bool ReadValue(HKEY hKey, const std::string& name, Value* pValue);
 // Writes REG_SZ text with its NUL.
 LONG WriteText(HKEY hKey, const std::string& name, const std::string& text);
 

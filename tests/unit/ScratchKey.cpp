@@ -148,13 +148,18 @@ std::string Narrow(const std::wstring& w) {
 template <class Char> void ReadTree(HKEY key, const std::string& sub, const KeyReader& reader) {
     typedef std::basic_string<Char> Name;
     if (reader.onKey) reader.onKey(sub);
-    // The largest name and value the registry holds.
+    // The largest name the registry holds; data of any size (the buffer grows to fit).
     std::vector<Char> name(16384 + 1);
     std::vector<BYTE> data(64 * 1024);
     for (DWORD i = 0;; ++i) {
         DWORD cchName = DWORD(name.size()), cbData = DWORD(data.size()), type = 0;
-        if (EnumValue(key, i, name.data(), &cchName, &type, data.data(), &cbData) != ERROR_SUCCESS)
-            break;
+        const LONG rc = EnumValue(key, i, name.data(), &cchName, &type, data.data(), &cbData);
+        if (rc == ERROR_MORE_DATA && cbData > data.size()) {
+            data.resize(cbData);
+            --i; // the same value again
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) break;
         if (reader.onValue)
             reader.onValue(sub, Narrow(Name(name.data(), cchName)), type,
                            std::string(reinterpret_cast<const char*>(data.data()), cbData));
