@@ -2,6 +2,8 @@
 #include "procs/ProcessText.h"
 #include "settings/SettingNames.h"
 
+#include <algorithm>
+
 std::vector<std::string> LoadFavorites(const CRegSettings& settings) {
     std::vector<std::string> names;
     for (size_t index = 0;; ++index) {
@@ -73,4 +75,36 @@ LONG SaveFavorites(const CRegSettings& settings, const std::vector<std::string>&
             settings.SetString(kSectionFavorites, FavoriteValueName(index).c_str(), text, &lError);
             return lError;
         });
+}
+
+std::vector<std::string> MergeFavorites(const std::vector<std::string>& shown,
+                                        const std::vector<std::string>& chosen,
+                                        const std::vector<std::string>& stored) {
+    if (stored == shown) return chosen;
+    auto count = [](const std::vector<std::string>& list, const std::string& name) {
+        return std::count(list.begin(), list.end(), name);
+    };
+    std::vector<std::string> merged = stored;
+    // A name removed (fewer copies than shown) loses as many copies, from the end.
+    std::vector<std::string> done;
+    for (const std::string& name : shown) {
+        if (count(done, name)) continue;
+        done.push_back(name);
+        for (auto n = count(shown, name) - count(chosen, name); n > 0; --n) {
+            const auto it = std::find(merged.rbegin(), merged.rend(), name);
+            if (it == merged.rend()) break;
+            merged.erase(std::next(it).base());
+        }
+    }
+    // A name added is there as often as the person chose it, even when added meanwhile too.
+    for (const std::string& name : chosen)
+        if (count(chosen, name) > count(shown, name) && count(merged, name) < count(chosen, name))
+            merged.push_back(name);
+    return merged;
+}
+
+bool SameFavorites(std::vector<std::string> a, std::vector<std::string> b) {
+    std::sort(a.begin(), a.end());
+    std::sort(b.begin(), b.end());
+    return a == b;
 }

@@ -26,6 +26,16 @@ LONG SaveKillMode(const CRegSettings& settings, int nGentle);
 // that too, empty - never old names mixed with new ones.
 LONG SaveFavorites(const CRegSettings& settings, const std::vector<std::string>& names);
 
+// The list an OK of the Favorites dialog stores. `shown` is the list the dialog opened with,
+// `chosen` the person's list at OK, `stored` the list stored now. Unchanged meanwhile, the
+// person's list is stored as it is. Changed by another window or a script, that change stays:
+// the stored list less each name the person removed, with each name the person added.
+std::vector<std::string> MergeFavorites(const std::vector<std::string>& shown,
+                                        const std::vector<std::string>& chosen,
+                                        const std::vector<std::string>& stored);
+// Whether two lists hold the same names as often, in any order.
+bool SameFavorites(std::vector<std::string> a, std::vector<std::string> b);
+
 // The writes of SaveFavorites over any store: read(index) gives the text of "Fav<index>" ("" when
 // missing), write(index, text) stores it and gives the system's error code.
 typedef std::function<std::string(size_t index)> FavoriteReader;

@@ -60,7 +60,9 @@ END_COMMAND_MAP()
 
 BOOL CFavoritesDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    for (const std::string& name : LoadFavorites(ProgramSettings()))
+    m_shown = LoadFavorites(ProgramSettings());
+    m_bGentleShown = m_bGentle;
+    for (const std::string& name : m_shown)
         m_lbFavorites.AddString(name);
     // Every row of the list as it was shown, whose name is not a favourite in any case. A
     // name on several rows is offered as often.
@@ -151,8 +153,16 @@ void CFavoritesDlg::OnOK() {
             return;
         }
     }
-    const LONG lFavorites = SaveFavorites(ProgramSettings(), names);
-    const LONG lGentle = SaveKillMode(ProgramSettings(), m_bGentle);
+    // Another window or a script may have stored a list since the dialog opened: what the
+    // person changed is applied to that one. What nobody changed is not written at all, so an
+    // unchanged OK never touches the store (nor makes a /kill meanwhile read the list as empty).
+    const std::vector<std::string> stored = LoadFavorites(ProgramSettings());
+    const std::vector<std::string> merged = MergeFavorites(m_shown, names, stored);
+    const LONG lFavorites = SameFavorites(merged, stored)
+                                ? ERROR_SUCCESS
+                                : SaveFavorites(ProgramSettings(), merged);
+    const LONG lGentle =
+        m_bGentle == m_bGentleShown ? ERROR_SUCCESS : SaveKillMode(ProgramSettings(), m_bGentle);
     const bool bFavoritesFailed = lFavorites != ERROR_SUCCESS;
     if (bFavoritesFailed || lGentle != ERROR_SUCCESS) {
         // The dialog stays open with the person's choices: another OK tries again, Cancel

@@ -38,6 +38,8 @@ class CFavoritesDlg : public CDialog {
     bool IsListed(const std::string& name) const;
 
     std::vector<std::string> m_listedNames; // upper-cased
+    std::vector<std::string> m_shown;       // the favourites as stored when the dialog opened
+    int m_bGentleShown = 0;                 // and the kill mode
 
     DECLARE_COMMAND_MAP()
 };

@@ -384,14 +384,18 @@ LRESULT CVantrelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void CVantrelView::OnEditFavorites() {
-    if (RefuseDuringKillPass()) return;
+    // One dialog at a time: a command sent while it is up (not a key: the window is disabled
+    // then) would open a second one over it.
+    if (RefuseDuringKillPass() || m_bEditingFavorites) return;
     std::vector<std::string> listed;
     for (int item = 0; item < GetListCtrl().GetItemCount(); ++item)
         if (const ProcessRow* pRow = RowAt(item)) listed.push_back(pRow->name);
     CFavoritesDlg dlg(listed);
     // The mode as stored now: another window or a script may have changed it.
     dlg.m_bGentle = LoadKillMode(ProgramSettings());
+    m_bEditingFavorites = true;
     dlg.DoModal(); // OK stores the favourites and the kill mode
+    m_bEditingFavorites = false; // the object lives on until this command has returned
 }
 
 int CVantrelView::BindLibrary() {

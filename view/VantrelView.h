@@ -122,6 +122,7 @@ class CVantrelView : public CListView {
         CloseAnyway,      // a close request meanwhile: at once, without a box
     };
     CloseAfter m_closeAfterPass = StayOpen;
+    bool m_bEditingFavorites = false; // the Favorites dialog is up
     std::function<int()> m_queryElevation;
 
   public:

@@ -9,6 +9,7 @@
 #include "settings/SettingNames.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -331,19 +332,60 @@ TEST_F(FavoritesDlgTest, OkThatCannotSaveSaysWhyAndStaysOpenUntilItCan) {
 TEST_F(FavoritesDlgTest, TheCommandShowsTheKillModeAsStoredNowAndOkKeepsIt) {
     // Stored after the window opened, as another Vantrel window or a script does.
     SaveKillMode(theApp.m_settings, 1);
+    Store({"A.EXE"});
+    const std::string settings = scratch.Path() + "\\" + kSectionFavorites;
+    const std::string setting = scratch.Path() + "\\" + kSectionSetting;
     DialogDriver driver;
     UINT nShown = BST_UNCHECKED;
     driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([&] {
         HWND hDlg = FindDialog(kCaption);
         nShown = IsDlgButtonChecked(hDlg, IDC_KILL_GENTLY);
+        // Nothing changed: OK writes nothing, so even a store it may not write is no matter.
+        ASSERT_TRUE(SetKeyAccess(scratch.Root(), settings, KEY_READ | WRITE_DAC | DELETE));
+        ASSERT_TRUE(SetKeyAccess(scratch.Root(), setting, KEY_READ | WRITE_DAC | DELETE));
         ClickButton(hDlg, IDOK);
+        SetKeyAccess(scratch.Root(), settings, KEY_ALL_ACCESS);
+        SetKeyAccess(scratch.Root(), setting, KEY_ALL_ACCESS);
     });
     driver.Run([&] {
         frame->SendCommand(ID_EDIT_FAVORITES);
         return INT_PTR(IDOK);
     });
     EXPECT_EQ(UINT(BST_CHECKED), nShown);
+    EXPECT_TRUE(s_messages.empty()) << "no save failed";
     EXPECT_EQ(1, theApp.m_settings.GetInt(kSectionSetting, kValueGentle, 0));
+}
+
+BOOL CALLBACK CountFavoritesDialog(HWND hWnd, LPARAM lParam) {
+    char title[32] = "";
+    GetWindowTextA(hWnd, title, sizeof title);
+    *reinterpret_cast<int*>(lParam) += IsWindowVisible(hWnd) && !strcmp(title, kCaption);
+    return TRUE;
+}
+int FavoritesDialogs() {
+    int n = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountFavoritesDialog, reinterpret_cast<LPARAM>(&n));
+    return n;
+}
+
+TEST_F(FavoritesDlgTest, OkChangesTheListAsStoredThenAndASecondDialogNeverOpens) {
+    Store({"A.EXE", "B.EXE"});
+    DialogDriver driver;
+    driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([&] {
+        ::PostMessageA(frame->m_hWnd, WM_COMMAND, ID_EDIT_FAVORITES, 0); // as a script may
+        SaveFavorites(theApp.m_settings, {"A.EXE", "B.EXE", "C.EXE"});  // another window's OK
+        Move(FindDialog(kCaption), IDC_FAVORITES, IDC_REMOVE, "B.EXE");
+    });
+    ManualAdd(driver, "d.exe", IDOK);
+    driver.Then([&] {
+        EXPECT_EQ(1, FavoritesDialogs());
+        ClickButton(FindDialog(kCaption), IDOK);
+    });
+    driver.Run([&] {
+        frame->SendCommand(ID_EDIT_FAVORITES);
+        return INT_PTR(IDOK);
+    });
+    EXPECT_EQ((Names{"A.EXE", "C.EXE", "D.EXE"}), LoadFavorites(theApp.m_settings));
 }
 
 TEST_F(FavoritesDlgTest, CancelAfterMovesStoresNothing) {

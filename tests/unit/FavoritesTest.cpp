@@ -136,6 +136,18 @@ TEST_F(FavoritesStore, NamesInAnyScriptRoundTripExactlyAndAnOldAnsiListKeepsItsL
 // A store that refuses the write numbered nFailAt, and with bSticky every write after it, as a
 // full disk would. Whichever write fails, the list reads as the old one or, when even putting
 // it back is refused, as empty: never old names mixed with new ones.
+TEST(FavoriteListMerge, AnotherWindowsChangeStaysBesideThePersonsOwn) {
+    const Names shown = {"A", "B", "T", "T"};
+    EXPECT_EQ((Names{"B", "A"}), MergeFavorites(shown, {"B", "A"}, shown)) << "unchanged store";
+    // Meanwhile C was added and T removed once; the person removed B, added D and a second E.
+    EXPECT_EQ((Names{"A", "C", "T", "D", "E", "E"}),
+              MergeFavorites(shown, {"A", "D", "E", "E", "T", "T"}, {"A", "B", "C", "T"}));
+    // Both added the same name, or both removed it: once, or not at all.
+    EXPECT_EQ((Names{"A", "D"}), MergeFavorites({"A", "B"}, {"A", "D"}, {"A", "D"}));
+    EXPECT_TRUE(SameFavorites({"B", "A", "B"}, {"B", "B", "A"}));
+    EXPECT_FALSE(SameFavorites({"A", "B"}, {"A", "B", "B"}));
+}
+
 TEST(FavoriteListWrites, AWriteThatFailsLeavesTheOldListOrAnEmptyOneNeverAMix) {
     const Names old = {"OLD0", "OLD1", "OLD2", "OLD3"};
     for (const Names& wanted : {Names{"NEW0"}, Names{"NEW0", "NEW1"}, Names(6, "NEW")})
