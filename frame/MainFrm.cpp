@@ -98,9 +98,16 @@ void CMainFrame::OnWindowPosChanged(const WINDOWPOS* pPos) {
     GetWindowPlacement(m_hWnd, &wpl);
     if (wpl.showCmd == SW_SHOWMINIMIZED || pPos->hwnd != m_hWnd) return;
     int x = pPos->x, y = pPos->y, cx = pPos->cx, cy = pPos->cy;
-    // A notification that did not move or size the window (a change of z-order, say)
-    // carries no usable position or size: take those from the window itself.
-    if (pPos->flags & (SWP_NOMOVE | SWP_NOSIZE)) {
+    if (wpl.showCmd == SW_SHOWMAXIMIZED) {
+        // Maximised, the window keeps the size it restores to: that is the one to keep.
+        const RECT& rc = wpl.rcNormalPosition;
+        x = rc.left;
+        y = rc.top;
+        cx = rc.right - rc.left;
+        cy = rc.bottom - rc.top;
+    } else if (pPos->flags & (SWP_NOMOVE | SWP_NOSIZE)) {
+        // A notification that did not move or size the window (a change of z-order, say)
+        // carries no usable position or size: take those from the window itself.
         RECT rc;
         GetWindowRect(m_hWnd, &rc);
         if (pPos->flags & SWP_NOMOVE) {

@@ -140,6 +140,9 @@ TEST_F(FrameTest, MovesAreStoredOnlyAfterArmingClampedAndNotWhileMinimised) {
     EXPECT_FALSE(scratch.Exists(kSectionScreen)) << "minimising stores nothing";
     frame->ShowWindow(SW_RESTORE);
     EXPECT_EQ(300, Stored(kValueCx)) << "restoring stores the restored rectangle";
+    frame->ShowWindow(SW_MAXIMIZE);
+    EXPECT_EQ(300, Stored(kValueCx)) << "maximised, the size it restores to is kept";
+    EXPECT_EQ(1100, Stored(kValueX));
 }
 
 TEST_F(FrameTest, TheViewsInitialUpdateStartsStoringThePlacementAndOnlyItsTimerTheListing) {
