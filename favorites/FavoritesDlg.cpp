@@ -68,8 +68,16 @@ BOOL CFavoritesDlg::OnInitDialog() {
     // name on several rows is offered as often.
     for (const std::string& name : m_listedNames)
         if (m_lbFavorites.FindStringExact(-1, name) == LB_ERR) m_lbCandidates.AddString(name);
-    UpdateArrowButtons();
+    ListsChanged();
     return TRUE;
+}
+
+void CFavoritesDlg::ListsChanged() {
+    // Long names that differ only at the end must be told apart before one becomes a
+    // favourite: both lists scroll sideways to their widest name.
+    m_lbFavorites.FitHorizontalExtent();
+    m_lbCandidates.FitHorizontalExtent();
+    UpdateArrowButtons();
 }
 
 void CFavoritesDlg::UpdateArrowButtons() {
@@ -112,7 +120,7 @@ void CFavoritesDlg::OnAdd() {
             m_lbFavorites.AddString(name);
         }
     }
-    UpdateArrowButtons();
+    ListsChanged();
 }
 
 void CFavoritesDlg::OnRemove() {
@@ -123,7 +131,7 @@ void CFavoritesDlg::OnRemove() {
         // Back among the candidates only while a row shows it; otherwise it is gone.
         if (IsListed(name)) m_lbCandidates.AddString(name);
     }
-    UpdateArrowButtons();
+    ListsChanged();
 }
 
 void CFavoritesDlg::OnManualAdd() {
@@ -134,6 +142,7 @@ void CFavoritesDlg::OnManualAdd() {
     const std::string name = UpperCase(textrules::Trim(dlg.m_strName));
     if (name.empty()) return;
     if (m_lbFavorites.FindStringExact(-1, name) == LB_ERR) m_lbFavorites.AddString(name);
+    ListsChanged();
 }
 
 void CFavoritesDlg::OnKillGently() {

@@ -35,6 +35,7 @@ class CFavoritesDlg : public CDialog {
     void OnManualAdd();
     void OnKillGently();
     void UpdateArrowButtons();
+    void ListsChanged(); // after an entry came or went
     bool IsListed(const std::string& name) const;
 
     std::vector<std::string> m_listedNames; // upper-cased

@@ -80,18 +80,6 @@ BOOL CStatusBar::Create(CWnd* pParent, UINT nID) {
                           reinterpret_cast<HMENU>(UINT_PTR(nID)));
 }
 
-int CStatusBar::TextWidth(const std::string& text) const {
-    HDC hdc = GetDC(m_hWnd);
-    if (!hdc) return 0;
-    HGDIOBJ old = SelectObject(hdc, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
-    SIZE size = {0, 0};
-    const std::wstring wide = WideFromUtf8(text);
-    GetTextExtentPoint32W(hdc, wide.c_str(), int(wide.size()), &size);
-    SelectObject(hdc, old);
-    ReleaseDC(m_hWnd, hdc);
-    return size.cx;
-}
-
 BOOL CStatusBar::SetIndicators(const UINT* pIDs, int nCount) {
     m_panes.clear();
     std::vector<std::string> texts;

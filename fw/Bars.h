@@ -47,8 +47,6 @@ class CStatusBar : public CWnd {
     BOOL SetPaneText(int nIndex, const char* pszText, BOOL bUpdate = TRUE);
     // Sets the parts from the pane widths for the current client width.
     void UpdateParts();
-    // The width of a text in the bar's font; 0 when it cannot be measured.
-    int TextWidth(const std::string& text) const;
 
   private:
     struct Pane {

@@ -54,6 +54,15 @@ int CListBox::FindStringExact(int nStartAfter, const std::string& text) const {
     return int(CWindowText(m_hWnd, text).Send(LB_FINDSTRINGEXACT, WPARAM(nStartAfter)));
 }
 
+void CListBox::FitHorizontalExtent() {
+    std::vector<std::string> texts;
+    for (int i = 0; i < GetCount(); ++i)
+        texts.push_back(GetText(i));
+    const int cxWidest = WidestText(texts);
+    // The entries are drawn a little in from the edge.
+    SendMessage(LB_SETHORIZONTALEXTENT, WPARAM(cxWidest > 0 ? cxWidest + 6 : 0));
+}
+
 std::string CListBox::GetText(int nIndex) const {
     const HWND hWnd = m_hWnd;
     const WPARAM wp = WPARAM(nIndex);

@@ -21,6 +21,9 @@ class CListBox : public CWnd {
     std::string GetText(int nIndex) const;
     // The first entry after nStartAfter (-1: from the top) equal to text, ignoring case.
     int FindStringExact(int nStartAfter, const std::string& text) const;
+    // Lets the list scroll sideways as far as its widest entry reaches, so that no entry is
+    // cut off unseen (a list box with WS_HSCROLL scrolls only as far as it is told).
+    void FitHorizontalExtent();
 };
 
 // A window's text as UTF-8, and setting it, by the same rule.

@@ -1,5 +1,6 @@
 #include "fw/Wnd.h"
 #include "fw/App.h"
+#include "win/Utf8.h"
 
 #include <mutex>
 #include <unordered_map>
@@ -100,6 +101,22 @@ std::string CWnd::GetWindowText() const {
     len = ::GetWindowTextA(m_hWnd, &text[0], len + 1);
     text.resize(size_t(len > 0 ? len : 0));
     return text;
+}
+
+int CWnd::WidestText(const std::vector<std::string>& texts) const {
+    HDC hdc = GetDC(m_hWnd);
+    if (!hdc) return 0;
+    HGDIOBJ old = SelectObject(hdc, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
+    int cxWidest = 0;
+    for (const std::string& text : texts) {
+        SIZE size = {0, 0};
+        const std::wstring wide = WideFromUtf8(text);
+        GetTextExtentPoint32W(hdc, wide.c_str(), int(wide.size()), &size);
+        if (size.cx > cxWidest) cxWidest = size.cx;
+    }
+    SelectObject(hdc, old);
+    ReleaseDC(m_hWnd, hdc);
+    return cxWidest;
 }
 
 LRESULT CALLBACK CWnd::StdWndProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) {

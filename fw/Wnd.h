@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <string>
+#include <vector>
 
 class CCmdUI;
 class CDataExchange;
@@ -125,6 +126,10 @@ class CWnd : public CCmdTarget {
         return ::PostMessageA(m_hWnd, msg, wp, lp);
     }
     std::string GetWindowText() const;
+    // The width of a text (UTF-8) in the window's font, or of the widest of several; 0 when
+    // it cannot be measured.
+    int TextWidth(const std::string& text) const { return WidestText({text}); }
+    int WidestText(const std::vector<std::string>& texts) const;
     HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
     BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
     BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }

@@ -463,6 +463,28 @@ TEST_F(FavoritesDlgTest, NamesInAnyScriptAreTypedShownAndStoredExactly) {
     EXPECT_EQ((Names{"ЁЛКА.EXE", "游戏.EXE", "音乐.EXE"}), stored);
 }
 
+TEST_F(FavoritesDlgTest, ListsScrollSidewaysAsFarAsTheirLongestName) {
+    // Names that differ only past what the list shows must still be told apart.
+    Store({"CONTOSOCLOUDSYNCBACKGROUNDAGENTUPDATER.EXE"});
+    CFavoritesDlg dlg({"CONTOSOCLOUDSYNCBACKGROUNDAGENT.EXE"});
+    DialogDriver driver;
+    driver.Until([] { return FindDialog(kCaption) != nullptr; }).Then([] {
+        HWND hDlg = FindDialog(kCaption);
+        for (int nID : {IDC_CANDIDATES, IDC_FAVORITES}) {
+            const HWND hList = GetDlgItem(hDlg, nID);
+            RECT rc;
+            GetClientRect(hList, &rc);
+            EXPECT_TRUE(GetWindowLongA(hList, GWL_STYLE) & WS_HSCROLL) << nID;
+            EXPECT_GT(SendMessageA(hList, LB_GETHORIZONTALEXTENT, 0, 0), rc.right) << nID;
+        }
+        Move(hDlg, IDC_FAVORITES, IDC_REMOVE, "CONTOSOCLOUDSYNCBACKGROUNDAGENTUPDATER.EXE");
+        EXPECT_EQ(0, SendDlgItemMessageA(hDlg, IDC_FAVORITES, LB_GETHORIZONTALEXTENT, 0, 0))
+            << "an empty list does not scroll";
+        ClickButton(hDlg, IDCANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, driver.Run(dlg));
+}
+
 // The 95/98/Me family lists names through the ANSI code page, with '?' for the letters it
 // lacks: such a name would stand for every process listed the same way.
 TEST_F(FavoritesDlgTest, ANameListedWithQuestionMarksIsRefusedWithItsReason) {
