@@ -17,32 +17,43 @@ LONG CreateWritableKey(HKEY hParent, const std::string& strPath, CKey* pKey,
     return CreateKey(hParent, strPath, KEY_WRITE | samMore, pKey, pbCreated);
 }
 
+// Whether a key holds any value, or any key below it.
+bool HasContent(HKEY hKey) {
+    DWORD nKeys = 0, nValues = 0;
+    return RegQueryInfoKeyA(hKey, nullptr, nullptr, nullptr, &nKeys, nullptr, nullptr, &nValues,
+                            nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+           (nKeys > 0 || nValues > 0);
+}
+
 // Copies into hTarget what it lacks of hSource: each value it does not have, and each key
-// below that it does not have, whole. What hTarget has stays as it is, so a section is taken
-// from one source only. Every value keeps its type and its data as the registry holds it.
-// Failures leave a value or a key out: the sources are never changed, so nothing is lost.
-void CopyMissing(HKEY hSource, HKEY hTarget) {
+// below that it does not have or that is empty, whole. What hTarget has stays as it is, so a
+// section is taken from one source only - the first that has anything in it. Every value
+// keeps its type and its data as the registry holds it. Failures leave a value or a key out:
+// the sources are never changed, so nothing is lost. Returns how many values were copied.
+size_t CopyMissing(HKEY hSource, HKEY hTarget) {
+    size_t nCopied = 0;
     std::string name;
     std::vector<BYTE> data;
     for (DWORD i = 0;; ++i) {
         DWORD dwType = 0;
         const LONG rc = EnumValue(hSource, i, &name, &dwType, &data);
         if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) break; // the end, or nothing to read
-        if (rc == ERROR_SUCCESS && IsValueMissing(hTarget, name))
-            WriteRaw(hTarget, name, dwType, data);
+        if (rc == ERROR_SUCCESS && IsValueMissing(hTarget, name) &&
+            WriteRaw(hTarget, name, dwType, data) == ERROR_SUCCESS)
+            ++nCopied;
     }
     std::vector<std::string> children;
     for (DWORD i = 0; EnumKey(hSource, i, &name) == ERROR_SUCCESS; ++i)
         children.push_back(name);
     for (const std::string& child : children) {
         CKey source, target;
-        bool bCreated = false;
         if (OpenKey(hSource, child, KEY_READ, &source) != ERROR_SUCCESS) continue;
-        if (CreateWritableKey(hTarget, child, &target, &bCreated, KEY_READ) != ERROR_SUCCESS ||
-            !bCreated)
+        if (CreateWritableKey(hTarget, child, &target, nullptr, KEY_READ) != ERROR_SUCCESS ||
+            HasContent(target))
             continue;
-        CopyMissing(source, target);
+        nCopied += CopyMissing(source, target);
     }
+    return nCopied;
 }
 
 // "<Windows directory>\<strAppName>.INI", or "" when the system does not say where that is.
@@ -80,16 +91,15 @@ int CRegSettings::OpenAndImportOnce(HKEY hRootKey, const std::string& strBaseKey
     CKey base;
     if (CreateWritableKey(hRootKey, strBaseKey, &base, nullptr, KEY_READ) != ERROR_SUCCESS)
         return 1;
-    bool bFound = false;
+    size_t nFound = 0;
     for (const RegKeyPlace& old : oldKeys) {
         CKey source;
         if (OpenKey(old.hRoot, old.strPath, KEY_READ | old.samView, &source) != ERROR_SUCCESS)
             continue;
-        CopyMissing(source, base);
-        bFound = true;
+        nFound += CopyMissing(source, base);
     }
-    // The file is for a person with no settings yet.
-    if (!bFound) ImportIniPath(base, IniFilePath(strAppName));
+    // The file is for a person with no settings yet (an old key left empty holds none).
+    if (nFound == 0) ImportIniPath(base, IniFilePath(strAppName));
     return 1;
 }
 

@@ -253,13 +253,28 @@ TEST_F(FirstStartTest, TheFirstSourceThereIsWinsAndAnExistingKeyTakesNothing) {
     EXPECT_EQ("MACHINE.EXE", Start());
     DeleteKeyTree(machine.Root(), machine.Path());
     EXPECT_EQ("INI.EXE", Start());
+    // A key that is there but holds nothing (an empty section, say) leaves the place to the
+    // next source.
+    auto makeEmpty = [](const ScratchKey& key, const std::string& sub) {
+        HKEY h;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(key.Root(), (key.Path() + "\\" + sub).c_str(), 0,
+                                                 nullptr, 0, KEY_WRITE, nullptr, &h, nullptr));
+        RegCloseKey(h);
+    };
+    makeEmpty(machine, "Settings");
+    EXPECT_EQ("INI.EXE", Start());
+    makeEmpty(vsWow, "Settings");
+    PutText(machine, "Settings", "Fav0", "MACHINE.EXE");
+    EXPECT_EQ("MACHINE.EXE", Start());
+    DeleteKeyTree(vsWow.Root(), vsWow.Path());
+    DeleteKeyTree(machine.Root(), machine.Path());
 
     // Once the person's key exists, old keys are not read again.
     PutText(machine, "Settings", "Fav0", "LATE.EXE");
     CRegSettings again;
     ASSERT_EQ(1, again.OpenAndImportOnce(own.Root(), own.Path(), app,
                                          {{machine.Root(), machine.Path()}}));
-    EXPECT_EQ("INI.EXE", again.GetString("Settings", "Fav0", ""));
+    EXPECT_EQ("MACHINE.EXE", again.GetString("Settings", "Fav0", ""));
 }
 
 // The real old places, in the order they are read: the person's virtual store as 32-bit
