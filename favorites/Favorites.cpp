@@ -4,7 +4,13 @@
 
 #include <algorithm>
 
-std::vector<std::string> LoadFavorites(const CRegSettings& settings) {
+namespace {
+// How long the favourites' section must have been left alone before an empty list is taken
+// for one, and how long a reader waits for that at most.
+const DWORD kSaveQuietMs = 500;
+const DWORD kSaveWaitMs = 3000;
+
+std::vector<std::string> ReadFavorites(const CRegSettings& settings) {
     std::vector<std::string> names;
     for (size_t index = 0;; ++index) {
         const std::string name =
@@ -13,6 +19,22 @@ std::vector<std::string> LoadFavorites(const CRegSettings& settings) {
         names.push_back(UpperCase(name));
     }
     return names;
+}
+} // namespace
+
+std::vector<std::string> LoadFavorites(const CRegSettings& settings) {
+    // A save (by another window, say) empties Fav0 first and writes it last, so while it runs
+    // the list reads as empty. An empty list written to a moment ago is read again until the
+    // section has been quiet a while: a /kill or an F9 at that instant waits for the save
+    // instead of finding nothing to end.
+    const DWORD dwStart = GetTickCount();
+    for (;;) {
+        std::vector<std::string> names = ReadFavorites(settings);
+        const DWORD dwQuiet = settings.SectionQuietFor(kSectionFavorites);
+        if (!names.empty() || dwQuiet >= kSaveQuietMs || GetTickCount() - dwStart >= kSaveWaitMs)
+            return names;
+        Sleep((std::min)(kSaveQuietMs - dwQuiet, DWORD(50)));
+    }
 }
 
 int LoadKillMode(const CRegSettings& settings) {

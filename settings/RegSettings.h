@@ -22,8 +22,8 @@ class CRegSettings {
     // Returns 1 on success, 0 on failure.
     int Open(HKEY hRootKey, const std::string& strBaseKey, bool* pbCreated = nullptr);
     // Open for the program's start. A key created now (the first start) is filled once: from
-    // the old keys that exist, each section from the first of them that has it (so every
-    // section keeps the data the person last saw), or, when none exists, from
+    // the old keys that exist, each section from the first of them that has anything in it
+    // (so every section keeps the data the person last saw), or, when none holds anything, from
     // "<Windows directory>\<strAppName>.INI". An existing key is never filled; the old keys are
     // only read.
     int OpenAndImportOnce(HKEY hRootKey, const std::string& strBaseKey,
@@ -41,6 +41,10 @@ class CRegSettings {
                LONG* plError = nullptr) const;
     int SetString(const char* pszSection, const char* pszValue, const std::string& strText,
                   LONG* plError = nullptr) const;
+
+    // Milliseconds since anything was last written to a section (0 for a time to come, as
+    // after the clock was put back); MAXDWORD when the section does not exist.
+    DWORD SectionQuietFor(const char* pszSection) const;
 
     // Imports an INI file (ANSI, UTF-8 or UTF-16, see CIniFile) into an open base key: the
     // first start's import, and the tests'.

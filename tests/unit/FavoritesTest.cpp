@@ -63,6 +63,31 @@ TEST_F(FavoritesStore, ALongValueIsOneFavouriteAndTheListGoesOn) {
     EXPECT_EQ((Names{"ONE.EXE", std::string(300, 'Y'), "THREE.EXE"}), LoadFavorites(store));
 }
 
+// Another window's save, under way: Fav0 emptied, then written again a moment later.
+DWORD WINAPI FinishSave(void* pScratch) {
+    Sleep(200);
+    static const char kName[] = "C.EXE";
+    static_cast<ScratchKey*>(pScratch)->Put(kSectionFavorites, "Fav0", REG_SZ, kName,
+                                            sizeof kName);
+    return 0;
+}
+
+TEST_F(FavoritesStore, AListEmptiedAMomentAgoIsReadAgainUntilTheSaveIsDone) {
+    Put(0, "A.EXE");
+    Put(1, "B.EXE");
+    Put(0, "");
+    HANDLE hThread = CreateThread(nullptr, 0, FinishSave, &scratch, 0, nullptr);
+    ASSERT_NE(nullptr, hThread);
+    EXPECT_EQ((Names{"C.EXE", "B.EXE"}), LoadFavorites(store));
+    WaitForSingleObject(hThread, INFINITE);
+    CloseHandle(hThread);
+    // Left empty, it is empty once the section has been quiet a moment.
+    Put(0, "");
+    const DWORD dwStart = GetTickCount();
+    EXPECT_EQ(Names{}, LoadFavorites(store));
+    EXPECT_LT(GetTickCount() - dwStart, 1500u);
+}
+
 TEST_F(FavoritesStore, SavingFewerNamesBlanksStaleEntriesUpToTheFirstGap) {
     for (size_t i = 0; i < 5; ++i)
         Put(i, "OLD" + FavoriteValueName(i));
