@@ -27,12 +27,13 @@ CKillPass::Result CKillPass::Check(const Target& target, CToolHelpHandle* pPin, 
     if (CProcessCore::IsOwnProgram(target.dwPID, target.strName)) return SkippedSelf;
     if (m_pCore->IsCritical(target.dwPID, target.strName, target.strPath)) return SkippedCritical;
     // Process ids are reused quickly. The process is opened first: while the handle is held,
-    // its id cannot pass to another process. Only then is the name checked, so the process
-    // that is ended is the one that was listed, never one that took its id over.
+    // its id cannot pass to another process. Only then are the name (and a row's path)
+    // checked, so the process that is ended is the one that was listed, never one that took
+    // its id over - not even another copy of the same program in another folder.
     CToolHelp& th = m_pCore->ToolHelp();
     *pPin = CToolHelpHandle(th, th.OpenProcess(SYNCHRONIZE, FALSE, target.dwPID));
     const DWORD dwOpenError = GetLastError();
-    if (!m_pCore->IsProcessNamed(target.dwPID, target.strName)) return Gone;
+    if (!m_pCore->IsProcessListed(target.dwPID, target.strName, target.strPath)) return Gone;
     if (!pPin->IsValid()) {
         // Listed under its name but not to be opened: the system refuses access to it.
         *pdwError = dwOpenError;

@@ -250,20 +250,46 @@ int CProcessCore::FindProcessModule(DWORD dwPID, DWORD dwModuleID, void* pDest, 
 }
 
 bool CProcessCore::IsNameOf(const std::string& fileName, const std::string& wanted) {
+    // "NOTEPAD" stands for NOTEPAD.EXE, never for NOTEPAD.OLD.EXE.
     return fileName == wanted ||
            (fileName.size() > wanted.size() && fileName.compare(0, wanted.size(), wanted) == 0 &&
-            fileName[wanted.size()] == '.');
+            fileName[wanted.size()] == '.' &&
+            fileName.find('.', wanted.size() + 1) == std::string::npos);
 }
 
-bool CProcessCore::IsProcessNamed(DWORD pid, const std::string& name) {
+bool CProcessCore::IsProcessListed(DWORD pid, const std::string& name, const std::string& path) {
     const std::string wanted = UpperCase(name);
-    bool named = false;
+    bool listed = false;
     WalkProcesses([&](const ProcessEntry& entry) {
         if (entry.dwPID != pid) return true;
-        named = IsNameOf(ExeFileName(entry), wanted);
+        // The same name exactly: a listed name, or a favourite's file name.
+        listed = ListedName(entry) == wanted || ExeFileName(entry) == wanted;
+        std::string now;
+        if (listed && !path.empty() && ReadProcessPath(entry, &now))
+            listed = UpperCase(now) == UpperCase(path);
         return false;
     });
-    return named;
+    return listed;
+}
+
+bool CProcessCore::ReadProcessPath(const ProcessEntry& entry, std::string* pPath) {
+    pPath->clear();
+    if (!m_bNT) {
+        MODULEENTRY32 module;
+        memset(&module, 0, sizeof module);
+        if (FindProcessModule(entry.dwPID, entry.dwModuleID, &module, sizeof module))
+            *pPath = FieldText(module.szExePath);
+        return true;
+    }
+    const PFN_VN_GETPIW pfnGetPiW = m_pfnGetPiW;
+    if (!pfnGetPiW) return false;
+    VN_PROCINFOW info;
+    memset(&info, 0, sizeof info);
+    info.cbSize = sizeof info;
+    info.dwPID = entry.dwPID;
+    pfnGetPiW(&info);
+    *pPath = FieldText(info.szFullPath);
+    return true;
 }
 
 std::string CProcessCore::ListedName(const ProcessEntry& entry) {

@@ -86,11 +86,16 @@ class CProcessCore {
     // The name the list shows for a process entry: the executable's file name on the NT
     // family, the name of the process's own module (no extension) on 95/98/Me.
     std::string ListedName(const ProcessEntry& entry);
-    // Whether process pid still runs under the name a row shows for it.
-    bool IsProcessNamed(DWORD pid, const std::string& name);
+    // Whether process pid is still the one listed: it has the name the list shows for it, or
+    // that file name; and, when the path is given, the executable at that path. A path that
+    // can no longer be read does not count as the same (no library bound: not checked).
+    bool IsProcessListed(DWORD pid, const std::string& name, const std::string& path);
     // Whether an upper-case file name is the one a listed name (a file name, or a module
-    // name without extension) stands for.
+    // name, which on 95/98/Me lacks the last extension) stands for.
     static bool IsNameOf(const std::string& fileName, const std::string& wanted);
+    // The executable's full path of a process entry ("" when it cannot be read); false when
+    // there is no library to ask.
+    bool ReadProcessPath(const ProcessEntry& entry, std::string* pPath);
     // Whether a process is this program: its own process, or another instance of it (a
     // process of the program's own file name).
     static bool IsOwnProgram(DWORD pid, const std::string& name);

@@ -16,9 +16,10 @@ bool CProcessRows::Add(const ProcessRecord& record) {
     row.name = UpperCase(record.name);
     row.path = UpperCase(record.path);
     row.bAccessible = record.bOpened || !record.path.empty();
-    // Processes whose path is unknown are not known to be one program: one row each.
+    // Processes whose path is unknown (not to be opened, or a path too long for the library)
+    // are not known to be one program: one row each.
     const std::string key =
-        row.name + '\n' + (row.bAccessible ? row.path : "\n" + std::to_string(record.dwPID));
+        row.name + '\n' + (!row.path.empty() ? row.path : "\n" + std::to_string(record.dwPID));
     const auto placed = m_index.emplace(key, m_rows.size());
     if (!placed.second) {
         // One row per name and path: the first process met keeps it.

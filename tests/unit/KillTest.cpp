@@ -137,6 +137,22 @@ TEST_F(KillTest, AReusedProcessIdIsNeverKilled) {
     }
     view->m_bNT = 1;
 
+    // The id taken over by another program whose name merely begins with the listed one, or
+    // by the same program in another folder.
+    const std::string stem = victim.ExeName().substr(0, victim.ExeName().rfind('.'));
+    KillOnly(AddRow(stem, victim.Pid()));
+    auto killAt = [&](const std::string& path) {
+        ::AddRow(view, Record(victim.ExeName(), victim.Pid(), path));
+        for (int row = 0; row < Rows(); ++row)
+            if (!lstrcmpiA(view->GetListCtrl().GetItemText(row, 4).c_str(), path.c_str()))
+                KillOnly(row);
+    };
+    killAt("C:\\ELSEWHERE\\" + victim.ExeName());
+    EXPECT_TRUE(g_calls.empty());
+    killAt(victim.ExePath());
+    EXPECT_EQ(1u, g_calls.size()) << "the listed process, at its listed path, is ended";
+    g_calls.clear();
+
     // An id that no process has any more.
     const DWORD pid = victim.Pid();
     const std::string name = victim.ExeName();

@@ -83,6 +83,9 @@ TEST(ProcessRows, AProcessThatCannotBeOpenedHasARowOfItsOwnThatSaysSo) {
     EXPECT_TRUE(rows.Add(Record("svchost.exe", 48, "C:\\Windows\\svchost.exe")));
     EXPECT_FALSE(rows.Add(Record("svchost.exe", 52, "C:\\Windows\\svchost.exe")));
     EXPECT_EQ("C:\\WINDOWS\\SVCHOST.EXE", CProcessRows::CellText(rows[2], 4, false));
+    // Opened, but with a path too long for the library: not known to be one program either.
+    EXPECT_TRUE(rows.Add(Record("huge.exe", 60)));
+    EXPECT_TRUE(rows.Add(Record("huge.exe", 64)));
 }
 
 TEST(KillReport, EachOutcomeHasItsReasonAndThePassItsSummary) {
