@@ -24,7 +24,8 @@ CKillPass::~CKillPass() {
 }
 
 CKillPass::Result CKillPass::Check(const Target& target, CToolHelpHandle* pPin, DWORD* pdwError) {
-    if (CProcessCore::IsOwnProgram(target.dwPID, target.strName)) return SkippedSelf;
+    if (CProcessCore::IsOwnProgram(target.dwPID, target.strName, target.strPath))
+        return SkippedSelf;
     if (m_pCore->IsCritical(target.dwPID, target.strName, target.strPath)) return SkippedCritical;
     // Process ids are reused quickly. The process is opened first: while the handle is held,
     // its id cannot pass to another process. Only then are the name (and a row's path)
@@ -55,7 +56,11 @@ std::vector<std::vector<CKillPass::Target>> CKillPass::FindFavorites() {
         if (IsLossyName(listed) || IsLossyName(file)) return true;
         for (size_t i = 0; i < m_names.size(); ++i)
             if (m_names[i] == listed || m_names[i] == file) {
-                groups[i].push_back({entry.dwPID, m_names[i], std::string()});
+                // Its path, where it can be read, tells a copy of Vantrel from another program
+                // of the same name, and is checked again before the kill.
+                std::string path;
+                m_pCore->ReadProcessPath(entry, &path);
+                groups[i].push_back({entry.dwPID, m_names[i], path});
                 break; // a name listed twice is worked through once
             }
         return true;

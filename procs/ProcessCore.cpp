@@ -1,4 +1,5 @@
 #include "procs/ProcessCore.h"
+#include "win/VersionInfo.h"
 #include "procs/ProcessRows.h"
 #include "procs/ProcessText.h"
 #include "win/Utf8.h"
@@ -302,19 +303,42 @@ std::string CProcessCore::ListedName(const ProcessEntry& entry) {
     return UpperCase(FieldText(module.szModule));
 }
 
-const std::string& CProcessCore::OwnFileName() {
-    static const std::string s_name = [] {
+namespace {
+// The program's own file: its full path in upper case, and its company and product names.
+struct OwnFile {
+    std::string path;
+    std::string identity;
+};
+const OwnFile& Own() {
+    static const OwnFile s_own = [] {
         std::vector<wchar_t> path(32768, L'\0');
         const DWORD cch = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        return UpperCase(FileNameOf(Utf8FromWide(path.data(), cch < path.size() ? int(cch) : 0)));
+        OwnFile own;
+        own.path = UpperCase(Utf8FromWide(path.data(), cch < path.size() ? int(cch) : 0));
+        if (!own.path.empty()) ReadProductIdentity(own.path, &own.identity);
+        return own;
     }();
+    return s_own;
+}
+} // namespace
+
+const std::string& CProcessCore::OwnFileName() {
+    static const std::string s_name = FileNameOf(Own().path);
     return s_name;
 }
 
-bool CProcessCore::IsOwnProgram(DWORD pid, const std::string& name) {
+bool CProcessCore::IsOwnProgram(DWORD pid, const std::string& name, const std::string& path) {
     // Every instance of the program counts as the program itself: another Vantrel window, or
     // a "/kill" run beside this one, is never ended by a pass.
     if (pid == GetCurrentProcessId()) return true;
+    if (!path.empty()) {
+        if (UpperCase(path) == Own().path) return true;
+        // Another file: a copy of the program says so in its version resource; another
+        // program that happens to have the same name does not.
+        std::string identity;
+        if (ReadProductIdentity(path, &identity))
+            return !identity.empty() && identity == Own().identity;
+    }
     const std::string& own = OwnFileName();
     return !own.empty() && !name.empty() && IsNameOf(own, UpperCase(FileNameOf(name)));
 }

@@ -96,9 +96,11 @@ class CProcessCore {
     // The executable's full path of a process entry ("" when it cannot be read); false when
     // there is no library to ask.
     bool ReadProcessPath(const ProcessEntry& entry, std::string* pPath);
-    // Whether a process is this program: its own process, or another instance of it (a
-    // process of the program's own file name).
-    static bool IsOwnProgram(DWORD pid, const std::string& name);
+    // Whether a process is this program: its own process, or another instance of it - one
+    // run from the program's own file, or from a file whose version resource names the same
+    // company and product (a copy, renamed or not). A file that says nothing either way (no
+    // path known, or not to be read) is judged by its name.
+    static bool IsOwnProgram(DWORD pid, const std::string& name, const std::string& path = "");
 
     // Loads the library, resolves VN_QXT and runs it, then resolves VN_GETPI, VN_KILL and
     // VN_HWND. Bound only when all four are there; otherwise no entry point is bound. Every

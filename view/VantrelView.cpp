@@ -258,7 +258,7 @@ void CVantrelView::OnKillSelected() {
         const ProcessRow* pRow = RowAt(item);
         if (!pRow) continue;
         const CKillPass::Target target = {pRow->dwPID, pRow->name, pRow->path};
-        if (CProcessCore::IsOwnProgram(target.dwPID, target.strName)) {
+        if (CProcessCore::IsOwnProgram(target.dwPID, target.strName, target.strPath)) {
             bSelf = true; // the program's own row: it closes the normal way, after the others
             continue;
         }

@@ -115,6 +115,27 @@ for i in 0 1 2 3 4; do
     expect_reg_number Grid "col$i" "when the window closed after /kill"
 done
 
+# Vantrel is known by its file, not its name: the window of a renamed copy is passed over, and
+# another program that happens to be called Vantrel.exe is ended like any favourite.
+dir="$WINEPREFIX/drive_c/Copy_$tag"
+mkdir -p "$dir"
+cp "$VANTREL_BIN/Vantrel.exe" "$dir/VantrelCopy.exe"
+cp "$VANTREL_BIN/VN.DLL" "$dir/"
+[ "$(vdrive run 0 "C:\\Copy_$tag\\VantrelCopy.exe")" = running ] || fail "the renamed copy did not start"
+vdrive wait-main 20000 >/dev/null || fail "no window of the renamed copy"
+vdrive wait-rows 10000 >/dev/null || fail "no rows in the renamed copy's window"
+start_victim console vantrel.exe 0
+namesake=$VICTIM_PID
+favourites VANTREL.EXE VANTRELCOPY.EXE
+rc=0
+(cd "$VANTREL_BIN" && "$WINELOADER" Vantrel.exe /kill /force >"$OUT" 2>/dev/null </dev/null) || rc=$?
+[ "$rc" = 0 ] || fail "/kill beside a renamed copy exited $rc: $(cat "$OUT")"
+running "$namesake" && fail "another program named Vantrel.exe was passed over: $(cat "$OUT")"
+grep -q "^VANTRELCOPY.EXE .* skipped: Vantrel" < <(tr -d '\r' <"$OUT") ||
+    fail "/kill did not pass over the renamed copy: $(cat "$OUT")"
+vdrive close >/dev/null
+vdrive wait-exit 20000 >/dev/null || fail "the renamed copy's window did not close"
+
 # Started through an unquoted command line whose path holds letters beyond ASCII (a folder
 # such as C:\Users\José): the window opens without a switch, /kill reads its switch, and a
 # switch outside the code page is not understood.
