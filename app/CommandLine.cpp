@@ -215,6 +215,9 @@ int KillFavoritesFromCommandLine(int nGentle, bool bQuiet, CToolHelp* pToolHelp)
     for (const CKillPass::Outcome& outcome : pass.Outcomes())
         report.Line(outcome.strName + " " + FormatPid(outcome.dwPID) + " " + ReasonText(outcome));
     if (pass.AllEnded()) return kKillAllEnded;
-    Tell(report, bQuiet, kNotEndedText + NotEndedLines(pass.Outcomes()));
+    int cyScreen = 0, cyLine = 0;
+    AfxMessageBoxMetrics(&cyScreen, &cyLine);
+    Tell(report, bQuiet,
+         kNotEndedText + NotEndedLines(pass.Outcomes(), ProcessLinesThatFit(cyScreen, cyLine)));
     return kKillSomeRunning;
 }

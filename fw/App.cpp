@@ -52,6 +52,20 @@ std::string AfxLoadString(UINT nID) {
     return std::string(buffer, size_t(len > 0 ? len : 0));
 }
 
+void AfxMessageBoxMetrics(int* pcyScreen, int* pcyLine) {
+    RECT work = {0, 0, 0, 0};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    *pcyScreen = work.bottom - work.top;
+    NONCLIENTMETRICSA metrics = {};
+    metrics.cbSize = sizeof metrics;
+    *pcyLine = 0;
+    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+        // The font's character height and a little leading.
+        const LONG lHeight = metrics.lfMessageFont.lfHeight;
+        *pcyLine = int(lHeight < 0 ? -lHeight : lHeight) + 3;
+    }
+}
+
 AfxMessageBoxHook AfxSetMessageBoxHook(AfxMessageBoxHook hook) {
     AfxMessageBoxHook old = g_messageBoxHook;
     g_messageBoxHook = hook;

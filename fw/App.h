@@ -55,6 +55,9 @@ std::string AfxLoadString(UINT nID);
 int AfxMessageBox(const std::string& text, UINT nType = MB_OK);
 typedef int (*AfxMessageBoxHook)(const std::string& text, UINT nType);
 AfxMessageBoxHook AfxSetMessageBoxHook(AfxMessageBoxHook hook);
+// The height of the screen's work area and of a line of a message box's text, in pixels (the
+// line 0 when the system does not say).
+void AfxMessageBoxMetrics(int* pcyScreen, int* pcyLine);
 
 // The program's entry: runs InitInstance and the message loop of the one CWinApp.
 int AfxWinMain(HINSTANCE hInstance);

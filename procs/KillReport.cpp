@@ -53,6 +53,14 @@ std::string NotEndedLines(const std::vector<CKillPass::Outcome>& outcomes, size_
     return lines;
 }
 
+size_t ProcessLinesThatFit(int cyScreen, int cyLine) {
+    const int kWrap = 3;      // lines a process's line may take
+    const int kOwnLines = 10; // the heading, the count of the rest, a question, the buttons
+    if (cyLine <= 0) return 20;
+    const int n = (cyScreen / cyLine - kOwnLines) / kWrap;
+    return size_t(n < 3 ? 3 : n > 20 ? 20 : n);
+}
+
 std::string SummaryLine(const std::vector<CKillPass::Outcome>& outcomes) {
     int nEnded = 0, nRefused = 0, nRunning = 0, nPassedOver = 0;
     for (const CKillPass::Outcome& outcome : outcomes) {

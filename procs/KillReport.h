@@ -16,6 +16,10 @@ std::string OutcomeLine(const CKillPass::Outcome& outcome);
 // After nMost such lines the others are counted in one line by what became of them, so that
 // a box stays shorter than the screen (a pass over a whole selection may be refused often).
 std::string NotEndedLines(const std::vector<CKillPass::Outcome>& outcomes, size_t nMost = 20);
+// How many processes a box may name on a screen cyScreen pixels high whose text lines are
+// cyLine high: a line may wrap to three in a narrow box, and the box has its own lines and
+// buttons. At least 3, at most 20.
+size_t ProcessLinesThatFit(int cyScreen, int cyLine);
 // The pass in one line: "3 ended, 1 refused, 2 still running, 1 passed over"; "Nothing to
 // end" when the pass touched no process.
 std::string SummaryLine(const std::vector<CKillPass::Outcome>& outcomes);

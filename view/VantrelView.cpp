@@ -342,7 +342,11 @@ void CVantrelView::OnKillDone() {
 }
 
 bool CVantrelView::ReportNotEnded(const std::vector<CKillPass::Outcome>& outcomes) {
-    const std::string text = kNotEndedText + NotEndedLines(outcomes);
+    // The box names as many processes as the screen has room for (a line may wrap).
+    int cyScreen = 0, cyLine = 0;
+    AfxMessageBoxMetrics(&cyScreen, &cyLine);
+    const std::string text =
+        kNotEndedText + NotEndedLines(outcomes, ProcessLinesThatFit(cyScreen, cyLine));
     // Refused: access to the process, or its close request, because it runs at a higher level.
     const bool bRefused =
         std::any_of(outcomes.begin(), outcomes.end(), [](const CKillPass::Outcome& outcome) {
@@ -394,7 +398,7 @@ void CVantrelView::OnEditFavorites() {
     // The mode as stored now: another window or a script may have changed it.
     dlg.m_bGentle = LoadKillMode(ProgramSettings());
     m_bEditingFavorites = true;
-    dlg.DoModal(); // OK stores the favourites and the kill mode
+    dlg.DoModal();               // OK stores the favourites and the kill mode
     m_bEditingFavorites = false; // the object lives on until this command has returned
 }
 

@@ -124,6 +124,12 @@ TEST(KillReport, ABoxOfManyNotEndedNamesTheFirstAndCountsTheRestByReason) {
     EXPECT_EQ(26, std::count(lines.begin(), lines.end(), '\n'));
     EXPECT_NE(std::string::npos, lines.find("\n... and 3 more: 2 refused, 1 still running"));
     EXPECT_EQ(std::string::npos, NotEndedLines(outcomes, 28).find("more"));
+    // On any screen the box's lines - each process's wrapped to three, and its own ten - fit.
+    for (int cyScreen : {480, 600, 768, 1024, 2160})
+        for (int cyLine : {13, 16, 24})
+            EXPECT_LE(int(ProcessLinesThatFit(cyScreen, cyLine) * 3 + 10) * cyLine,
+                      (std::max)(cyScreen, 19 * cyLine))
+                << cyScreen << " " << cyLine;
 }
 
 } // namespace
