@@ -144,6 +144,7 @@ void CKillPass::Run(const Progress& progress) {
         for (const Target& target : groups[i])
             EndTarget(target, &asked);
     }
+    if (progress && !asked.empty()) progress(kWaiting);
     WaitForAsked(asked);
 }
 

@@ -58,8 +58,10 @@ class CKillPass {
     ~CKillPass();
 
     // Called on the pass's thread as it reaches group nIndex (a favourite's name, or the
-    // single group of a pass over targets).
+    // single group of a pass over targets), and with kWaiting once every program to be asked
+    // was asked and the pass waits for them to close.
     typedef std::function<void(size_t nIndex)> Progress;
+    static const size_t kWaiting = size_t(-1);
     // Runs the pass on this thread.
     void Run(const Progress& progress);
     // Runs the pass on a thread of its own; done is called on that thread at the end. False

@@ -20,6 +20,8 @@ const char kCriticalProcessText[] = " is a critical system process. Ending it wo
 
 const char kNotEndedText[] = "Not everything was ended:\n";
 
+const char kWaitingForCloseText[] = "Waiting for the programs asked to close...";
+
 const char kRestartElevatedQuestion[] =
     "Run as administrator, Vantrel may end what it was refused. Restart Vantrel as "
     "administrator?";
@@ -312,7 +314,10 @@ void CVantrelView::SetKillStatus(const std::string& text) {
 }
 
 void CVantrelView::OnKillProgress(size_t nIndex) {
-    if (!m_pPass || nIndex >= m_pPass->Names().size()) return;
+    if (!m_pPass) return;
+    // The last name would read as the one being waited for.
+    if (nIndex == CKillPass::kWaiting) SetKillStatus(kWaitingForCloseText);
+    if (nIndex >= m_pPass->Names().size()) return;
     SetKillStatus("Killing... " + m_pPass->Names()[nIndex]);
 }
 

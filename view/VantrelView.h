@@ -142,5 +142,7 @@ extern const char kNoFavoritesMessage[];
 extern const char kCriticalProcessText[];
 // The box after a pass that did not end everything: this text, then a line per process.
 extern const char kNotEndedText[];
+// The status line while a gentle kill waits for the programs it asked to close.
+extern const char kWaitingForCloseText[];
 // Follows that list when a process was refused and Vantrel does not run as administrator.
 extern const char kRestartElevatedQuestion[];

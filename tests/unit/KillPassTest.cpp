@@ -9,6 +9,7 @@
 #include "unit/ViewHost.h"
 
 #include <commctrl.h>
+#include <cstring>
 
 namespace {
 
@@ -268,6 +269,12 @@ TEST_F(KillPassTest, GentleKillsWaitSideBySideWhileTheWindowAnswersAndHoldsItsCo
     EXPECT_EQ(-1, ItemOf(view, late.ExeName())) << "the list was refreshed during the pass";
     DialogDriver noDialog(1000); // fails the test if it has to cancel one
     noDialog.Run([&] { return INT_PTR(view->SendMessage(WM_COMMAND, ID_EDIT_FAVORITES)); });
+    // While it waits, the status line says so rather than naming the last favourite.
+    char pane[128] = "";
+    EXPECT_TRUE(PumpUntil([&] {
+        frame->m_wndStatusBar.SendMessage(SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(pane));
+        return strcmp(pane, kWaitingForCloseText) == 0;
+    })) << pane;
 
     // Another thread asks the list for its rows while the pass waits: the answer comes.
     Ask ask = {view->m_hWnd, 0, 0};
