@@ -62,12 +62,14 @@ size_t ProcessLinesThatFit(int cyScreen, int cyLine) {
 }
 
 std::string SummaryLine(const std::vector<CKillPass::Outcome>& outcomes) {
-    int nEnded = 0, nRefused = 0, nRunning = 0, nPassedOver = 0;
+    int nEnded = 0, nGone = 0, nRefused = 0, nRunning = 0, nPassedOver = 0;
     for (const CKillPass::Outcome& outcome : outcomes) {
         switch (outcome.result) {
         case CKillPass::Ended:
-        case CKillPass::Gone:
             ++nEnded;
+            break;
+        case CKillPass::Gone:
+            ++nGone; // not by this pass: it had ended before
             break;
         case CKillPass::Denied:
         case CKillPass::PostRefused:
@@ -89,6 +91,7 @@ std::string SummaryLine(const std::vector<CKillPass::Outcome>& outcomes) {
         line += std::to_string(n) + " " + pszWhat;
     };
     add(nEnded, "ended");
+    add(nGone, "ended already");
     add(nRefused, "refused");
     add(nRunning, "still running");
     add(nPassedOver, "passed over");

@@ -20,6 +20,7 @@ std::string NotEndedLines(const std::vector<CKillPass::Outcome>& outcomes, size_
 // cyLine high: a line may wrap to three in a narrow box, and the box has its own lines and
 // buttons. At least 3, at most 20.
 size_t ProcessLinesThatFit(int cyScreen, int cyLine);
-// The pass in one line: "3 ended, 1 refused, 2 still running, 1 passed over"; "Nothing to
-// end" when the pass touched no process.
+// The pass in one line: "3 ended, 1 ended already, 1 refused, 2 still running, 1 passed
+// over" ("ended already": before the pass came to it); "Nothing to end" when the pass touched
+// no process.
 std::string SummaryLine(const std::vector<CKillPass::Outcome>& outcomes);

@@ -100,7 +100,8 @@ TEST(KillReport, EachOutcomeHasItsReasonAndThePassItsSummary) {
         {0x1BC, "G.EXE", CKillPass::PostRefused, ERROR_ACCESS_DENIED},
         {0x1C0, "VANTREL.EXE", CKillPass::SkippedSelf, 0},
     };
-    EXPECT_EQ("2 ended, 2 refused, 3 still running, 1 passed over", SummaryLine(outcomes));
+    EXPECT_EQ("1 ended, 1 ended already, 2 refused, 3 still running, 1 passed over",
+              SummaryLine(outcomes));
     EXPECT_EQ("Nothing to end", SummaryLine({}));
     EXPECT_EQ("1 ended", SummaryLine({outcomes[0]}));
     EXPECT_EQ("C.EXE (PID 1AC): refused: access denied", OutcomeLine(outcomes[2]));
