@@ -9,6 +9,7 @@
 #include "win/SystemMessage.h"
 
 #include <algorithm>
+#include <climits>
 
 const char kGentleWarning[] = "While this is gentle it does not guarantee the process will be "
                               "killed.";
@@ -170,8 +171,13 @@ void CFavoritesDlg::OnOK() {
     const LONG lFavorites = SameFavorites(merged, stored)
                                 ? ERROR_SUCCESS
                                 : SaveFavorites(ProgramSettings(), merged);
-    const LONG lGentle =
-        m_bGentle == m_bGentleShown ? ERROR_SUCCESS : SaveKillMode(ProgramSettings(), m_bGentle);
+    // The kill mode likewise, unless none (or none readable) is stored: OK stores the one
+    // shown then.
+    const bool bModeStored =
+        ProgramSettings().GetInt(kSectionSetting, kValueGentle, INT_MIN) != INT_MIN;
+    const LONG lGentle = m_bGentle == m_bGentleShown && bModeStored
+                             ? ERROR_SUCCESS
+                             : SaveKillMode(ProgramSettings(), m_bGentle);
     const bool bFavoritesFailed = lFavorites != ERROR_SUCCESS;
     if (bFavoritesFailed || lGentle != ERROR_SUCCESS) {
         // The dialog stays open with the person's choices: another OK tries again, Cancel
