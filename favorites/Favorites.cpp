@@ -6,8 +6,9 @@
 
 namespace {
 // How long the favourites' section must have been left alone before an empty list is taken
-// for one, and how long a reader waits for that at most.
+// for one, and before any other; and how long a reader waits for that at most.
 const DWORD kSaveQuietMs = 500;
+const DWORD kSteadyMs = 50;
 const DWORD kSaveWaitMs = 3000;
 
 std::vector<std::string> ReadFavorites(const CRegSettings& settings) {
@@ -23,17 +24,30 @@ std::vector<std::string> ReadFavorites(const CRegSettings& settings) {
 } // namespace
 
 std::vector<std::string> LoadFavorites(const CRegSettings& settings) {
-    // A save (by another window, say) empties Fav0 first and writes it last, so while it runs
-    // the list reads as empty. An empty list written to a moment ago is read again until the
-    // section has been quiet a while: a /kill or an F9 at that instant waits for the save
-    // instead of finding nothing to end.
+    // The names are read one value at a time, and a save (by another window, say) may run
+    // meanwhile: it empties Fav0 first and writes it last. A read during which the section
+    // was written may mix old names with new ones, and is made again. An empty list written
+    // to a moment ago is read again until the section has been quiet a while, so that a /kill
+    // or an F9 at that instant waits for the save instead of finding nothing to end. A list
+    // that never holds still is taken for empty, never for a mix.
     const DWORD dwStart = GetTickCount();
     for (;;) {
+        FILETIME ftNow;
+        GetSystemTimeAsFileTime(&ftNow);
+        const ULONGLONG now = ULONGLONG(ftNow.dwHighDateTime) << 32 | ftNow.dwLowDateTime;
+        const ULONGLONG before = settings.SectionWriteTime(kSectionFavorites);
         std::vector<std::string> names = ReadFavorites(settings);
-        const DWORD dwQuiet = settings.SectionQuietFor(kSectionFavorites);
-        if (!names.empty() || dwQuiet >= kSaveQuietMs || GetTickCount() - dwStart >= kSaveWaitMs)
+        const ULONGLONG after = settings.SectionWriteTime(kSectionFavorites);
+        // The registry's clock may tick only every 16 ms or so: a read is steady when the
+        // section's time stayed the same and was a few ticks old when the read began (a write
+        // during the read would then have moved it on).
+        auto quietFor = [&](DWORD dwMs) {
+            return now < after || now - after >= ULONGLONG(dwMs) * 10000;
+        };
+        if (before == after && (after == 0 || quietFor(names.empty() ? kSaveQuietMs : kSteadyMs)))
             return names;
-        Sleep((std::min)(kSaveQuietMs - dwQuiet, DWORD(50)));
+        if (GetTickCount() - dwStart >= kSaveWaitMs) return {};
+        Sleep(10);
     }
 }
 

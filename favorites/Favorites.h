@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
-// The stored names from Fav0 upward, upper-cased, until the first missing or empty value.
+// The stored names from Fav0 upward, upper-cased, until the first missing or empty value. A
+// save by another window or a script at the same time is waited for (see the definition): the
+// names are one list as it was stored, never old and new ones mixed.
 std::vector<std::string> LoadFavorites(const CRegSettings& settings);
 
 // The stored kill mode (Setting\Gentle): nonzero asks each program to close, 0 terminates.

@@ -114,20 +114,14 @@ bool CRegSettings::ReadValue(const char* pszSection, const char* pszValue,
            storecalls::ReadValue(key, pszValue, pValue);
 }
 
-DWORD CRegSettings::SectionQuietFor(const char* pszSection) const {
+ULONGLONG CRegSettings::SectionWriteTime(const char* pszSection) const {
     CKey key;
-    FILETIME written = {0, 0}, now = {0, 0};
+    FILETIME written = {0, 0};
     if (OpenKey(m_hRootKey, SectionPath(pszSection), KEY_READ, &key) != ERROR_SUCCESS ||
         RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                          nullptr, nullptr, nullptr, &written) != ERROR_SUCCESS)
-        return MAXDWORD;
-    GetSystemTimeAsFileTime(&now);
-    auto ticks = [](const FILETIME& ft) {
-        return ULONGLONG(ft.dwHighDateTime) << 32 | ft.dwLowDateTime;
-    };
-    if (ticks(now) <= ticks(written)) return 0;
-    const ULONGLONG ms = (ticks(now) - ticks(written)) / 10000; // 100-ns units
-    return ms < MAXDWORD ? DWORD(ms) : MAXDWORD;
+        return 0;
+    return ULONGLONG(written.dwHighDateTime) << 32 | written.dwLowDateTime;
 }
 
 int CRegSettings::GetInt(const char* pszSection, const char* pszValue, int nDefault) const {

@@ -42,9 +42,9 @@ class CRegSettings {
     int SetString(const char* pszSection, const char* pszValue, const std::string& strText,
                   LONG* plError = nullptr) const;
 
-    // Milliseconds since anything was last written to a section (0 for a time to come, as
-    // after the clock was put back); MAXDWORD when the section does not exist.
-    DWORD SectionQuietFor(const char* pszSection) const;
+    // When anything was last written to a section, as system time (FILETIME units); 0 when
+    // the section does not exist.
+    ULONGLONG SectionWriteTime(const char* pszSection) const;
 
     // Imports an INI file (ANSI, UTF-8 or UTF-16, see CIniFile) into an open base key: the
     // first start's import, and the tests'.

@@ -67,8 +67,7 @@ TEST_F(FavoritesStore, ALongValueIsOneFavouriteAndTheListGoesOn) {
 DWORD WINAPI FinishSave(void* pScratch) {
     Sleep(200);
     static const char kName[] = "C.EXE";
-    static_cast<ScratchKey*>(pScratch)->Put(kSectionFavorites, "Fav0", REG_SZ, kName,
-                                            sizeof kName);
+    static_cast<ScratchKey*>(pScratch)->Put(kSectionFavorites, "Fav0", REG_SZ, kName, sizeof kName);
     return 0;
 }
 
@@ -86,6 +85,37 @@ TEST_F(FavoritesStore, AListEmptiedAMomentAgoIsReadAgainUntilTheSaveIsDone) {
     const DWORD dwStart = GetTickCount();
     EXPECT_EQ(Names{}, LoadFavorites(store));
     EXPECT_LT(GetTickCount() - dwStart, 1500u);
+}
+
+// Another window saving one list after another: thirty names of one letter each time.
+Names ListOf(char letter) {
+    Names names;
+    for (int i = 0; i < 30; ++i)
+        names.push_back(std::string(1, letter) + std::to_string(i));
+    return names;
+}
+DWORD WINAPI SaveOverAndOver(void* pStore) {
+    for (DWORD dwStart = GetTickCount(), i = 0; GetTickCount() - dwStart < 1500; ++i) {
+        SaveFavorites(*static_cast<CRegSettings*>(pStore), ListOf(char('A' + i % 4)));
+        Sleep(60); // a read may begin between two saves, and a save during it
+    }
+    return 0;
+}
+
+TEST_F(FavoritesStore, AReadDuringSavesGetsOneStoredListNeverAMix) {
+    CRegSettings other;
+    ASSERT_EQ(1, other.Open(scratch.Root(), scratch.Path()));
+    HANDLE hThread = CreateThread(nullptr, 0, SaveOverAndOver, &other, 0, nullptr);
+    ASSERT_NE(nullptr, hThread);
+    int nLists = 0;
+    while (WaitForSingleObject(hThread, 0) == WAIT_TIMEOUT) {
+        const Names names = LoadFavorites(store);
+        if (names.empty()) continue; // the saves never let it be read
+        ++nLists;
+        ASSERT_EQ(ListOf(names[0][0]), names) << "a list that was never stored";
+    }
+    CloseHandle(hThread);
+    EXPECT_GT(nLists, 0);
 }
 
 TEST_F(FavoritesStore, SavingFewerNamesBlanksStaleEntriesUpToTheFirstGap) {
