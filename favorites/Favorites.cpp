@@ -8,7 +8,7 @@ namespace {
 // How long the favourites' section must have been left alone before an empty list is taken
 // for one, and before any other; and how long a reader waits for that at most.
 const DWORD kSaveQuietMs = 500;
-const DWORD kSteadyMs = 50;
+const DWORD kSteadyMs = 20;
 const DWORD kSaveWaitMs = 3000;
 
 std::vector<std::string> ReadFavorites(const CRegSettings& settings) {

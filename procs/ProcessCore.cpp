@@ -308,6 +308,7 @@ namespace {
 struct OwnFile {
     std::string path;
     std::string identity;
+    unsigned long long size = ~0ULL;
 };
 const OwnFile& Own() {
     static const OwnFile s_own = [] {
@@ -315,7 +316,10 @@ const OwnFile& Own() {
         const DWORD cch = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
         OwnFile own;
         own.path = UpperCase(Utf8FromWide(path.data(), cch < path.size() ? int(cch) : 0));
-        if (!own.path.empty()) ReadProductIdentity(own.path, &own.identity);
+        if (!own.path.empty()) {
+            ReadProductIdentity(own.path, &own.identity);
+            own.size = FileSizeOf(own.path);
+        }
         return own;
     }();
     return s_own;
@@ -334,7 +338,12 @@ bool CProcessCore::IsOwnProgram(DWORD pid, const std::string& name, const std::s
     if (!path.empty()) {
         if (UpperCase(path) == Own().path) return true;
         // Another file: a copy of the program says so in its version resource; another
-        // program that happens to have the same name does not.
+        // program that happens to have the same name does not. Reading the resource takes a
+        // while, and only a file of the program's name, or of its size (a renamed copy), can
+        // be one.
+        const std::string& own = OwnFileName();
+        const bool bOwnName = !own.empty() && IsNameOf(own, UpperCase(FileNameOf(name)));
+        if (!bOwnName && FileSizeOf(path) != Own().size) return false;
         std::string identity;
         if (ReadProductIdentity(path, &identity))
             return !identity.empty() && identity == Own().identity;

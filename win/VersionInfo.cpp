@@ -46,3 +46,10 @@ bool ReadProductIdentity(const std::string& path, std::string* pIdentity) {
     if (!company.empty() || !product.empty()) *pIdentity = company + "\n" + product;
     return true;
 }
+
+unsigned long long FileSizeOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(WideFromUtf8(path).c_str(), GetFileExInfoStandard, &data))
+        return ~0ULL;
+    return (unsigned long long)data.nFileSizeHigh << 32 | data.nFileSizeLow;
+}
