@@ -3,6 +3,7 @@
 #include "settings/SettingNames.h"
 
 #include <algorithm>
+#include <map>
 
 namespace {
 // How long the favourites' section must have been left alone before an empty list is taken
@@ -117,25 +118,33 @@ std::vector<std::string> MergeFavorites(const std::vector<std::string>& shown,
                                         const std::vector<std::string>& chosen,
                                         const std::vector<std::string>& stored) {
     if (stored == shown) return chosen;
-    auto count = [](const std::vector<std::string>& list, const std::string& name) {
-        return std::count(list.begin(), list.end(), name);
-    };
+    // How many copies of each name the person took away (< 0) or added (> 0).
+    std::map<std::string, long> change;
+    for (const std::string& name : shown)
+        --change[name];
+    for (const std::string& name : chosen)
+        ++change[name];
+    std::map<std::string, long> count; // copies in the merged list so far
+    for (const std::string& name : stored)
+        ++count[name];
+    // A name removed loses as many copies, from the end.
     std::vector<std::string> merged = stored;
-    // A name removed (fewer copies than shown) loses as many copies, from the end.
-    std::vector<std::string> done;
-    for (const std::string& name : shown) {
-        if (count(done, name)) continue;
-        done.push_back(name);
-        for (auto n = count(shown, name) - count(chosen, name); n > 0; --n) {
-            const auto it = std::find(merged.rbegin(), merged.rend(), name);
-            if (it == merged.rend()) break;
-            merged.erase(std::next(it).base());
-        }
+    for (size_t i = merged.size(); i-- > 0;) {
+        long& removed = change[merged[i]];
+        if (removed >= 0) continue;
+        ++removed;
+        --count[merged[i]];
+        merged.erase(merged.begin() + long(i));
     }
     // A name added is there as often as the person chose it, even when added meanwhile too.
+    std::map<std::string, long> wanted;
     for (const std::string& name : chosen)
-        if (count(chosen, name) > count(shown, name) && count(merged, name) < count(chosen, name))
+        ++wanted[name];
+    for (const std::string& name : chosen)
+        if (change[name] > 0 && count[name] < wanted[name]) {
             merged.push_back(name);
+            ++count[name];
+        }
     return merged;
 }
 

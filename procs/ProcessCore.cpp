@@ -335,21 +335,18 @@ bool CProcessCore::IsOwnProgram(DWORD pid, const std::string& name, const std::s
     // Every instance of the program counts as the program itself: another Vantrel window, or
     // a "/kill" run beside this one, is never ended by a pass.
     if (pid == GetCurrentProcessId()) return true;
-    if (!path.empty()) {
-        if (UpperCase(path) == Own().path) return true;
-        // Another file: a copy of the program says so in its version resource; another
-        // program that happens to have the same name does not. Reading the resource takes a
-        // while, and only a file of the program's name, or of its size (a renamed copy), can
-        // be one.
-        const std::string& own = OwnFileName();
-        const bool bOwnName = !own.empty() && IsNameOf(own, UpperCase(FileNameOf(name)));
-        if (!bOwnName && FileSizeOf(path) != Own().size) return false;
-        std::string identity;
-        if (ReadProductIdentity(path, &identity))
-            return !identity.empty() && identity == Own().identity;
-    }
     const std::string& own = OwnFileName();
-    return !own.empty() && !name.empty() && IsNameOf(own, UpperCase(FileNameOf(name)));
+    const bool bOwnName =
+        !own.empty() && !name.empty() && IsNameOf(own, UpperCase(FileNameOf(name)));
+    if (path.empty()) return bOwnName;
+    if (UpperCase(path) == Own().path) return true;
+    // Another file: a copy of the program says so in its version resource; another program
+    // that happens to have the same name does not. Reading the resource takes a while, and
+    // only a file of the program's name, or of its size (a renamed copy), can be one.
+    if (!bOwnName && FileSizeOf(path) != Own().size) return false;
+    std::string identity;
+    if (!ReadProductIdentity(path, &identity)) return bOwnName; // the file says nothing
+    return !identity.empty() && identity == Own().identity;
 }
 
 CProcessCore::BindResult CProcessCore::BindLibrary() {
