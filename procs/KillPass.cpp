@@ -1,22 +1,29 @@
 #include "procs/KillPass.h"
 #include "procs/ProcessText.h"
 
+#include <type_traits>
+
+// The pass's thread holds `this`: a pass that could be moved could leave its thread behind.
+static_assert(!std::is_move_constructible<CKillPass>::value, "a kill pass never moves");
+
+CKillPass::CKillPass(const CProcessCore& core, int bGentle, std::vector<std::string> names,
+                     std::vector<Target> targets, bool bByName)
+    : m_pCore(core.Twin()), m_bGentle(bGentle), m_bByName(bByName), m_names(std::move(names)),
+      m_targets(std::move(targets)) {}
+
 CKillPass CKillPass::ForFavorites(const CProcessCore& core, const std::vector<std::string>& names,
                                   int bGentle) {
-    CKillPass pass(core, bGentle);
-    pass.m_bByName = true;
+    std::vector<std::string> upper;
     for (const std::string& name : names)
-        pass.m_names.push_back(UpperCase(name));
-    return pass;
+        upper.push_back(UpperCase(name));
+    return CKillPass(core, bGentle, std::move(upper), {}, true);
 }
 
 CKillPass CKillPass::ForTargets(const CProcessCore& core, std::vector<Target> targets,
                                 int bGentle) {
-    CKillPass pass(core, bGentle);
-    pass.m_targets = std::move(targets);
-    for (Target& target : pass.m_targets)
+    for (Target& target : targets)
         target.strName = UpperCase(target.strName);
-    return pass;
+    return CKillPass(core, bGentle, {}, std::move(targets), false);
 }
 
 CKillPass::~CKillPass() {

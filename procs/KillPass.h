@@ -52,9 +52,10 @@ class CKillPass {
     // The given processes, each under the name it was listed with.
     static CKillPass ForTargets(const CProcessCore& core, std::vector<Target> targets, int bGentle);
 
-    // A pass may be moved before it starts; a started one hands itself to its thread and
-    // must stay where it is until it has been joined.
-    CKillPass(CKillPass&&) = default;
+    // A started pass hands itself to its thread, so a pass never moves: it is made where it
+    // is kept (the factories return it to be built in place) and stays there until joined.
+    CKillPass(const CKillPass&) = delete;
+    CKillPass& operator=(const CKillPass&) = delete;
     ~CKillPass();
 
     // Called on the pass's thread as it reaches group nIndex (a favourite's name, or the
@@ -83,7 +84,8 @@ class CKillPass {
     static bool IsEnded(Result result) { return result == Ended || result == Gone; }
 
   private:
-    CKillPass(const CProcessCore& core, int bGentle) : m_pCore(core.Twin()), m_bGentle(bGentle) {}
+    CKillPass(const CProcessCore& core, int bGentle, std::vector<std::string> names,
+              std::vector<Target> targets, bool bByName);
     // Binds the pass's own core where it needs the library; false when that failed.
     bool Bind();
     // A process asked to close, waited for at the end of the pass.

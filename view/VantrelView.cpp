@@ -245,7 +245,8 @@ int CVantrelView::KillFavorites(bool bExitAfter) {
     }
     // Chosen before the pass starts: a pass that cannot have a thread ends before it returns.
     m_closeAfterPass = bExitAfter ? CloseIfAllEnded : StayOpen;
-    StartKillPass(CKillPass::ForFavorites(m_core, names, LoadKillMode(ProgramSettings())));
+    StartKillPass(std::unique_ptr<CKillPass>(
+        new CKillPass(CKillPass::ForFavorites(m_core, names, LoadKillMode(ProgramSettings())))));
     return 1;
 }
 
@@ -275,7 +276,8 @@ void CVantrelView::OnKillSelected() {
         return;
     }
     m_closeAfterPass = bSelf ? CloseAfterSaying : StayOpen;
-    StartKillPass(CKillPass::ForTargets(m_core, targets, LoadKillMode(ProgramSettings())));
+    StartKillPass(std::unique_ptr<CKillPass>(
+        new CKillPass(CKillPass::ForTargets(m_core, targets, LoadKillMode(ProgramSettings())))));
 }
 
 void CVantrelView::OnUpdateKillSelected(CCmdUI* pCmdUI) {
@@ -294,9 +296,9 @@ void CVantrelView::OnKillFavoritesAndExit() {
     KillFavorites(true); // an empty list leaves the program open
 }
 
-void CVantrelView::StartKillPass(CKillPass pass) {
+void CVantrelView::StartKillPass(std::unique_ptr<CKillPass> pPass) {
     if (RefuseDuringKillPass()) return;
-    m_pPass.reset(new CKillPass(std::move(pass)));
+    m_pPass = std::move(pPass);
     // The pass runs on a thread of its own and reports through messages to this window, so
     // that the window keeps answering; no window is touched from that thread.
     const HWND hWnd = m_hWnd;

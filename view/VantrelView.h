@@ -94,7 +94,7 @@ class CVantrelView : public CListView {
 
     CProcessRows m_rows;
 
-    void StartKillPass(CKillPass pass);
+    void StartKillPass(std::unique_ptr<CKillPass> pPass);
     // The status bar's line about kills: what one does, or what the last one came to.
     static void SetKillStatus(const std::string& text);
     void OnKillProgress(size_t nIndex);
