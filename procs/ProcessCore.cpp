@@ -1,8 +1,8 @@
 #include "procs/ProcessCore.h"
-#include "win/VersionInfo.h"
 #include "procs/ProcessRows.h"
 #include "procs/ProcessText.h"
 #include "win/Utf8.h"
+#include "win/VersionInfo.h"
 
 #include <cstring>
 #include <cwchar>
