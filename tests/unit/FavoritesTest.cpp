@@ -188,9 +188,6 @@ TEST_F(FavoritesStore, NamesInAnyScriptRoundTripExactlyAndAnOldAnsiListKeepsItsL
     EXPECT_EQ((Names{"ÉTÉ.EXE", "ÖL.EXE"}), LoadFavorites(store));
 }
 
-// A store that refuses the write numbered nFailAt, and with bSticky every write after it, as a
-// full disk would. Whichever write fails, the list reads as the old one or, when even putting
-// it back is refused, as empty: never old names mixed with new ones.
 TEST(FavoriteListMerge, AnotherWindowsChangeStaysBesideThePersonsOwn) {
     const Names shown = {"A", "B", "T", "T"};
     EXPECT_EQ((Names{"B", "A"}), MergeFavorites(shown, {"B", "A"}, shown)) << "unchanged store";
@@ -203,6 +200,9 @@ TEST(FavoriteListMerge, AnotherWindowsChangeStaysBesideThePersonsOwn) {
     EXPECT_FALSE(SameFavorites({"A", "B"}, {"A", "B", "B"}));
 }
 
+// A store that refuses the write numbered nFailAt, and with bSticky every write after it, as a
+// full disk would. Whichever write fails, the list reads as the old one or, when even putting
+// it back is refused, as empty: never old names mixed with new ones.
 TEST(FavoriteListWrites, AWriteThatFailsLeavesTheOldListOrAnEmptyOneNeverAMix) {
     const Names old = {"OLD0", "OLD1", "OLD2", "OLD3"};
     for (const Names& wanted : {Names{"NEW0"}, Names{"NEW0", "NEW1"}, Names(6, "NEW")})
